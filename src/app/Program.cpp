@@ -1,0 +1,49 @@
+#include "app/Program.h"
+
+#include "form/MainUnit.h"
+#include "platform/win32.h"
+
+namespace {
+constexpr const char* kMutexName = "hOrvanta";
+constexpr const char* kTitle = "OrvantaBrevo";
+}  // namespace
+
+int OrvantaBrevoMain() {
+  // Load time: every copy registers its cursor, also one that leaves at once below.
+  vcl::TScreen screen;
+  MainUnitInitialization(screen);
+
+  // A mutex of this name is the whole sign that a copy runs; it is never locked.
+  if (HANDLE running = OpenMutexA(MUTEX_ALL_ACCESS, FALSE, kMutexName)) {
+    CloseHandle(running);
+    return 0;
+  }
+  HANDLE mutex = CreateMutexA(nullptr, FALSE, kMutexName);
+  // Two copies started together can both miss the mutex above; the creation tells the later one.
+  if (mutex && GetLastError() == ERROR_ALREADY_EXISTS) {
+    CloseHandle(mutex);
+    return 0;
+  }
+
+  vcl::Screen = &screen;
+  {
+    vcl::TApplication application;
+    vcl::Application = &application;
+    application.Initialize();
+    application.SetShowMainForm(false);
+    ShowWindow(application.Handle(), SW_HIDE);  // no taskbar button
+    application.SetTitle(kTitle);
+    try {
+      application.CreateForm<TPropertyForm>();
+    } catch (...) {
+      application.HandleException();
+    }
+    application.Run();
+    if (mutex) ReleaseMutex(mutex);
+    // Leaving this scope destroys the form and every component it owns.
+  }
+  vcl::Application = nullptr;
+  vcl::Screen = nullptr;
+  // The mutex handle closes with the process, and the name with it.
+  return 0;
+}

@@ -1,0 +1,438 @@
+#include "platform/emu/machine.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <stdexcept>
+
+#include "platform/emu/machine_impl.h"
+
+namespace emu {
+namespace {
+
+Machine* g_current = nullptr;
+
+// The calling thread's binding to a machine. A stale binding (a machine destroyed since) is
+// replaced.
+thread_local Machine::Impl* tls_impl = nullptr;
+thread_local DWORD tls_thread = 0;
+
+std::string Upper(std::string_view s) {
+  std::string out(s);
+  for (auto& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return out;
+}
+
+// Real time a program may stay busy before the machine gives up waiting for it.
+constexpr auto kSettleLimit = std::chrono::seconds(60);
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------------
+// Impl helpers
+
+uint64_t Machine::Impl::NowLocked() const {
+  if (manualClock) return manualNow;
+  return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                   std::chrono::steady_clock::now() - realStart)
+                                   .count());
+}
+
+ThreadRec* Machine::Impl::ThreadLocked(DWORD id) {
+  auto it = threads.find(id);
+  return it == threads.end() ? nullptr : it->second.get();
+}
+
+ThreadRec& Machine::Impl::CurrentThreadLocked() {
+  if (tls_impl == this) {
+    if (auto* t = ThreadLocked(tls_thread)) return *t;
+  }
+  // A thread the machine did not start (a test's own thread): it belongs to the host process 0.
+  auto rec = std::make_unique<ThreadRec>();
+  rec->id = nextThreadId++;
+  rec->pid = 0;
+  if (!processes.count(0)) {
+    auto host = std::make_unique<ProcessRec>();
+    host->id = 0;
+    processes[0] = std::move(host);
+  }
+  tls_impl = this;
+  tls_thread = rec->id;
+  auto& ref = *rec;
+  threads[rec->id] = std::move(rec);
+  return ref;
+}
+
+ProcessRec* Machine::Impl::CurrentProcessLocked() {
+  auto& t = CurrentThreadLocked();
+  auto it = processes.find(t.pid);
+  return it == processes.end() ? nullptr : it->second.get();
+}
+
+WindowRec* Machine::Impl::WindowLocked(HWND window) {
+  auto it = windows.find(window);
+  return it == windows.end() ? nullptr : &it->second;
+}
+
+void Machine::Impl::WakeLocked(ThreadRec& thread) {
+  if (thread.blocked) {
+    thread.blocked = false;
+    if (thread.emulated) ++active;
+  }
+  thread.cv.notify_all();
+}
+
+void Machine::Impl::WakeAllLocked() {
+  for (auto& [id, t] : threads) WakeLocked(*t);
+}
+
+std::optional<uint64_t> Machine::Impl::NextDueLocked(const ThreadRec* thread) const {
+  std::optional<uint64_t> next;
+  auto consider = [&](uint64_t t) {
+    if (!next || t < *next) next = t;
+  };
+  for (const auto& timer : timers) {
+    if (!thread || timer.threadId == thread->id) consider(timer.due);
+  }
+  if (thread && thread->sleepUntil) consider(*thread->sleepUntil);
+  for (auto* alarm : alarms) {
+    if (auto due = alarm->Due()) consider(*due);
+  }
+  return next;
+}
+
+void Machine::Impl::BlockLocked(std::unique_lock<std::mutex>& lock, ThreadRec& thread,
+                                const std::function<bool()>& ready) {
+  while (!ready()) {
+    if (!thread.blocked) {
+      thread.blocked = true;
+      if (thread.emulated) --active;
+      changed.notify_all();
+    }
+    if (manualClock) {
+      thread.cv.wait(lock);
+    } else {
+      auto due = NextDueLocked(&thread);
+      if (due) {
+        auto now = NowLocked();
+        auto wait = std::chrono::milliseconds(*due > now ? *due - now : 0);
+        thread.cv.wait_for(lock, wait);
+        RunDueAlarms(lock);
+      } else {
+        thread.cv.wait(lock);
+      }
+    }
+  }
+  if (thread.blocked) {
+    thread.blocked = false;
+    if (thread.emulated) ++active;
+  }
+}
+
+void Machine::Impl::RunDueAlarms(std::unique_lock<std::mutex>& lock) {
+  // An alarm posts messages through the Win32 functions, which take the lock themselves.
+  for (bool fired = true; fired;) {
+    fired = false;
+    auto now = NowLocked();
+    for (auto* alarm : alarms) {
+      auto due = alarm->Due();
+      if (due && *due <= now) {
+        lock.unlock();
+        alarm->Fire(now);
+        lock.lock();
+        fired = true;
+        break;
+      }
+    }
+  }
+}
+
+HANDLE Machine::Impl::NewHandleLocked(ProcessRec& process, HandleRec rec) {
+  auto handle = reinterpret_cast<HANDLE>(nextHandle);
+  nextHandle += 4;
+  process.handles[handle] = std::move(rec);
+  return handle;
+}
+
+void BindCurrentThread(Machine::Impl* impl, DWORD threadId) {
+  tls_impl = impl;
+  tls_thread = threadId;
+}
+
+ThreadRec& CurrentThread(Machine::Impl& impl) {
+  return impl.CurrentThreadLocked();
+}
+
+Machine::Impl& Impl() {
+  return Machine::Current().impl();
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Machine
+
+Machine::Machine(MachineOptions options) : impl_(std::make_unique<Impl>(*this)) {
+  if (g_current) {
+    std::fputs("emu: a second machine was made while one exists\n", stderr);
+    std::abort();
+  }
+  if (options.root.empty()) {
+    std::string templ =
+        (std::filesystem::temp_directory_path() / "orvanta-machine-XXXXXX").string();
+    if (!mkdtemp(templ.data())) throw std::runtime_error("cannot make the machine's folder");
+    root_ = templ;
+    ownsRoot_ = true;
+  } else {
+    root_ = std::filesystem::absolute(options.root);
+  }
+  std::filesystem::create_directories(HostPath(ProgramPath()).parent_path());
+  std::filesystem::create_directories(HostPath(WindowsDirectory()));
+  impl_->manualClock = options.manualClock;
+  impl_->drives['C'] = DriveRec{
+      DRIVE_FIXED, VolumeAnswer{"SYSTEM", 0x1C2D3E4F, "NTFS", 255, FILE_CASE_PRESERVED_NAMES}};
+  g_current = this;
+}
+
+Machine::~Machine() {
+  EndAllProcesses();
+  {
+    std::lock_guard lock(impl_->mu);
+    for (auto& [name, m] : impl_->mutexes) {
+      if (m.fd >= 0) ::close(m.fd);
+    }
+  }
+  g_current = nullptr;
+  if (ownsRoot_) {
+    std::error_code ec;
+    std::filesystem::remove_all(root_, ec);
+  }
+}
+
+Machine& Machine::Current() {
+  if (!g_current) {
+    std::fputs("emu: a Win32 function was called with no emulated machine\n", stderr);
+    std::abort();
+  }
+  return *g_current;
+}
+
+Machine* Machine::CurrentOrNull() {
+  return g_current;
+}
+
+void Machine::SetPlatform(Platform platform) {
+  std::lock_guard lock(impl_->mu);
+  impl_->platform = platform;
+}
+
+Platform Machine::GetPlatform() const {
+  std::lock_guard lock(impl_->mu);
+  return impl_->platform;
+}
+
+std::filesystem::path Machine::HostPath(std::string_view windowsPath) const {
+  std::string path(windowsPath);
+  std::replace(path.begin(), path.end(), '\\', '/');
+  if (path.size() >= 2 && path[1] == ':' && std::isalpha(static_cast<unsigned char>(path[0]))) {
+    std::string drive(1, static_cast<char>(std::toupper(static_cast<unsigned char>(path[0]))));
+    std::string rest = path.substr(2);
+    while (!rest.empty() && rest.front() == '/') rest.erase(rest.begin());
+    return root_ / drive / rest;
+  }
+  // A bare name is looked for in the Windows folder, as the profile functions do.
+  while (!path.empty() && path.front() == '/') path.erase(path.begin());
+  return HostPath(WindowsDirectory()) / path;
+}
+
+void Machine::SetReadOnly(std::string_view windowsPath, bool readOnly) {
+  std::lock_guard lock(impl_->mu);
+  if (readOnly) {
+    impl_->readOnly.insert(Upper(windowsPath));
+  } else {
+    impl_->readOnly.erase(Upper(windowsPath));
+  }
+}
+
+bool Machine::IsReadOnly(std::string_view windowsPath) const {
+  std::lock_guard lock(impl_->mu);
+  return impl_->readOnly.count(Upper(windowsPath)) != 0;
+}
+
+void Machine::AddDrive(char letter, UINT type) {
+  std::lock_guard lock(impl_->mu);
+  letter = static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
+  impl_->drives[letter] = DriveRec{type, std::nullopt};
+  std::filesystem::create_directories(root_ / std::string(1, letter));
+}
+
+void Machine::InsertMedium(char letter, VolumeAnswer volume) {
+  std::lock_guard lock(impl_->mu);
+  letter = static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
+  auto it = impl_->drives.find(letter);
+  if (it == impl_->drives.end()) throw std::invalid_argument("no such drive");
+  it->second.volume = std::move(volume);
+}
+
+void Machine::EjectMedium(char letter) {
+  std::lock_guard lock(impl_->mu);
+  letter = static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
+  auto it = impl_->drives.find(letter);
+  if (it != impl_->drives.end()) it->second.volume.reset();
+}
+
+std::vector<std::pair<char, UINT>> Machine::Drives() const {
+  std::lock_guard lock(impl_->mu);
+  std::vector<std::pair<char, UINT>> out;
+  for (const auto& [letter, d] : impl_->drives) out.emplace_back(letter, d.type);
+  return out;
+}
+
+std::optional<VolumeAnswer> Machine::Volume(char letter) const {
+  std::lock_guard lock(impl_->mu);
+  letter = static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
+  auto it = impl_->drives.find(letter);
+  if (it == impl_->drives.end()) return std::nullopt;
+  return it->second.volume;
+}
+
+void Machine::FailNext(std::string function, DWORD error) {
+  std::lock_guard lock(impl_->mu);
+  impl_->failures.emplace(std::move(function), error);
+}
+
+std::optional<DWORD> Machine::TakeFailure(std::string_view function) {
+  std::lock_guard lock(impl_->mu);
+  auto it = impl_->failures.find(function);
+  if (it == impl_->failures.end()) return std::nullopt;
+  DWORD error = it->second;
+  impl_->failures.erase(it);
+  return error;
+}
+
+uint64_t Machine::Now() const {
+  std::lock_guard lock(impl_->mu);
+  return impl_->NowLocked();
+}
+
+void Machine::Settle() {
+  std::unique_lock lock(impl_->mu);
+  auto limit = std::chrono::steady_clock::now() + kSettleLimit;
+  while (impl_->active > 0) {
+    if (impl_->changed.wait_until(lock, limit) == std::cv_status::timeout && impl_->active > 0) {
+      throw std::runtime_error("emu: a program did not come to rest (busy or deadlocked)");
+    }
+  }
+}
+
+void Machine::Advance(uint64_t ms) {
+  if (!impl_->manualClock) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    return;
+  }
+  Settle();
+  std::unique_lock lock(impl_->mu);
+  const uint64_t target = impl_->manualNow + ms;
+  for (;;) {
+    // The next moment strictly ahead at which something falls due, among the programs' timers and
+    // the alarms; what is due already was handled when the programs settled.
+    std::optional<uint64_t> next;
+    for (const auto& timer : impl_->timers) {
+      auto* t = impl_->ThreadLocked(timer.threadId);
+      if (t && t->emulated && timer.due > impl_->manualNow && (!next || timer.due < *next)) {
+        next = timer.due;
+      }
+    }
+    for (const auto& [id, t] : impl_->threads) {
+      if (t->emulated && t->sleepUntil && *t->sleepUntil > impl_->manualNow &&
+          (!next || *t->sleepUntil < *next)) {
+        next = *t->sleepUntil;
+      }
+    }
+    for (auto* alarm : impl_->alarms) {
+      auto due = alarm->Due();
+      if (due && *due > impl_->manualNow && (!next || *due < *next)) next = *due;
+    }
+    bool last = !next || *next > target;
+    impl_->manualNow = last ? target : *next;
+    impl_->RunDueAlarms(lock);
+    impl_->WakeAllLocked();
+    lock.unlock();
+    Settle();
+    lock.lock();
+    if (last) break;
+  }
+}
+
+void Machine::AddAlarm(Alarm* alarm) {
+  std::lock_guard lock(impl_->mu);
+  impl_->alarms.push_back(alarm);
+}
+
+void Machine::RemoveAlarm(Alarm* alarm) {
+  std::lock_guard lock(impl_->mu);
+  std::erase(impl_->alarms, alarm);
+}
+
+std::vector<BoxInfo> Machine::OpenBoxes() const {
+  std::lock_guard lock(impl_->mu);
+  std::vector<BoxInfo> out;
+  for (const auto& box : impl_->boxes) {
+    if (box->answer == 0) out.push_back(box->info);
+  }
+  return out;
+}
+
+std::vector<BoxInfo> Machine::BoxLog() const {
+  std::lock_guard lock(impl_->mu);
+  return impl_->boxLog;
+}
+
+bool Machine::AnswerBox(int button) {
+  {
+    std::lock_guard lock(impl_->mu);
+    OpenBox* box = nullptr;
+    for (auto it = impl_->boxes.rbegin(); it != impl_->boxes.rend(); ++it) {
+      if ((*it)->answer == 0) {
+        box = it->get();
+        break;
+      }
+    }
+    if (!box) return false;
+    UINT buttons = box->info.type & MB_TYPEMASK;
+    bool valid = button == IDOK || (button == IDCANCEL && buttons == MB_OKCANCEL) ||
+                 ((button == IDYES || button == IDNO) && buttons == MB_YESNO);
+    if (buttons == MB_YESNO && button == IDOK) valid = false;
+    if (!valid) return false;
+    box->answer = button;
+    if (auto* t = impl_->ThreadLocked(box->threadId)) impl_->WakeLocked(*t);
+  }
+  Settle();
+  return true;
+}
+
+void Machine::SetBoxAnswerer(std::function<int(const BoxInfo&)> answerer) {
+  std::lock_guard lock(impl_->mu);
+  impl_->boxAnswerer = std::move(answerer);
+}
+
+std::vector<WindowInfo> Machine::Windows() const {
+  std::lock_guard lock(impl_->mu);
+  std::vector<WindowInfo> out;
+  for (const auto& [h, w] : impl_->windows) {
+    out.push_back(WindowInfo{h, w.className, w.text, w.style, w.exStyle, w.parent, w.rect,
+                             w.visible, w.minimized, w.threadId});
+  }
+  return out;
+}
+
+std::optional<WindowInfo> Machine::Window(HWND window) const {
+  std::lock_guard lock(impl_->mu);
+  auto it = impl_->windows.find(window);
+  if (it == impl_->windows.end()) return std::nullopt;
+  const auto& w = it->second;
+  return WindowInfo{w.handle, w.className, w.text,    w.style,     w.exStyle,
+                    w.parent, w.rect,      w.visible, w.minimized, w.threadId};
+}
+
+}  // namespace emu

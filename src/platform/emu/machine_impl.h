@@ -1,0 +1,173 @@
+// The machine's shared state, for the emulated Win32 functions of this folder only.
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/emu/machine.h"
+
+namespace emu {
+
+// A message sent to a window of another thread, waiting for that thread to take it.
+struct SentMessage {
+  MSG msg{};
+  LRESULT result = 0;
+  bool done = false;
+};
+
+struct ThreadRec {
+  DWORD id = 0;
+  int pid = 0;
+  // Started by the machine (program threads): counted when the machine waits for programs to
+  // settle.
+  bool emulated = false;
+  bool blocked = false;
+  bool quit = false;
+  int quitCode = 0;
+  int modalDepth = 0;
+  std::optional<uint64_t> sleepUntil;  // in Sleep
+  std::deque<MSG> posted;
+  std::deque<SentMessage*> sent;
+  std::condition_variable cv;
+};
+
+struct MutexObject {
+  int refs = 0;
+  int fd = -1;  // the system-wide name, held while this machine has a handle open
+};
+
+struct HandleRec {
+  enum class Kind { Mutex, Thread } kind = Kind::Mutex;
+  std::string name;    // mutex
+  DWORD threadId = 0;  // thread
+};
+
+struct ProcessRec {
+  int id = 0;
+  bool running = true;
+  int exitCode = 0;
+  DWORD mainThread = 0;
+  std::map<HANDLE, HandleRec> handles;
+  std::thread thread;
+  std::vector<std::thread> workers;
+};
+
+struct WindowClass {
+  std::string name;
+  WNDPROC proc = nullptr;
+};
+
+struct WindowRec {
+  HWND handle = nullptr;
+  std::string className;
+  WNDPROC proc = nullptr;
+  std::string text;
+  DWORD style = 0;
+  DWORD exStyle = 0;
+  HWND parent = nullptr;
+  RECT rect{};
+  bool visible = false;
+  bool minimized = false;
+  DWORD threadId = 0;
+  LONG_PTR userData = 0;
+  bool destroying = false;
+};
+
+struct TimerRec {
+  HWND window = nullptr;
+  UINT_PTR id = 0;
+  UINT elapse = 0;
+  TIMERPROC proc = nullptr;
+  DWORD threadId = 0;
+  uint64_t due = 0;
+};
+
+struct OpenBox {
+  BoxInfo info;
+  DWORD threadId = 0;
+  int answer = 0;  // 0 while open
+};
+
+struct DriveRec {
+  UINT type = DRIVE_FIXED;
+  std::optional<VolumeAnswer> volume;
+};
+
+struct Machine::Impl {
+  explicit Impl(Machine& m) : machine(m) {}
+
+  Machine& machine;
+  mutable std::mutex mu;
+  std::condition_variable changed;  // a thread blocked, ended, or a box opened
+
+  bool manualClock = true;
+  uint64_t manualNow = 0;
+  std::chrono::steady_clock::time_point realStart = std::chrono::steady_clock::now();
+
+  Platform platform = Platform::NT;
+  std::map<char, DriveRec> drives;
+  std::set<std::string> readOnly;  // upper-cased Windows paths
+  std::multimap<std::string, DWORD, std::less<>> failures;
+  std::vector<Alarm*> alarms;
+
+  std::map<DWORD, std::unique_ptr<ThreadRec>> threads;
+  DWORD nextThreadId = 0x100;
+  int active = 0;
+
+  std::map<int, std::unique_ptr<ProcessRec>> processes;
+  int nextPid = 1;
+  uintptr_t nextHandle = 0x1000;
+  std::map<std::string, MutexObject> mutexes;
+
+  std::map<std::string, WindowClass> classes;  // upper-cased names
+  std::map<HWND, WindowRec> windows;
+  uintptr_t nextWindow = 0x10010;
+  std::vector<TimerRec> timers;
+  UINT_PTR nextThreadTimerId = 0x7000;
+  std::map<std::string, HICON> icons;  // "ICON:NAME" / "CURSOR:NAME" -> handle
+  std::map<HICON, std::string> iconNames;
+  uintptr_t nextIcon = 0x20000;
+
+  std::vector<std::unique_ptr<OpenBox>> boxes;
+  std::vector<BoxInfo> boxLog;
+  std::function<int(const BoxInfo&)> boxAnswerer;
+
+  // --- Helpers; each expects `mu` held -----------------------------------------------------------
+  uint64_t NowLocked() const;
+  ThreadRec& CurrentThreadLocked();
+  ThreadRec* ThreadLocked(DWORD id);
+  ProcessRec* CurrentProcessLocked();
+  WindowRec* WindowLocked(HWND window);
+  // Makes a blocked thread runnable again (counted as active before it wakes, so Settle never sees
+  // a moment with nothing active while a thread is about to run).
+  void WakeLocked(ThreadRec& thread);
+  void WakeAllLocked();
+  // Blocks the calling emulated thread until `ready` holds, or until `deadline` on a real clock.
+  void BlockLocked(std::unique_lock<std::mutex>& lock, ThreadRec& thread,
+                   const std::function<bool()>& ready);
+  // Earliest moment at which something falls due for `thread` (a timer) or for anyone (alarms).
+  std::optional<uint64_t> NextDueLocked(const ThreadRec* thread) const;
+  void RunDueAlarms(std::unique_lock<std::mutex>& lock);
+  HANDLE NewHandleLocked(ProcessRec& process, HandleRec rec);
+  void CloseHandleLocked(ProcessRec& process, HANDLE handle);
+  std::string MutexSystemName(const std::string& name) const;
+  // Ends an emulated process: its handles close, its windows and timers go.
+  void EndProcessLocked(ProcessRec& process, int exitCode);
+};
+
+// Binds the calling OS thread to an emulated thread record.
+void BindCurrentThread(Machine::Impl* impl, DWORD threadId);
+
+// The calling thread's record on the current machine (registered on first use).
+ThreadRec& CurrentThread(Machine::Impl& impl);
+Machine::Impl& Impl();
+
+}  // namespace emu

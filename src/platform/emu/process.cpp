@@ -1,0 +1,344 @@
+// Emulated processes and threads, and the kernel objects they hold (named mutexes, thread handles).
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <stdexcept>
+
+#include "platform/emu/machine_impl.h"
+
+namespace emu {
+namespace {
+
+// Starting a copy and its first settling is bounded so a hung start fails a test instead of hanging
+// it.
+constexpr auto kEndLimit = std::chrono::seconds(30);
+
+uint64_t Fnv1a(std::string_view text) {
+  uint64_t h = 1469598103934665603ull;
+  for (unsigned char c : text) {
+    h ^= c;
+    h *= 1099511628211ull;
+  }
+  return h;
+}
+
+// A named mutex is system-wide on Windows. Here its name is an abstract Unix socket, bound while a
+// handle is open and released by the kernel when the Linux process ends, so single instance holds
+// across real processes that share a machine folder, and never outlives its holder.
+sockaddr_un AbstractAddress(const std::string& systemName, socklen_t& length) {
+  sockaddr_un addr{};
+  addr.sun_family = AF_UNIX;
+  size_t n = std::min(systemName.size(), sizeof(addr.sun_path) - 1);
+  std::memcpy(addr.sun_path + 1, systemName.data(), n);
+  length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + n);
+  return addr;
+}
+
+bool SystemNameExists(const std::string& systemName) {
+  int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+  if (fd < 0) return false;
+  socklen_t length = 0;
+  auto addr = AbstractAddress(systemName, length);
+  int rc = ::connect(fd, reinterpret_cast<sockaddr*>(&addr), length);
+  int err = errno;
+  ::close(fd);
+  // A full backlog still proves a holder is listening.
+  return rc == 0 || err == EAGAIN || err == EINPROGRESS;
+}
+
+// Binds the name; -1 when another Linux process holds it.
+int BindSystemName(const std::string& systemName) {
+  int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) return -1;
+  socklen_t length = 0;
+  auto addr = AbstractAddress(systemName, length);
+  if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), length) != 0 || ::listen(fd, 4) != 0) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+}  // namespace
+
+std::string Machine::Impl::MutexSystemName(const std::string& name) const {
+  char prefix[64];
+  std::snprintf(prefix, sizeof prefix, "orvantabrevo/%016llx/",
+                static_cast<unsigned long long>(Fnv1a(machine.Root().string())));
+  std::string full = prefix + name;
+  if (full.size() > 100) {
+    std::snprintf(prefix + std::strlen(prefix), 20, "%016llx",
+                  static_cast<unsigned long long>(Fnv1a(name)));
+    full = prefix;
+  }
+  return full;
+}
+
+void Machine::Impl::CloseHandleLocked(ProcessRec& process, HANDLE handle) {
+  auto it = process.handles.find(handle);
+  if (it == process.handles.end()) return;
+  if (it->second.kind == HandleRec::Kind::Mutex) {
+    auto m = mutexes.find(it->second.name);
+    if (m != mutexes.end() && --m->second.refs == 0) {
+      if (m->second.fd >= 0) ::close(m->second.fd);
+      mutexes.erase(m);
+    }
+  }
+  process.handles.erase(it);
+}
+
+void Machine::Impl::EndProcessLocked(ProcessRec& process, int exitCode) {
+  process.running = false;
+  process.exitCode = exitCode;
+  while (!process.handles.empty()) CloseHandleLocked(process, process.handles.begin()->first);
+  std::set<DWORD> ids;
+  for (auto& [id, t] : threads) {
+    if (t->pid == process.id) ids.insert(id);
+  }
+  std::erase_if(windows, [&](const auto& w) { return ids.count(w.second.threadId) != 0; });
+  std::erase_if(timers, [&](const TimerRec& t) { return ids.count(t.threadId) != 0; });
+  std::erase_if(boxes, [&](const auto& b) { return ids.count(b->threadId) != 0; });
+  // The main thread ends here; workers still waiting are woken and find their process gone.
+  if (auto* main = ThreadLocked(process.mainThread)) {
+    if (main->emulated && !main->blocked) --active;
+    threads.erase(process.mainThread);
+  }
+  for (DWORD id : ids) {
+    if (auto* t = ThreadLocked(id)) WakeLocked(*t);
+  }
+  changed.notify_all();
+}
+
+int Machine::StartProcess(std::function<int()> entry) {
+  int pid = 0;
+  {
+    std::lock_guard lock(impl_->mu);
+    auto process = std::make_unique<ProcessRec>();
+    pid = impl_->nextPid++;
+    process->id = pid;
+    auto thread = std::make_unique<ThreadRec>();
+    thread->id = impl_->nextThreadId++;
+    thread->pid = pid;
+    thread->emulated = true;
+    process->mainThread = thread->id;
+    ++impl_->active;
+    Impl* impl = impl_.get();
+    DWORD tid = thread->id;
+    impl_->threads[tid] = std::move(thread);
+    process->thread = std::thread([impl, tid, pid, entry = std::move(entry)] {
+      BindCurrentThread(impl, tid);
+      // A C++ exception leaving a Windows program's entry ends it abnormally; here it is a test
+      // failure that must not pass unseen.
+      int code = entry();
+      std::lock_guard lock(impl->mu);
+      impl->EndProcessLocked(*impl->processes.at(pid), code);
+    });
+    impl_->processes[pid] = std::move(process);
+  }
+  Settle();
+  return pid;
+}
+
+ProcessInfo Machine::Process(int id) const {
+  std::lock_guard lock(impl_->mu);
+  auto it = impl_->processes.find(id);
+  if (it == impl_->processes.end()) throw std::out_of_range("no such process");
+  return ProcessInfo{id, it->second->running, it->second->exitCode};
+}
+
+std::vector<ProcessInfo> Machine::Processes() const {
+  std::lock_guard lock(impl_->mu);
+  std::vector<ProcessInfo> out;
+  for (const auto& [id, p] : impl_->processes) {
+    if (id != 0) out.push_back(ProcessInfo{id, p->running, p->exitCode});
+  }
+  return out;
+}
+
+void Machine::EndAllProcesses() {
+  std::unique_lock lock(impl_->mu);
+  for (auto& [id, p] : impl_->processes) {
+    if (id == 0 || !p->running) continue;
+    for (auto& [tid, t] : impl_->threads) {
+      if (t->pid == id) {
+        t->quit = true;
+        impl_->WakeLocked(*t);
+      }
+    }
+  }
+  auto limit = std::chrono::steady_clock::now() + kEndLimit;
+  auto allEnded = [&] {
+    for (auto& [id, p] : impl_->processes) {
+      if (id != 0 && p->running) return false;
+    }
+    return true;
+  };
+  while (!allEnded()) {
+    if (impl_->changed.wait_until(lock, limit) == std::cv_status::timeout && !allEnded()) {
+      std::fputs("emu: a program did not end when asked to\n", stderr);
+      std::abort();
+    }
+  }
+  std::vector<std::thread> joinable;
+  for (auto& [id, p] : impl_->processes) {
+    if (p->thread.joinable()) joinable.push_back(std::move(p->thread));
+    for (auto& w : p->workers) {
+      if (w.joinable()) joinable.push_back(std::move(w));
+    }
+    p->workers.clear();
+  }
+  lock.unlock();
+  for (auto& t : joinable) t.join();
+}
+
+}  // namespace emu
+
+// ---------------------------------------------------------------------------------------------------
+// kernel32: handles, mutexes, threads
+
+using emu::HandleRec;
+using emu::Impl;
+
+DWORD GetCurrentThreadId() {
+  auto& impl = Impl();
+  std::lock_guard lock(impl.mu);
+  return impl.CurrentThreadLocked().id;
+}
+
+BOOL CloseHandle(HANDLE handle) {
+  auto& impl = Impl();
+  std::lock_guard lock(impl.mu);
+  auto* process = impl.CurrentProcessLocked();
+  if (!process || !process->handles.count(handle)) {
+    // Windows reports this as an invalid handle.
+    impl.CurrentThreadLocked();
+    SetLastError(ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
+  impl.CloseHandleLocked(*process, handle);
+  return TRUE;
+}
+
+HANDLE OpenMutexA(DWORD /*desiredAccess*/, BOOL /*inheritHandle*/, LPCSTR name) {
+  auto& impl = Impl();
+  if (!name) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  if (auto error = impl.machine.TakeFailure("OpenMutexA")) {
+    SetLastError(*error ? *error : ERROR_ACCESS_DENIED);
+    return nullptr;
+  }
+  std::lock_guard lock(impl.mu);
+  auto* process = impl.CurrentProcessLocked();
+  auto it = impl.mutexes.find(name);
+  if (it != impl.mutexes.end() || emu::SystemNameExists(impl.MutexSystemName(name))) {
+    auto& object = impl.mutexes[name];
+    ++object.refs;
+    return impl.NewHandleLocked(*process, HandleRec{HandleRec::Kind::Mutex, name, 0});
+  }
+  impl.CurrentThreadLocked();
+  SetLastError(ERROR_FILE_NOT_FOUND);
+  return nullptr;
+}
+
+HANDLE CreateMutexA(LPSECURITY_ATTRIBUTES /*attributes*/, BOOL /*initialOwner*/, LPCSTR name) {
+  auto& impl = Impl();
+  if (auto error = impl.machine.TakeFailure("CreateMutexA")) {
+    SetLastError(*error ? *error : ERROR_ACCESS_DENIED);
+    return nullptr;
+  }
+  std::lock_guard lock(impl.mu);
+  auto* process = impl.CurrentProcessLocked();
+  if (!name) {
+    return impl.NewHandleLocked(*process, HandleRec{HandleRec::Kind::Mutex, "", 0});
+  }
+  auto it = impl.mutexes.find(name);
+  DWORD error = ERROR_SUCCESS;
+  if (it != impl.mutexes.end()) {
+    ++it->second.refs;
+    error = ERROR_ALREADY_EXISTS;
+  } else {
+    int fd = emu::BindSystemName(impl.MutexSystemName(name));
+    // Bound elsewhere: another Linux process on this machine folder holds the mutex.
+    if (fd < 0) error = ERROR_ALREADY_EXISTS;
+    impl.mutexes[name] = emu::MutexObject{1, fd};
+  }
+  HANDLE handle = impl.NewHandleLocked(*process, HandleRec{HandleRec::Kind::Mutex, name, 0});
+  SetLastError(error);
+  return handle;
+}
+
+BOOL ReleaseMutex(HANDLE handle) {
+  auto& impl = Impl();
+  std::lock_guard lock(impl.mu);
+  auto* process = impl.CurrentProcessLocked();
+  auto it = process->handles.find(handle);
+  if (it == process->handles.end() || it->second.kind != HandleRec::Kind::Mutex) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
+  // Nobody here ever waits on (owns) a mutex, so releasing one is always the not-owner error.
+  constexpr DWORD kErrorNotOwner = 288;
+  SetLastError(kErrorNotOwner);
+  return FALSE;
+}
+
+HANDLE CreateThread(LPSECURITY_ATTRIBUTES /*attributes*/, size_t /*stackSize*/,
+                    LPTHREAD_START_ROUTINE start, LPVOID parameter, DWORD /*creationFlags*/,
+                    LPDWORD threadId) {
+  auto& impl = Impl();
+  if (auto error = impl.machine.TakeFailure("CreateThread")) {
+    SetLastError(*error ? *error : ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+  }
+  std::lock_guard lock(impl.mu);
+  auto* process = impl.CurrentProcessLocked();
+  auto thread = std::make_unique<emu::ThreadRec>();
+  DWORD tid = thread->id = impl.nextThreadId++;
+  thread->pid = process->id;
+  thread->emulated = true;
+  ++impl.active;
+  impl.threads[tid] = std::move(thread);
+  emu::Machine::Impl* ip = &impl;
+  process->workers.emplace_back([ip, tid, start, parameter] {
+    emu::BindCurrentThread(ip, tid);
+    start(parameter);
+    std::lock_guard lock(ip->mu);
+    if (auto* t = ip->ThreadLocked(tid)) {
+      if (!t->blocked) --ip->active;
+      ip->threads.erase(tid);
+    }
+    std::erase_if(ip->timers, [&](const emu::TimerRec& t) { return t.threadId == tid; });
+    // Anyone waiting for this thread to end.
+    ip->WakeAllLocked();
+    ip->changed.notify_all();
+  });
+  if (threadId) *threadId = tid;
+  return impl.NewHandleLocked(*process, HandleRec{HandleRec::Kind::Thread, "", tid});
+}
+
+DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
+  auto& impl = Impl();
+  std::unique_lock lock(impl.mu);
+  auto* process = impl.CurrentProcessLocked();
+  auto it = process->handles.find(handle);
+  if (it == process->handles.end() || it->second.kind != HandleRec::Kind::Thread) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return WAIT_FAILED;
+  }
+  DWORD tid = it->second.threadId;
+  auto ended = [&] { return impl.ThreadLocked(tid) == nullptr; };
+  if (ended()) return WAIT_OBJECT_0;
+  if (milliseconds == 0) return WAIT_TIMEOUT;
+  if (milliseconds != INFINITE) {
+    // Only the two forms the program uses are supported: poll and wait for the end.
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return WAIT_FAILED;
+  }
+  auto& self = impl.CurrentThreadLocked();
+  impl.BlockLocked(lock, self, ended);
+  return WAIT_OBJECT_0;
+}

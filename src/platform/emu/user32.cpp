@@ -1,0 +1,647 @@
+// user32: window classes and windows, the per-thread message queues, timers, message boxes.
+//
+// Messages follow Windows' order: sent messages first, then posted ones, then WM_QUIT, then due
+// timers. A posted message is delivered by a later GetMessageA/PeekMessageA, never inside the call
+// that posted it; a message sent to a window of the calling thread calls its procedure at once.
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+
+#include "platform/emu/machine_impl.h"
+
+namespace {
+
+using emu::Impl;
+using emu::ThreadRec;
+
+// Windows raises a smaller interval to this minimum.
+constexpr UINT kUserTimerMinimum = 10;
+
+std::string Upper(const char* s) {
+  std::string out(s ? s : "");
+  for (auto& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return out;
+}
+
+bool Matches(const MSG& m, HWND window, UINT min, UINT max) {
+  if (window && m.hwnd != window) return false;
+  if (min == 0 && max == 0) return true;
+  return m.message >= min && m.message <= max;
+}
+
+// Something the thread could take from its queue now.
+bool HasMessageLocked(emu::Machine::Impl& impl, ThreadRec& t, HWND window, UINT min, UINT max) {
+  if (!t.sent.empty() || t.quit) return true;
+  for (const auto& m : t.posted) {
+    if (Matches(m, window, min, max)) return true;
+  }
+  uint64_t now = impl.NowLocked();
+  for (const auto& timer : impl.timers) {
+    if (timer.threadId == t.id && timer.due <= now && (!window || timer.window == window) &&
+        Matches(MSG{timer.window, WM_TIMER, 0, 0, 0, {}}, window, min, max)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// Runs the messages that other threads sent to this thread's windows.
+void DeliverSentLocked(emu::Machine::Impl& impl, std::unique_lock<std::mutex>& lock, ThreadRec& t) {
+  while (!t.sent.empty()) {
+    emu::SentMessage* sent = t.sent.front();
+    t.sent.pop_front();
+    WNDPROC proc = nullptr;
+    if (auto* w = impl.WindowLocked(sent->msg.hwnd)) proc = w->proc;
+    lock.unlock();
+    LRESULT result =
+        proc ? proc(sent->msg.hwnd, sent->msg.message, sent->msg.wParam, sent->msg.lParam) : 0;
+    lock.lock();
+    sent->result = result;
+    sent->done = true;
+    impl.WakeAllLocked();
+  }
+}
+
+// Takes (or looks at) the next message in Windows' order.
+bool TakeLocked(emu::Machine::Impl& impl, std::unique_lock<std::mutex>& lock, ThreadRec& t,
+                MSG* out, HWND window, UINT min, UINT max, bool remove) {
+  DeliverSentLocked(impl, lock, t);
+  for (auto it = t.posted.begin(); it != t.posted.end(); ++it) {
+    if (Matches(*it, window, min, max)) {
+      *out = *it;
+      if (remove) t.posted.erase(it);
+      return true;
+    }
+  }
+  if (t.quit) {
+    *out = MSG{
+        nullptr, WM_QUIT, static_cast<WPARAM>(t.quitCode), 0, static_cast<DWORD>(impl.NowLocked()),
+        {}};
+    if (remove) t.quit = false;
+    return true;
+  }
+  uint64_t now = impl.NowLocked();
+  emu::TimerRec* due = nullptr;
+  for (auto& timer : impl.timers) {
+    if (timer.threadId == t.id && timer.due <= now && (!window || timer.window == window) &&
+        (!due || timer.due < due->due)) {
+      due = &timer;
+    }
+  }
+  if (due && Matches(MSG{due->window, WM_TIMER, 0, 0, 0, {}}, window, min, max)) {
+    *out = MSG{due->window,
+               WM_TIMER,
+               due->id,
+               reinterpret_cast<LPARAM>(due->proc),
+               static_cast<DWORD>(now),
+               {}};
+    // One WM_TIMER at a time per timer; the next one is due a full interval later.
+    if (remove) due->due = now + due->elapse;
+    return true;
+  }
+  return false;
+}
+
+LRESULT CallProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto& impl = Impl();
+  WNDPROC proc = nullptr;
+  {
+    std::lock_guard lock(impl.mu);
+    if (auto* w = impl.WindowLocked(window)) proc = w->proc;
+  }
+  return proc ? proc(window, message, wParam, lParam) : 0;
+}
+
+}  // namespace
+
+ATOM RegisterClassA(const WNDCLASSA* wndClass) {
+  auto& impl = Impl();
+  if (!wndClass || !wndClass->lpszClassName || !wndClass->lpfnWndProc) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  std::lock_guard lock(impl.mu);
+  std::string name = Upper(wndClass->lpszClassName);
+  if (impl.classes.count(name)) {
+    SetLastError(ERROR_CLASS_ALREADY_EXISTS);
+    return 0;
+  }
+  impl.classes[name] = emu::WindowClass{wndClass->lpszClassName, wndClass->lpfnWndProc};
+  return static_cast<ATOM>(0xC000 + impl.classes.size());
+}
+
+BOOL UnregisterClassA(LPCSTR className, HINSTANCE /*instance*/) {
+  auto& impl = Impl();
+  std::lock_guard lock(impl.mu);
+  std::string name = Upper(className);
+  for (const auto& [h, w] : impl.windows) {
+    if (Upper(w.className.c_str()) == name) {
+      SetLastError(ERROR_CLASS_HAS_WINDOWS);
+      return FALSE;
+    }
+  }
+  if (!impl.classes.erase(name)) {
+    SetLastError(ERROR_CANNOT_FIND_WND_CLASS);
+    return FALSE;
+  }
+  return TRUE;
+}
+
+HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
+                     int width, int height, HWND parent, HMENU /*menu*/, HINSTANCE instance,
+                     LPVOID param) {
+  auto& impl = Impl();
+  if (auto error = impl.machine.TakeFailure("CreateWindowExA")) {
+    SetLastError(*error ? *error : ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+  }
+  HWND handle = nullptr;
+  {
+    std::lock_guard lock(impl.mu);
+    auto cls = impl.classes.find(Upper(className));
+    if (cls == impl.classes.end()) {
+      SetLastError(ERROR_CANNOT_FIND_WND_CLASS);
+      return nullptr;
+    }
+    if (parent && parent != HWND_MESSAGE && !impl.WindowLocked(parent)) {
+      SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+      return nullptr;
+    }
+    handle = reinterpret_cast<HWND>(impl.nextWindow);
+    impl.nextWindow += 4;
+    emu::WindowRec w;
+    w.handle = handle;
+    w.className = cls->second.name;
+    w.proc = cls->second.proc;
+    w.text = windowName ? windowName : "";
+    w.style = style;
+    w.exStyle = exStyle;
+    w.parent = parent == HWND_MESSAGE ? nullptr : parent;
+    if (x == CW_USEDEFAULT) x = y = 0;
+    if (width == CW_USEDEFAULT) width = height = 0;
+    w.rect = RECT{x, y, x + width, y + height};
+    w.visible = (style & WS_VISIBLE) != 0;
+    w.threadId = impl.CurrentThreadLocked().id;
+    impl.windows[handle] = std::move(w);
+  }
+  CREATESTRUCTA cs{
+      param,      instance,  nullptr, parent, height, width, y, x, static_cast<LONG>(style),
+      windowName, className, exStyle};
+  if (!CallProc(handle, WM_NCCREATE, 0, reinterpret_cast<LPARAM>(&cs)) ||
+      CallProc(handle, WM_CREATE, 0, reinterpret_cast<LPARAM>(&cs)) == -1) {
+    DestroyWindow(handle);
+    return nullptr;
+  }
+  return handle;
+}
+
+BOOL DestroyWindow(HWND window) {
+  auto& impl = Impl();
+  std::vector<HWND> children;
+  {
+    std::lock_guard lock(impl.mu);
+    auto* w = impl.WindowLocked(window);
+    if (!w || w->destroying) {
+      SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+      return FALSE;
+    }
+    if (w->threadId != impl.CurrentThreadLocked().id) {
+      SetLastError(ERROR_ACCESS_DENIED);
+      return FALSE;
+    }
+    w->destroying = true;
+    w->visible = false;
+    for (const auto& [h, c] : impl.windows) {
+      if (c.parent == window) children.push_back(h);
+    }
+  }
+  CallProc(window, WM_DESTROY, 0, 0);
+  for (HWND child : children) DestroyWindow(child);
+  CallProc(window, WM_NCDESTROY, 0, 0);
+  std::lock_guard lock(impl.mu);
+  impl.windows.erase(window);
+  std::erase_if(impl.timers, [&](const emu::TimerRec& t) { return t.window == window; });
+  return TRUE;
+}
+
+LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM /*lParam*/) {
+  switch (message) {
+    case WM_NCCREATE:
+      return TRUE;
+    case WM_CLOSE:
+      DestroyWindow(window);
+      return 0;
+    case WM_SYSCOMMAND:
+      switch (wParam & 0xFFF0) {
+        case SC_CLOSE:
+          SendMessageA(window, WM_CLOSE, 0, 0);
+          break;
+        case SC_MINIMIZE:
+          ShowWindow(window, SW_MINIMIZE);
+          break;
+        case SC_RESTORE:
+          ShowWindow(window, SW_RESTORE);
+          break;
+        default:
+          break;
+      }
+      return 0;
+    default:
+      return 0;
+  }
+}
+
+LONG_PTR GetWindowLongPtrA(HWND window, int index) {
+  auto& impl = Impl();
+  std::lock_guard lock(impl.mu);
+  auto* w = impl.WindowLocked(window);
+  if (!w) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return 0;
+  }
+  if (index == GWLP_USERDATA) return w->userData;
+  if (index == GWLP_WNDPROC) return reinterpret_cast<LONG_PTR>(w->proc);
+  SetLastError(ERROR_INVALID_PARAMETER);
+  return 0;
+}
+
+LONG_PTR SetWindowLongPtrA(HWND window, int index, LONG_PTR newLong) {
+  auto& impl = Impl();
+  std::lock_guard lock(impl.mu);
+  auto* w = impl.WindowLocked(window);
+  if (!w) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return 0;
+  }
+  LONG_PTR old = 0;
+  if (index == GWLP_USERDATA) {
+    old = w->userData;
+    w->userData = newLong;
+  } else if (index == GWLP_WNDPROC) {
+    old = reinterpret_cast<LONG_PTR>(w->proc);
+    w->proc = reinterpret_cast<WNDPROC>(newLong);
+  } else {
+    SetLastError(ERROR_INVALID_PARAMETER);
+  }
+  return old;
+}
+
+BOOL IsWindow(HWND window) {
+  auto& impl = Impl();
+  std::lock_guard lock(impl.mu);
+  return impl.WindowLocked(window) != nullptr;
+}
+
+BOOL IsWindowVisible(HWND window) {
+  auto& impl = Impl();
+  std::lock_guard lock(impl.mu);
+  auto* w = impl.WindowLocked(window);
+  return w && w->visible;
+}
+
+BOOL ShowWindow(HWND window, int cmdShow) {
+  auto& impl = Impl();
+  bool was = false, now = false;
+  {
+    std::lock_guard lock(impl.mu);
+    auto* w = impl.WindowLocked(window);
+    if (!w) {
+      SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+      return FALSE;
+    }
+    was = w->visible;
+    switch (cmdShow) {
+      case SW_HIDE:
+        w->visible = false;
+        break;
+      case SW_MINIMIZE:
+      case SW_SHOWMINIMIZED:
+      case SW_SHOWMINNOACTIVE:
+        w->visible = true;
+        w->minimized = true;
+        break;
+      case SW_RESTORE:
+      case SW_SHOWNORMAL:
+        w->visible = true;
+        w->minimized = false;
+        break;
+      default:
+        w->visible = true;
+        break;
+    }
+    now = w->visible;
+  }
+  if (was != now) CallProc(window, WM_SHOWWINDOW, now ? TRUE : FALSE, 0);
+  return was ? TRUE : FALSE;
+}
+
+BOOL GetWindowRect(HWND window, LPRECT rect) {
+  auto& impl = Impl();
+  std::lock_guard lock(impl.mu);
+  auto* w = impl.WindowLocked(window);
+  if (!w || !rect) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return FALSE;
+  }
+  *rect = w->rect;
+  return TRUE;
+}
+
+BOOL SetWindowPos(HWND window, HWND /*insertAfter*/, int x, int y, int cx, int cy, UINT flags) {
+  auto& impl = Impl();
+  {
+    std::lock_guard lock(impl.mu);
+    auto* w = impl.WindowLocked(window);
+    if (!w) {
+      SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+      return FALSE;
+    }
+    RECT r = w->rect;
+    if (!(flags & SWP_NOMOVE)) {
+      r = RECT{x, y, x + (r.right - r.left), y + (r.bottom - r.top)};
+    }
+    if (!(flags & SWP_NOSIZE)) {
+      r.right = r.left + cx;
+      r.bottom = r.top + cy;
+    }
+    w->rect = r;
+  }
+  if (flags & SWP_SHOWWINDOW) ShowWindow(window, SW_SHOWNA);
+  if (flags & SWP_HIDEWINDOW) ShowWindow(window, SW_HIDE);
+  return TRUE;
+}
+
+BOOL GetWindowPlacement(HWND window, WINDOWPLACEMENT* placement) {
+  auto& impl = Impl();
+  std::lock_guard lock(impl.mu);
+  auto* w = impl.WindowLocked(window);
+  if (!w || !placement) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return FALSE;
+  }
+  placement->flags = 0;
+  placement->showCmd = !w->visible ? SW_HIDE : w->minimized ? SW_SHOWMINIMIZED : SW_SHOWNORMAL;
+  placement->ptMinPosition = POINT{-1, -1};
+  placement->ptMaxPosition = POINT{-1, -1};
+  placement->rcNormalPosition = w->rect;
+  return TRUE;
+}
+
+BOOL SetWindowPlacement(HWND window, const WINDOWPLACEMENT* placement) {
+  auto& impl = Impl();
+  if (!placement || placement->length != sizeof(WINDOWPLACEMENT)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  {
+    std::lock_guard lock(impl.mu);
+    auto* w = impl.WindowLocked(window);
+    if (!w) {
+      SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+      return FALSE;
+    }
+    w->rect = placement->rcNormalPosition;
+  }
+  ShowWindow(window, static_cast<int>(placement->showCmd));
+  return TRUE;
+}
+
+BOOL SetWindowTextA(HWND window, LPCSTR text) {
+  auto& impl = Impl();
+  std::lock_guard lock(impl.mu);
+  auto* w = impl.WindowLocked(window);
+  if (!w) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return FALSE;
+  }
+  w->text = text ? text : "";
+  return TRUE;
+}
+
+int GetWindowTextA(HWND window, LPSTR text, int maxCount) {
+  auto& impl = Impl();
+  std::lock_guard lock(impl.mu);
+  auto* w = impl.WindowLocked(window);
+  if (!w || !text || maxCount <= 0) return 0;
+  int n = std::min<int>(static_cast<int>(w->text.size()), maxCount - 1);
+  std::memcpy(text, w->text.data(), n);
+  text[n] = '\0';
+  return n;
+}
+
+BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto& impl = Impl();
+  if (auto error = impl.machine.TakeFailure("PostMessageA")) {
+    SetLastError(*error ? *error : ERROR_NOT_ENOUGH_MEMORY);
+    return FALSE;
+  }
+  std::lock_guard lock(impl.mu);
+  ThreadRec* target = nullptr;
+  if (!window) {
+    target = &impl.CurrentThreadLocked();
+  } else if (auto* w = impl.WindowLocked(window)) {
+    target = impl.ThreadLocked(w->threadId);
+  }
+  if (!target) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return FALSE;
+  }
+  target->posted.push_back(
+      MSG{window, message, wParam, lParam, static_cast<DWORD>(impl.NowLocked()), {}});
+  impl.WakeLocked(*target);
+  return TRUE;
+}
+
+BOOL PostThreadMessageA(DWORD threadId, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto& impl = Impl();
+  std::lock_guard lock(impl.mu);
+  auto* target = impl.ThreadLocked(threadId);
+  if (!target) {
+    SetLastError(ERROR_INVALID_THREAD_ID);
+    return FALSE;
+  }
+  target->posted.push_back(
+      MSG{nullptr, message, wParam, lParam, static_cast<DWORD>(impl.NowLocked()), {}});
+  impl.WakeLocked(*target);
+  return TRUE;
+}
+
+LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto& impl = Impl();
+  std::unique_lock lock(impl.mu);
+  auto* w = impl.WindowLocked(window);
+  if (!w) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return 0;
+  }
+  auto& self = impl.CurrentThreadLocked();
+  if (w->threadId == self.id) {
+    WNDPROC proc = w->proc;
+    lock.unlock();
+    return proc(window, message, wParam, lParam);
+  }
+  auto* target = impl.ThreadLocked(w->threadId);
+  if (!target) return 0;
+  emu::SentMessage sent;
+  sent.msg = MSG{window, message, wParam, lParam, static_cast<DWORD>(impl.NowLocked()), {}};
+  target->sent.push_back(&sent);
+  impl.WakeLocked(*target);
+  const DWORD targetId = target->id;
+  impl.BlockLocked(lock, self, [&] {
+    // The receiver may end before it takes the message.
+    if (!impl.ThreadLocked(targetId)) {
+      sent.done = true;
+    }
+    return sent.done;
+  });
+  if (auto* t = impl.ThreadLocked(targetId)) std::erase(t->sent, &sent);
+  return sent.result;
+}
+
+void PostQuitMessage(int exitCode) {
+  auto& impl = Impl();
+  std::lock_guard lock(impl.mu);
+  auto& self = impl.CurrentThreadLocked();
+  self.quit = true;
+  self.quitCode = exitCode;
+}
+
+BOOL GetMessageA(LPMSG msg, HWND window, UINT filterMin, UINT filterMax) {
+  auto& impl = Impl();
+  std::unique_lock lock(impl.mu);
+  auto& self = impl.CurrentThreadLocked();
+  while (!TakeLocked(impl, lock, self, msg, window, filterMin, filterMax, true)) {
+    impl.BlockLocked(lock, self,
+                     [&] { return HasMessageLocked(impl, self, window, filterMin, filterMax); });
+  }
+  return msg->message == WM_QUIT ? FALSE : TRUE;
+}
+
+BOOL PeekMessageA(LPMSG msg, HWND window, UINT filterMin, UINT filterMax, UINT removeMsg) {
+  auto& impl = Impl();
+  std::unique_lock lock(impl.mu);
+  auto& self = impl.CurrentThreadLocked();
+  return TakeLocked(impl, lock, self, msg, window, filterMin, filterMax,
+                    (removeMsg & PM_REMOVE) != 0)
+             ? TRUE
+             : FALSE;
+}
+
+BOOL WaitMessage() {
+  auto& impl = Impl();
+  std::unique_lock lock(impl.mu);
+  auto& self = impl.CurrentThreadLocked();
+  DeliverSentLocked(impl, lock, self);
+  impl.BlockLocked(lock, self, [&] { return HasMessageLocked(impl, self, nullptr, 0, 0); });
+  return TRUE;
+}
+
+BOOL TranslateMessage(const MSG* /*msg*/) {
+  return FALSE;
+}
+
+LRESULT DispatchMessageA(const MSG* msg) {
+  if (!msg) return 0;
+  if (msg->message == WM_TIMER && msg->lParam != 0) {
+    auto proc = reinterpret_cast<TIMERPROC>(msg->lParam);
+    proc(msg->hwnd, WM_TIMER, msg->wParam, msg->time);
+    return 0;
+  }
+  if (!msg->hwnd) return 0;
+  return CallProc(msg->hwnd, msg->message, msg->wParam, msg->lParam);
+}
+
+UINT_PTR SetTimer(HWND window, UINT_PTR idEvent, UINT elapse, TIMERPROC timerFunc) {
+  auto& impl = Impl();
+  if (auto error = impl.machine.TakeFailure("SetTimer")) {
+    SetLastError(*error ? *error : ERROR_NOT_ENOUGH_MEMORY);
+    return 0;
+  }
+  std::lock_guard lock(impl.mu);
+  auto& self = impl.CurrentThreadLocked();
+  if (window) {
+    auto* w = impl.WindowLocked(window);
+    if (!w || w->threadId != self.id) {
+      SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+      return 0;
+    }
+  }
+  elapse = std::max(elapse, kUserTimerMinimum);
+  if (!window) {
+    bool known = std::any_of(impl.timers.begin(), impl.timers.end(), [&](const auto& t) {
+      return !t.window && t.id == idEvent && t.threadId == self.id;
+    });
+    if (!known) idEvent = impl.nextThreadTimerId++;
+  }
+  std::erase_if(impl.timers,
+                [&](const emu::TimerRec& t) { return t.window == window && t.id == idEvent; });
+  impl.timers.push_back(
+      emu::TimerRec{window, idEvent, elapse, timerFunc, self.id, impl.NowLocked() + elapse});
+  return window ? (idEvent ? idEvent : 1) : idEvent;
+}
+
+BOOL KillTimer(HWND window, UINT_PTR idEvent) {
+  auto& impl = Impl();
+  std::lock_guard lock(impl.mu);
+  auto before = impl.timers.size();
+  std::erase_if(impl.timers,
+                [&](const emu::TimerRec& t) { return t.window == window && t.id == idEvent; });
+  // A WM_TIMER already taken from the queue is still delivered; none is generated afterwards.
+  if (impl.timers.size() == before) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  return TRUE;
+}
+
+int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
+  auto& impl = Impl();
+  emu::BoxInfo info{owner, caption ? caption : "Error", text ? text : "", type};
+  std::function<int(const emu::BoxInfo&)> answerer;
+  {
+    std::lock_guard lock(impl.mu);
+    impl.boxLog.push_back(info);
+    answerer = impl.boxAnswerer;
+  }
+  if (answerer) return answerer(info);
+
+  std::unique_lock lock(impl.mu);
+  auto& self = impl.CurrentThreadLocked();
+  auto box = std::make_unique<emu::OpenBox>();
+  box->info = info;
+  box->threadId = self.id;
+  emu::OpenBox* open = box.get();
+  impl.boxes.push_back(std::move(box));
+  ++self.modalDepth;
+  int answer = 0;
+  // The box runs its own message loop: the thread's timers and posted messages keep being
+  // dispatched while it is open, as under Windows.
+  for (;;) {
+    if (open->answer != 0) {
+      answer = open->answer;
+      break;
+    }
+    if (self.quit) {
+      // WM_QUIT ends the box; the quit stays pending for the caller's own loop.
+      answer = (type & MB_TYPEMASK) == MB_OK ? IDOK : IDCANCEL;
+      break;
+    }
+    MSG msg;
+    if (TakeLocked(impl, lock, self, &msg, nullptr, 0, 0, true)) {
+      lock.unlock();
+      DispatchMessageA(&msg);
+      lock.lock();
+      continue;
+    }
+    impl.BlockLocked(lock, self, [&] {
+      return open->answer != 0 || HasMessageLocked(impl, self, nullptr, 0, 0);
+    });
+  }
+  --self.modalDepth;
+  std::erase_if(impl.boxes, [&](const auto& b) { return b.get() == open; });
+  return answer;
+}
+
+BOOL MessageBeep(UINT /*type*/) {
+  return TRUE;
+}

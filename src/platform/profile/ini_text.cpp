@@ -1,0 +1,193 @@
+#include "platform/profile/ini_text.h"
+
+namespace profile::detail {
+namespace {
+
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
+
+char FoldAscii(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// Finds `c` as a character of its own, never as the trail byte of a double-byte character: in code
+// page 932 a trail byte can be ']' or '\\' and must not end a section name.
+std::size_t FindChar(std::string_view s, std::size_t from, char c) {
+  for (std::size_t i = from; i < s.size(); ++i) {
+    if (IsLeadByte(s[i])) {
+      ++i;
+    } else if (s[i] == c) {
+      return i;
+    }
+  }
+  return std::string_view::npos;
+}
+
+Line ParseLine(std::string_view text, std::size_t begin) {
+  Line line;
+  line.begin = begin;
+  std::size_t lf = text.find('\n', begin);
+  line.end = lf == std::string_view::npos ? text.size() : lf + 1;
+  line.content_end = lf == std::string_view::npos ? text.size() : lf;
+  if (line.content_end > begin && text[line.content_end - 1] == '\r') --line.content_end;
+
+  std::string_view content = text.substr(begin, line.content_end - begin);
+  std::size_t first = 0;
+  while (first < content.size() && IsBlank(content[first])) ++first;
+  if (first == content.size()) return line;
+  if (content[first] == ';') {
+    line.kind = LineKind::kComment;
+  } else if (content[first] == '[') {
+    std::size_t close = FindChar(content, first + 1, ']');
+    if (close == std::string_view::npos) close = content.size();
+    line.kind = LineKind::kSection;
+    line.name = TrimBlanks(content.substr(first + 1, close - first - 1));
+  } else if (std::size_t eq = FindChar(content, first, '='); eq != std::string_view::npos) {
+    line.kind = LineKind::kKey;
+    line.name = TrimBlanks(content.substr(first, eq - first));
+    line.equals = begin + eq;
+  }
+  return line;
+}
+
+}  // namespace
+
+bool IsLeadByte(char c) {
+  auto b = static_cast<unsigned char>(c);
+  return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+
+std::string_view TrimBlanks(std::string_view s) {
+  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
+  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
+  return s;
+}
+
+bool NamesEqual(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (IsLeadByte(a[i])) {
+      if (a[i] != b[i]) return false;
+      ++i;
+      if (i < a.size() && a[i] != b[i]) return false;
+    } else if (FoldAscii(a[i]) != FoldAscii(b[i])) {
+      return false;
+    }
+  }
+  return true;
+}
+
+Document::Document(std::string_view text) : text_(text) {
+  for (std::size_t pos = 0; pos < text_.size();) {
+    lines_.push_back(ParseLine(text_, pos));
+    pos = lines_.back().end;
+  }
+}
+
+std::vector<Section> Document::Sections() const {
+  std::vector<Section> sections;
+  for (std::size_t i = 0; i < lines_.size(); ++i) {
+    if (lines_[i].kind != LineKind::kSection) continue;
+    if (!sections.empty()) sections.back().end = i;
+    sections.push_back({i, lines_.size()});
+  }
+  return sections;
+}
+
+std::optional<Section> Document::FindSection(std::string_view name) const {
+  for (const Section& s : Sections()) {
+    if (NamesEqual(lines_[s.header].name, name)) return s;
+  }
+  return std::nullopt;
+}
+
+std::optional<std::size_t> Document::FindKey(const Section& section, std::string_view name) const {
+  for (std::size_t i = section.header + 1; i < section.end; ++i) {
+    if (lines_[i].kind == LineKind::kKey && NamesEqual(lines_[i].name, name)) return i;
+  }
+  return std::nullopt;
+}
+
+std::string_view Document::Value(std::size_t key_line) const {
+  const Line& line = lines_[key_line];
+  std::string_view value =
+      TrimBlanks(text_.substr(line.equals + 1, line.content_end - line.equals - 1));
+  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+      value.back() == value.front()) {
+    value = value.substr(1, value.size() - 2);
+  }
+  return value;
+}
+
+std::string_view Document::NewLine() const {
+  std::size_t lf = text_.find('\n');
+  if (lf != std::string_view::npos && (lf == 0 || text_[lf - 1] != '\r')) return "\n";
+  return "\r\n";
+}
+
+std::string Document::WithValue(std::string_view section, std::string_view key,
+                                std::string_view value) const {
+  std::string out;
+  std::optional<Section> found = FindSection(section);
+  if (!found) {
+    out = text_;
+    if (!out.empty() && out.back() != '\n') out += NewLine();
+    out.append("[").append(section).append("]").append(NewLine());
+    out.append(key).append("=").append(value).append(NewLine());
+    return out;
+  }
+
+  if (std::optional<std::size_t> k = FindKey(*found, key)) {
+    const Line& line = lines_[*k];
+    // Keep the spacing the user put after '='; a value of blanks alone counts as empty.
+    std::size_t start = line.equals + 1;
+    while (start < line.content_end && IsBlank(text_[start])) ++start;
+    if (start == line.content_end) start = line.equals + 1;
+    out.append(text_.substr(0, start)).append(value).append(text_.substr(line.content_end));
+    return out;
+  }
+
+  std::size_t anchor = found->header;
+  for (std::size_t i = found->header + 1; i < found->end; ++i) {
+    if (lines_[i].kind == LineKind::kKey) anchor = i;
+  }
+  const Line& after = lines_[anchor];
+  out.append(text_.substr(0, after.end));
+  if (after.end == after.content_end) out += NewLine();
+  out.append(key).append("=").append(value).append(NewLine());
+  out.append(text_.substr(after.end));
+  return out;
+}
+
+std::string Document::WithoutKey(std::string_view section, std::string_view key) const {
+  std::vector<bool> drop(lines_.size(), false);
+  // Every copy of the key in the section goes, so the key reads as missing afterwards.
+  if (std::optional<Section> found = FindSection(section)) {
+    for (std::size_t i = found->header + 1; i < found->end; ++i) {
+      if (lines_[i].kind == LineKind::kKey && NamesEqual(lines_[i].name, key)) drop[i] = true;
+    }
+  }
+  return WithoutLines(drop);
+}
+
+std::string Document::WithoutSection(std::string_view section) const {
+  std::vector<bool> drop(lines_.size(), false);
+  // Duplicate sections go too: otherwise the next one would surface under the deleted name.
+  for (const Section& s : Sections()) {
+    if (!NamesEqual(lines_[s.header].name, section)) continue;
+    for (std::size_t i = s.header; i < s.end; ++i) drop[i] = true;
+  }
+  return WithoutLines(drop);
+}
+
+std::string Document::WithoutLines(const std::vector<bool>& drop) const {
+  std::string out;
+  out.reserve(text_.size());
+  for (std::size_t i = 0; i < lines_.size(); ++i) {
+    if (!drop[i]) out.append(text_.substr(lines_[i].begin, lines_[i].end - lines_[i].begin));
+  }
+  return out;
+}
+
+}  // namespace profile::detail

@@ -1,0 +1,321 @@
+#include "toolkit/Forms.h"
+
+#include <cstdio>
+#include <exception>
+#include <mutex>
+
+#include "toolkit/ComCtrls.h"
+#include "toolkit/ExtCtrls.h"
+#include "toolkit/FormReader.h"
+#include "toolkit/StdCtrls.h"
+#include "toolkit/SysUtils.h"
+
+namespace vcl {
+
+TApplication* Application = nullptr;
+TScreen* Screen = nullptr;
+
+namespace {
+
+constexpr const char* kApplicationClass = "TApplication";
+// Non-client frame of a dialog-bordered form, for its window rectangle.
+constexpr int kFrameWidth = 3;
+constexpr int kCaptionHeight = 19;
+
+LRESULT CALLBACK ApplicationWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+std::string ExceptionMessage() {
+  try {
+    throw;
+  } catch (const Exception& e) {
+    return e.Message();
+  } catch (const std::exception& e) {
+    return e.what();
+  } catch (...) {
+    return "Unknown error";
+  }
+}
+
+}  // namespace
+
+void Guarded(const std::function<void()>& body) {
+  try {
+    body();
+  } catch (...) {
+    if (Application) {
+      Application->HandleException();
+    } else {
+      std::fprintf(stderr, "unhandled error with no application: %s\n", ExceptionMessage().c_str());
+      std::terminate();
+    }
+  }
+}
+
+// ---------------------------------------------------------------------------------------------------
+
+TApplication::TApplication() : TComponent(nullptr) {
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = &ApplicationWindowProc;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = kApplicationClass;
+  RegisterClassA(&wc);
+  char path[MAX_PATH] = "";
+  GetModuleFileNameA(nullptr, path, sizeof path);
+  // Until a title is set, the application is called by its exe's name without the extension.
+  std::string name = path;
+  name = name.substr(name.find_last_of("\\:") + 1);
+  if (auto dot = name.rfind('.'); dot != std::string::npos) name.erase(dot);
+  title_ = name;
+  // The window that carries the taskbar button: visible, but of no size.
+  handle_ = CreateWindowExA(0, kApplicationClass, title_.c_str(),
+                            WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_VISIBLE, 0, 0,
+                            0, 0, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+}
+
+TApplication::~TApplication() {
+  // The forms go before the window they live beside.
+  while (ComponentCount() > 0) Free(Components(ComponentCount() - 1));
+  if (handle_) DestroyWindow(handle_);
+}
+
+void TApplication::SetTitle(std::string title) {
+  title_ = std::move(title);
+  if (handle_) SetWindowTextA(handle_, title_.c_str());
+}
+
+void TApplication::Notification(TComponent* component, TOperation operation) {
+  if (operation == TOperation::opRemove && component == mainForm_) mainForm_ = nullptr;
+}
+
+void TApplication::Run() {
+  if (showMainForm_ && mainForm_) mainForm_->Show();
+  while (!terminated_) {
+    if (!ProcessMessage()) WaitMessage();
+  }
+}
+
+void TApplication::Terminate() {
+  PostQuitMessage(0);
+}
+
+bool TApplication::ProcessMessage() {
+  MSG msg;
+  if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) return false;
+  if (msg.message == WM_QUIT) {
+    terminated_ = true;
+    return true;
+  }
+  bool handled = false;
+  if (OnMessage) Guarded([&] { OnMessage(msg, handled); });
+  if (!handled) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  return true;
+}
+
+void TApplication::ProcessMessages() {
+  while (ProcessMessage()) {
+  }
+}
+
+void TApplication::HandleException() {
+  ShowException(ExceptionMessage());
+}
+
+void TApplication::ShowException(std::string message) {
+  size_t last = LastCharOffset(message);
+  if (last != std::string::npos && static_cast<unsigned char>(message[last]) > '.') message += '.';
+  MessageBoxA(handle_, message.c_str(), title_.c_str(), MB_OK | MB_ICONSTOP);
+}
+
+// ---------------------------------------------------------------------------------------------------
+
+HCURSOR TScreen::Cursors(int index) const {
+  auto it = cursors_.find(index);
+  return it == cursors_.end() ? nullptr : it->second;
+}
+
+void TScreen::SetCursors(int index, HCURSOR cursor) {
+  cursors_[index] = cursor;
+}
+
+// ---------------------------------------------------------------------------------------------------
+
+TForm::TForm(TComponent* owner) : TControl(owner) {
+  TControl::SetVisible(false);
+}
+
+TForm::~TForm() {
+  if (handle_) {
+    SetWindowLongPtrA(handle_, GWLP_USERDATA, 0);
+    DestroyWindow(handle_);
+  }
+}
+
+TNotifyEvent TForm::MethodAddress(std::string_view name) const {
+  auto it = methods_.find(name);
+  return it == methods_.end() ? TNotifyEvent() : it->second;
+}
+
+void TForm::RegisterMethod(std::string name, TNotifyEvent handler) {
+  methods_[std::move(name)] = std::move(handler);
+}
+
+void TForm::ReadDefinition(std::string_view definition) {
+  ReadFormDefinition(*this, definition);
+}
+
+void TForm::AfterConstruction() {
+  if (OnCreate) Guarded([&] { OnCreate(this); });
+}
+
+HWND TForm::Handle() {
+  if (!handle_) {
+    std::string cls = ClassName();
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = &TForm::WindowProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = cls.c_str();
+    RegisterClassA(&wc);
+    int width = clientWidth_ + 2 * kFrameWidth;
+    int height = clientHeight_ + kCaptionHeight + 2 * kFrameWidth;
+    handle_ = CreateWindowExA(WS_EX_DLGMODALFRAME, cls.c_str(), Caption().c_str(),
+                              WS_POPUP | WS_CAPTION | WS_DLGFRAME, Left(), Top(), width, height,
+                              Application ? Application->Handle() : nullptr, nullptr,
+                              GetModuleHandleA(nullptr), nullptr);
+    if (!handle_) throw EOutOfResources("Error creating window");
+    SetWindowLongPtrA(handle_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  }
+  return handle_;
+}
+
+void TForm::SetVisible(bool visible) {
+  TControl::SetVisible(visible);
+  if (visible || handle_) ShowWindow(Handle(), visible ? SW_SHOW : SW_HIDE);
+}
+
+void TForm::SetCaption(std::string caption) {
+  TControl::SetCaption(std::move(caption));
+  if (handle_) SetWindowTextA(handle_, Caption().c_str());
+}
+
+void TForm::Show() {
+  SetVisible(true);
+}
+void TForm::Hide() {
+  SetVisible(false);
+}
+
+void TForm::Close() {
+  if (Application && Application->MainForm() == this) {
+    Application->Terminate();
+  } else {
+    Hide();
+  }
+}
+
+LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_CLOSE) {
+    Close();
+    return 0;
+  }
+  return DefWindowProcA(handle_, message, wParam, lParam);
+}
+
+LRESULT CALLBACK TForm::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* self = reinterpret_cast<TForm*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (!self) return DefWindowProcA(window, message, wParam, lParam);
+  LRESULT result = 0;
+  Guarded([&] { result = self->WndProc(message, wParam, lParam); });
+  return result;
+}
+
+// ---------------------------------------------------------------------------------------------------
+
+void RegisterToolkitClasses() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    auto& r = TClassRegistry::Instance();
+    TClassInfo control{"TControl", "", nullptr, {}};
+    control.properties["Left"] =
+        ValueProperty<TControl>([](auto& c, auto& v) { c.SetLeft(v.AsInt()); });
+    control.properties["Top"] =
+        ValueProperty<TControl>([](auto& c, auto& v) { c.SetTop(v.AsInt()); });
+    control.properties["Width"] =
+        ValueProperty<TControl>([](auto& c, auto& v) { c.SetWidth(v.AsInt()); });
+    control.properties["Height"] =
+        ValueProperty<TControl>([](auto& c, auto& v) { c.SetHeight(v.AsInt()); });
+    control.properties["Caption"] =
+        ValueProperty<TControl>([](auto& c, auto& v) { c.SetCaption(v.AsString()); });
+    control.properties["Enabled"] =
+        ValueProperty<TControl>([](auto& c, auto& v) { c.SetEnabled(v.AsBool()); });
+    control.properties["Visible"] =
+        ValueProperty<TControl>([](auto& c, auto& v) { c.SetVisible(v.AsBool()); });
+    control.properties["Cursor"] =
+        ValueProperty<TControl>([](auto& c, auto& v) { c.SetCursor(v.AsInt()); });
+    control.properties["TabOrder"] = ValueProperty<TControl>([](auto&, auto& v) { v.AsInt(); });
+    control.properties["OnClick"] = EventProperty<TControl>(&TControl::OnClick);
+    r.Register(control);
+
+    auto simple = [&](const char* name, auto create) {
+      r.Register(TClassInfo{name, "TControl", create, {}});
+    };
+    simple("TLabel", [](TComponent* o) -> TComponent* { return new TLabel(o); });
+    simple("TGroupBox", [](TComponent* o) -> TComponent* { return new TGroupBox(o); });
+    simple("TButton", [](TComponent* o) -> TComponent* { return new TButton(o); });
+    simple("TTabSheet", [](TComponent* o) -> TComponent* { return new TTabSheet(o); });
+    simple("TPanel", [](TComponent* o) -> TComponent* { return new TPanel(o); });
+
+    TClassInfo pages{"TPageControl",
+                     "TControl",
+                     [](TComponent* o) -> TComponent* { return new TPageControl(o); },
+                     {}};
+    pages.properties["ActivePage"] = ReferenceProperty<TPageControl>([](auto& p, TComponent* page) {
+      int index = 0;
+      for (int i = 0; i < p.Owner()->ComponentCount(); ++i) {
+        auto* sheet = dynamic_cast<TTabSheet*>(p.Owner()->Components(i));
+        if (!sheet || sheet->Parent() != &p) continue;
+        if (sheet == page) p.SetActivePageIndex(index);
+        ++index;
+      }
+    });
+    r.Register(pages);
+
+    TClassInfo check{
+        "TCheckBox", "TControl", [](TComponent* o) -> TComponent* { return new TCheckBox(o); }, {}};
+    check.properties["Checked"] =
+        ValueProperty<TCheckBox>([](auto& c, auto& v) { c.SetChecked(v.AsBool()); });
+    r.Register(check);
+
+    TClassInfo combo{
+        "TComboBox", "TControl", [](TComponent* o) -> TComponent* { return new TComboBox(o); }, {}};
+    combo.properties["Style"] = ValueProperty<TComboBox>([](auto&, auto& v) {
+      if (v.AsIdentifier() != "csDropDownList")
+        throw EReadError("only csDropDownList is supported");
+    });
+    combo.properties["OnChange"] = EventProperty<TComboBox>(&TComboBox::OnChange);
+    r.Register(combo);
+
+    TClassInfo timer{"TTimer", "", [](TComponent* o) -> TComponent* { return new TTimer(o); }, {}};
+    timer.properties["Enabled"] =
+        ValueProperty<TTimer>([](auto& t, auto& v) { t.SetEnabled(v.AsBool()); });
+    timer.properties["Interval"] = ValueProperty<TTimer>(
+        [](auto& t, auto& v) { t.SetInterval(static_cast<unsigned>(v.AsInt())); });
+    timer.properties["OnTimer"] =
+        EventSetter<TTimer>([](TTimer& t, TNotifyEvent e) { t.SetOnTimer(std::move(e)); });
+    r.Register(timer);
+
+    TClassInfo form{"TForm", "TControl", nullptr, {}};
+    form.properties["ClientWidth"] =
+        ValueProperty<TForm>([](auto& f, auto& v) { f.SetClientWidth(v.AsInt()); });
+    form.properties["ClientHeight"] =
+        ValueProperty<TForm>([](auto& f, auto& v) { f.SetClientHeight(v.AsInt()); });
+    form.properties["OnCreate"] = EventProperty<TForm>(&TForm::OnCreate);
+    r.Register(form);
+  });
+}
+
+}  // namespace vcl

@@ -1,0 +1,135 @@
+// The application, the screen and forms.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <string>
+#include <string_view>
+
+#include "platform/win32.h"
+#include "toolkit/Controls.h"
+
+namespace vcl {
+
+class TForm;
+
+// Runs `body` and hands any exception to the application's top-level error display: no exception
+// may leave a window procedure, timer or hook into Windows' frames.
+void Guarded(const std::function<void()>& body);
+
+class TApplication : public TComponent {
+ public:
+  // Creates the application's top-level window (the one that carries a taskbar button).
+  TApplication();
+  ~TApplication() override;
+
+  void Initialize() {}
+  HWND Handle() const { return handle_; }
+  const std::string& Title() const { return title_; }
+  void SetTitle(std::string title);
+  bool ShowMainForm() const { return showMainForm_; }
+  void SetShowMainForm(bool show) { showMainForm_ = show; }
+  TForm* MainForm() const { return mainForm_; }
+
+  // Creates a form owned by the application; the first one becomes the main form once made.
+  template <class T>
+  T* CreateForm() {
+    T* form = new T(this);
+    if (!mainForm_) mainForm_ = form;
+    form->AfterConstruction();
+    return form;
+  }
+
+  // The message loop: runs until Terminate's quit message is taken.
+  void Run();
+  // Ends the message loop once the current handler has returned.
+  void Terminate();
+  bool Terminated() const { return terminated_; }
+  // Handles every message waiting in the queue, then returns.
+  void ProcessMessages();
+  // Handles one message; false when the queue was empty.
+  bool ProcessMessage();
+
+  // Called inside a catch block: shows the exception being handled.
+  void HandleException();
+  // The top-level error display: a box with the title as caption, the error icon and OK. A full
+  // stop is appended when the message's last character sorts after ".".
+  void ShowException(std::string message);
+
+  // Sees every message the loop takes from the queue before it is dispatched; setting the flag
+  // stops the dispatch.
+  std::function<void(MSG& msg, bool& handled)> OnMessage;
+
+ protected:
+  void Notification(TComponent* component, TOperation operation) override;
+
+ private:
+  HWND handle_ = nullptr;
+  std::string title_;
+  bool showMainForm_ = true;
+  bool terminated_ = false;
+  TForm* mainForm_ = nullptr;
+};
+
+// Screen-wide state: the table of cursors that controls name by number.
+class TScreen {
+ public:
+  HCURSOR Cursors(int index) const;
+  void SetCursors(int index, HCURSOR cursor);
+
+ private:
+  std::map<int, HCURSOR> cursors_;
+};
+
+// The process's application and screen; set by the program's entry while it runs.
+extern TApplication* Application;
+extern TScreen* Screen;
+
+class TForm : public TControl {
+ public:
+  explicit TForm(TComponent* owner);
+  ~TForm() override;
+
+  // The class name that the form definition and the window class carry.
+  virtual std::string ClassName() const { return "TForm"; }
+  // The handler called `name`, for binding the definition's events; empty when there is none.
+  TNotifyEvent MethodAddress(std::string_view name) const;
+
+  // Runs OnCreate; a failure in it is shown by the top-level error display and the form is created
+  // all the same.
+  void AfterConstruction();
+
+  HWND Handle();  // the form's window, made on first use
+  bool HandleAllocated() const { return handle_ != nullptr; }
+  void Show();
+  void Hide();
+  // Closing the main form ends the application; another form is hidden.
+  void Close();
+  void SetVisible(bool visible) override;
+  void SetCaption(std::string caption) override;
+  int ClientWidth() const { return clientWidth_; }
+  int ClientHeight() const { return clientHeight_; }
+  void SetClientWidth(int w) { clientWidth_ = w; }
+  void SetClientHeight(int h) { clientHeight_ = h; }
+
+  TNotifyEvent OnCreate;
+
+ protected:
+  // Reads the form definition into this form (called by the derived form's constructor).
+  void ReadDefinition(std::string_view definition);
+  void RegisterMethod(std::string name, TNotifyEvent handler);
+  virtual LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam);
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+  HWND handle_ = nullptr;
+  int clientWidth_ = 0;
+  int clientHeight_ = 0;
+  std::map<std::string, TNotifyEvent, std::less<>> methods_;
+};
+
+// Registers the toolkit's own component classes for form definitions (once per process).
+void RegisterToolkitClasses();
+
+}  // namespace vcl

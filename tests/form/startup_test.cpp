@@ -1,0 +1,93 @@
+// Start-up of the whole program on the emulated machine: single instance, drive discovery, the
+// first settings file and the application window.
+#include <gtest/gtest.h>
+
+#include "support/TestMachine.h"
+
+namespace {
+
+using testing_support::TestMachine;
+
+TEST(Startup, SecondCopyEndsAtOnceWithCodeZeroAndFirstKeepsRunning) {
+  TestMachine machine;
+  int first = machine.StartProgram();
+  ASSERT_TRUE(machine.Process(first).running);
+  int second = machine.StartProgram();
+  EXPECT_FALSE(machine.Process(second).running);
+  EXPECT_EQ(machine.Process(second).exitCode, 0);
+  EXPECT_TRUE(machine.Process(first).running);
+  EXPECT_TRUE(machine.OpenBoxes().empty());
+
+  machine.EndAllProcesses();
+  EXPECT_EQ(machine.Process(first).exitCode, 0);
+  // The mutex went with the first copy: a new one runs normally.
+  int third = machine.StartProgram();
+  EXPECT_TRUE(machine.Process(third).running);
+}
+
+TEST(Startup, ShowsNoWindowAndTitlesTheApplication) {
+  TestMachine machine;
+  machine.StartProgram();
+  bool sawApplicationWindow = false;
+  for (const auto& w : machine.Windows()) {
+    EXPECT_FALSE(w.visible) << w.className << " \"" << w.text << "\" is visible";
+    if (w.className == "TApplication") {
+      sawApplicationWindow = true;
+      EXPECT_EQ(w.text, "OrvantaBrevo");
+    }
+  }
+  EXPECT_TRUE(sawApplicationWindow);
+}
+
+TEST(Startup, ListsCdDrivesInLetterOrderAndStoresTheFirst) {
+  TestMachine machine;
+  machine.AddCdDrive('F');
+  machine.AddCdDrive('D');
+  machine.StartProgram();
+  EXPECT_EQ(machine.Setting("CDPlayer_TabSheet", "CDDrive"), "0");
+}
+
+TEST(Startup, FirstStartWritesTheTenKeysWithTheirDefaults) {
+  TestMachine machine;
+  machine.AddCdDrive('D');
+  ASSERT_FALSE(machine.SettingsExist());
+  machine.StartProgram();
+  EXPECT_EQ(machine.Settings(),
+            "[CDPlayer_TabSheet]\r\n"
+            "CDDrive=0\r\n"
+            "AutoPlay_CheckBox=0\r\n"
+            "AllPlay_CheckBox=0\r\n"
+            "RunPlay_CheckBox=0\r\n"
+            "[RB_TabSheet]\r\n"
+            "PowerOff_CheckBox=1\r\n"
+            "Reboot_CheckBox=1\r\n"
+            "Restart_CheckBox=1\r\n"
+            "LogOff_CheckBox=1\r\n"
+            "Dialog_CheckBox=0\r\n"
+            "RB_Spell_CheckBox=0\r\n");
+}
+
+TEST(Startup, StoredIndexOutsideTheListOrNoDrivesStoreMinusOne) {
+  {
+    TestMachine machine;  // C: only
+    machine.StartProgram();
+    EXPECT_EQ(machine.Setting("CDPlayer_TabSheet", "CDDrive"), "-1");
+  }
+  {
+    TestMachine machine;
+    machine.AddCdDrive('D');
+    machine.WriteFile(machine.SettingsPath(), "[CDPlayer_TabSheet]\r\nCDDrive=1\r\n");
+    machine.StartProgram();
+    EXPECT_EQ(machine.Setting("CDPlayer_TabSheet", "CDDrive"), "-1");
+  }
+  {
+    TestMachine machine;
+    machine.AddCdDrive('D');
+    machine.AddCdDrive('F');
+    machine.WriteFile(machine.SettingsPath(), "[CDPlayer_TabSheet]\r\nCDDrive=0x1\r\n");
+    machine.StartProgram();
+    EXPECT_EQ(machine.Setting("CDPlayer_TabSheet", "CDDrive"), "1");
+  }
+}
+
+}  // namespace

@@ -1,0 +1,237 @@
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <optional>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/profile/profile.h"
+#include "test_folder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using profile::WriteString;
+using profile::testing::FailNextWrite;
+using profile::testing::WriteStage;
+
+class ProfileWrite : public ::testing::Test {
+ protected:
+  TestFolder folder_;
+};
+
+TEST_F(ProfileWrite, HandWrittenFileKeepsEveryOtherByte) {
+  auto ini = folder_.Put("player.ini",
+                         "; OrvantaBrevo settings\r\n"
+                         "\r\n"
+                         "unowned=before any section\r\n"
+                         "[CDPlayer_TabSheet]\r\n"
+                         "  DriveComboBox = 2   \r\n"
+                         "; keep this comment\r\n"
+                         "AutoPlay=1 ; stays\r\n"
+                         "Unknown\t=\t\"quoted\"\r\n"
+                         "\r\n"
+                         "; belongs after the keys\r\n"
+                         "[Unknown Section]\r\n"
+                         "x = y\r\n"
+                         "line without equals\r\n"
+                         "\r\n"
+                         "[RB_TabSheet]\r\n"
+                         "Confirm=0");
+  EXPECT_TRUE(WriteString(ini, "cdplayer_tabsheet", " DRIVECOMBOBOX ", "3"));
+  EXPECT_TRUE(WriteString(ini, "CDPlayer_TabSheet", "NewKey", "new"));
+  EXPECT_TRUE(WriteString(ini, "Unknown Section", "x", "y"));
+  EXPECT_TRUE(WriteString(ini, "RB_TabSheet", "Confirm", "1"));
+  EXPECT_TRUE(WriteString(ini, "RB_TabSheet", "Katakana", ""));
+  EXPECT_TRUE(WriteString(ini, " Added ", "Key", " spaced "));
+
+  EXPECT_EQ(TestFolder::Read(ini),
+            "; OrvantaBrevo settings\r\n"
+            "\r\n"
+            "unowned=before any section\r\n"
+            "[CDPlayer_TabSheet]\r\n"
+            "  DriveComboBox = 3\r\n"
+            "; keep this comment\r\n"
+            "AutoPlay=1 ; stays\r\n"
+            "Unknown\t=\t\"quoted\"\r\n"
+            "NewKey=new\r\n"
+            "\r\n"
+            "; belongs after the keys\r\n"
+            "[Unknown Section]\r\n"
+            "x = y\r\n"
+            "line without equals\r\n"
+            "\r\n"
+            "[RB_TabSheet]\r\n"
+            "Confirm=1\r\n"
+            "Katakana=\r\n"
+            "[Added]\r\n"
+            "Key= spaced \r\n");
+  EXPECT_EQ(Get(ini, "added", "key"), "spaced");
+  EXPECT_EQ(Get(ini, "RB_TabSheet", "Katakana", "-"), "");
+  EXPECT_EQ(folder_.Entries(), std::set<std::string>{"player.ini"});
+}
+
+TEST_F(ProfileWrite, CreatesFileSectionAndKeyWithWindowsLineBreaks) {
+  auto ini = folder_ / "new.ini";
+  EXPECT_TRUE(WriteString(ini, "A", "one", "1"));
+  EXPECT_TRUE(WriteString(ini, "B", "two", "2"));
+  EXPECT_TRUE(WriteString(ini, "A", "three", "3"));
+  EXPECT_EQ(TestFolder::Read(ini), "[A]\r\none=1\r\nthree=3\r\n[B]\r\ntwo=2\r\n");
+}
+
+TEST_F(ProfileWrite, FileWithUnixLineBreaksGetsThemOnNewLines) {
+  auto ini = folder_.Put("lf.ini", "[A]\nk=1");
+  EXPECT_TRUE(WriteString(ini, "A", "added", "2"));
+  EXPECT_TRUE(WriteString(ini, "B", "k", "3"));
+  EXPECT_EQ(TestFolder::Read(ini), "[A]\nk=1\nadded=2\n[B]\nk=3\n");
+
+  auto bare = folder_.Put("bare.ini", "[A]");
+  EXPECT_TRUE(WriteString(bare, "a", "k", "v"));
+  EXPECT_EQ(TestFolder::Read(bare), "[A]\r\nk=v\r\n");
+}
+
+TEST_F(ProfileWrite, OnlyTheVisibleKeyAndSectionChange) {
+  const std::string text = "[S]\r\nk=1\r\nk=2\r\n[s]\r\nk=3\r\n";
+  auto ini = folder_.Put("dup.ini", text);
+  EXPECT_TRUE(WriteString(ini, "S", "K", "new"));
+  EXPECT_EQ(TestFolder::Read(ini), "[S]\r\nk=new\r\nk=2\r\n[s]\r\nk=3\r\n");
+}
+
+TEST_F(ProfileWrite, NullValueDeletesTheKeyAndNullKeyTheSection) {
+  auto ini = folder_.Put("del.ini",
+                         "; head\r\n"
+                         "[Keep]\r\nk=1\r\n"
+                         "[Gone]\r\nk=2\r\n; its comment\r\n\r\n"
+                         "[Keys]\r\na=1\r\nK=2\r\nb=3\r\nk=4\r\n"
+                         "[gone]\r\nk=5\r\n");
+  EXPECT_TRUE(WriteString(ini, "keys", "k", nullptr));
+  EXPECT_EQ(Get(ini, "Keys", "k", "-"), "-");
+  EXPECT_TRUE(WriteString(ini, "GONE", nullptr, nullptr));
+  EXPECT_EQ(Get(ini, "Gone", "k", "-"), "-");
+  EXPECT_EQ(TestFolder::Read(ini), "; head\r\n[Keep]\r\nk=1\r\n[Keys]\r\na=1\r\nb=3\r\n");
+
+  const std::string before = TestFolder::Read(ini);
+  EXPECT_TRUE(WriteString(ini, "Keep", "missing", nullptr));
+  EXPECT_TRUE(WriteString(ini, "Missing", nullptr, nullptr));
+  EXPECT_EQ(TestFolder::Read(ini), before);
+  EXPECT_TRUE(WriteString(folder_ / "none.ini", "S", nullptr, nullptr));
+  EXPECT_FALSE(fs::exists(folder_ / "none.ini"));
+}
+
+TEST_F(ProfileWrite, MissingSectionIsRejectedUnlessItIsAFlush) {
+  auto ini = folder_.Put("a.ini", "[S]\r\nk=1\r\n");
+  EXPECT_FALSE(WriteString(ini, nullptr, "k", "2"));
+  EXPECT_TRUE(WriteString(ini, nullptr, nullptr, nullptr));
+  EXPECT_EQ(TestFolder::Read(ini), "[S]\r\nk=1\r\n");
+}
+
+TEST_F(ProfileWrite, UnwritablePlacesReturnFalse) {
+  EXPECT_FALSE(WriteString(folder_ / "no-such-folder" / "a.ini", "S", "k", "v"));
+  EXPECT_FALSE(fs::exists(folder_ / "no-such-folder"));
+  auto file = folder_.Put("plain", "x");
+  EXPECT_FALSE(WriteString(file / "a.ini", "S", "k", "v"));
+  fs::create_directory(folder_ / "dir.ini");
+  EXPECT_FALSE(WriteString(folder_ / "dir.ini", "S", "k", "v"));
+  EXPECT_EQ(folder_.Entries(), (std::set<std::string>{"dir.ini", "plain"}));
+}
+
+// Root passes every permission check, so the attempt runs in a child that drops to "nobody".
+std::optional<bool> WriteWithoutPrivileges(const fs::path& file) {
+  if (geteuid() != 0) return WriteString(file, "S", "k", "new");
+  pid_t child = fork();
+  if (child == 0) {
+    if (setgid(65534) != 0 || setuid(65534) != 0) _exit(77);
+    _exit(WriteString(file, "S", "k", "new") ? 1 : 0);
+  }
+  int status = 0;
+  if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status)) return std::nullopt;
+  if (WEXITSTATUS(status) == 77) return std::nullopt;
+  return WEXITSTATUS(status) == 1;
+}
+
+TEST_F(ProfileWrite, PermissionFailuresReturnFalseAndChangeNothing) {
+  const std::string text = "[S]\r\nk=old\r\n";
+  // A file the caller may not write, even though the folder would allow replacing it.
+  auto locked = folder_.Put("locked.ini", text);
+  fs::permissions(folder_.path(), fs::perms::all);
+  fs::permissions(locked, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  std::optional<bool> wrote = WriteWithoutPrivileges(locked);
+  if (!wrote) GTEST_SKIP() << "cannot drop privileges here";
+  EXPECT_FALSE(*wrote);
+  EXPECT_EQ(TestFolder::Read(locked), text);
+
+  // A writable file in a folder where no temporary file can be made.
+  fs::remove(locked);
+  auto open = folder_.Put("open.ini", text);
+  fs::permissions(open, fs::perms::all & ~fs::perms::owner_exec & ~fs::perms::group_exec &
+                            ~fs::perms::others_exec);
+  fs::permissions(folder_.path(), fs::perms::all & ~fs::perms::owner_write &
+                                      ~fs::perms::group_write & ~fs::perms::others_write);
+  EXPECT_EQ(WriteWithoutPrivileges(open), false);
+  EXPECT_EQ(TestFolder::Read(open), text);
+  EXPECT_EQ(folder_.Entries(), std::set<std::string>{"open.ini"});
+}
+
+TEST_F(ProfileWrite, ReplacementKeepsPermissionsAndSymbolicLinks) {
+  auto real = folder_.Put("real.ini", "[S]\r\nk=1\r\n");
+  fs::permissions(real, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  fs::create_symlink("real.ini", folder_ / "link.ini");
+
+  EXPECT_TRUE(WriteString(folder_ / "link.ini", "S", "k", "2"));
+  EXPECT_TRUE(fs::is_symlink(folder_ / "link.ini"));
+  EXPECT_EQ(TestFolder::Read(real), "[S]\r\nk=2\r\n");
+  EXPECT_EQ(fs::status(real).permissions(),
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+}
+
+class InterruptedWrite : public ::testing::TestWithParam<WriteStage> {
+ protected:
+  TestFolder folder_;
+};
+
+TEST_P(InterruptedWrite, OldFileSurvivesWholeAndNoTemporaryIsLeft) {
+  const std::string text = "; keep\r\n[S]\r\nk=old\r\n" + std::string(5000, ';') + "\r\n";
+  auto ini = folder_.Put("a.ini", text);
+
+  FailNextWrite(GetParam());
+  EXPECT_FALSE(WriteString(ini, "S", "k", "new"));
+  EXPECT_EQ(TestFolder::Read(ini), text);
+  EXPECT_EQ(folder_.Entries(), std::set<std::string>{"a.ini"});
+
+  FailNextWrite(GetParam());
+  EXPECT_FALSE(WriteString(folder_ / "fresh.ini", "S", "k", "new"));
+  EXPECT_EQ(folder_.Entries(), std::set<std::string>{"a.ini"});
+
+  EXPECT_TRUE(WriteString(ini, "S", "k", "new")) << "a failure strikes once";
+  EXPECT_EQ(Get(ini, "S", "k"), "new");
+  EXPECT_EQ(folder_.Entries(), std::set<std::string>{"a.ini"});
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryStage, InterruptedWrite,
+                         ::testing::Values(WriteStage::kCreateTemp, WriteStage::kWriteTemp,
+                                           WriteStage::kSyncTemp, WriteStage::kReplace));
+
+TEST_F(ProfileWrite, ConcurrentWritersLoseNoKey) {
+  auto ini = folder_ / "shared.ini";
+  std::vector<std::thread> writers;
+  for (int t = 0; t < 4; ++t) {
+    writers.emplace_back([&ini, t] {
+      for (int i = 0; i < 8; ++i) {
+        std::string key = "k" + std::to_string(t) + "_" + std::to_string(i);
+        WriteString(ini, "S", key.c_str(), key.c_str());
+      }
+    });
+  }
+  for (std::thread& w : writers) w.join();
+  for (int t = 0; t < 4; ++t) {
+    for (int i = 0; i < 8; ++i) {
+      std::string key = "k" + std::to_string(t) + "_" + std::to_string(i);
+      EXPECT_EQ(Get(ini, "S", key.c_str()), key);
+    }
+  }
+}
+
+}  // namespace

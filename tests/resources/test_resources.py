@@ -1,0 +1,191 @@
+"""Checks the committed resources against their sources and against what Windows expects.
+
+The decoder here is written apart from the generator's encoder, so a packing or ordering
+mistake in one shows up as a difference instead of cancelling itself out."""
+
+import os
+import re
+import struct
+import subprocess
+import sys
+import tempfile
+import unittest
+from pathlib import Path
+
+REPO = Path(__file__).resolve().parents[2]
+RES = REPO / "resources"
+RESGEN = REPO / "tools" / "resgen" / "resgen.py"
+sys.path.insert(0, str(RESGEN.parent))
+
+import pixelart  # noqa: E402
+import resgen  # noqa: E402
+
+STATES = ("EN", "DI", "CL")
+BUTTONS = ("MPPLAY", "MPPAUSE", "MPSTOP", "MPNEXT", "MPPREV", "MPSTEP", "MPBACK", "MPRECORD", "MPEJECT")
+TRAY = ("ZCD", "NOCD", "STOP", "PLAY", "PAUSE")
+EXTENSION = {"ICON": ".ico", "CURSOR": ".cur", "BITMAP": ".bmp"}
+
+
+def decode_dib(data, width, height, bits, has_mask):
+    """[(rgb or None for a masked pixel)] rows, top first, from a BITMAPINFOHEADER image."""
+    size, w, h, planes, bitcount = struct.unpack_from("<IiiHH", data)
+    assert (size, w, h, planes, bitcount) == (40, width, height * (2 if has_mask else 1), 1, bits), (w, h, bitcount)
+    table = [struct.unpack_from("<BBB", data, 40 + 4 * i)[::-1] for i in range(1 << bits)]
+    plane = 40 + 4 * (1 << bits)
+    stride = ((width * bits + 31) // 32) * 4
+    mask_stride = ((width + 31) // 32) * 4
+    mask_at = plane + stride * height
+    expected_end = mask_at + (mask_stride * height if has_mask else 0)
+    assert len(data) == expected_end, (len(data), expected_end)
+    rows = []
+    for y in range(height):
+        src = height - 1 - y
+        row = []
+        for x in range(width):
+            byte = data[plane + src * stride + x * bits // 8]
+            index = (byte >> (8 - bits - (x * bits) % 8)) & ((1 << bits) - 1)
+            masked = has_mask and (data[mask_at + src * mask_stride + x // 8] >> (7 - x % 8)) & 1
+            row.append(("screen", index) if masked else table[index])
+        rows.append(row)
+    return rows
+
+
+def read_group(path):
+    """(type, [(width, height, field1, field2, image bytes)]) of an .ico or .cur file."""
+    data = path.read_bytes()
+    reserved, kind, count = struct.unpack_from("<HHH", data)
+    assert reserved == 0
+    entries, end = [], 6 + 16 * count
+    for i in range(count):
+        w, h, colours, zero, f1, f2, size, offset = struct.unpack_from("<BBBBHHII", data, 6 + 16 * i)
+        assert zero == 0 and offset == end, (path, offset, end)
+        entries.append((w or 256, h or 256, f1, f2, data[offset : offset + size]))
+        end = offset + size
+    assert end == len(data), f"{path}: {len(data) - end} stray bytes"
+    return kind, entries
+
+
+def expected_pixels(art, grid):
+    def value(v):
+        if v == pixelart.TRANSPARENT:
+            return ("screen", 0)  # AND set, XOR black: the screen stays
+        if v == pixelart.INVERT:
+            return ("screen", 1)  # AND set, XOR white: the screen inverts
+        return v
+
+    return [[value(art.pixel(grid, x, y)) for x in range(grid.width)] for y in range(grid.height)]
+
+
+class GeneratedFilesTest(unittest.TestCase):
+    def test_regeneration_gives_the_committed_bytes(self):
+        with tempfile.TemporaryDirectory() as tmp:
+            subprocess.run([sys.executable, str(RESGEN), "--out", tmp], check=True)
+            fresh = {p.relative_to(tmp).as_posix() for p in Path(tmp).rglob("*") if p.is_file()}
+            committed = {f"generated/{p.name}" for p in (RES / "generated").iterdir()} | {"OrvantaBrevo.rc"}
+            self.assertEqual(fresh, committed, "files missing from or left over in resources/")
+            for name in sorted(fresh):
+                with self.subTest(file=name):
+                    self.assertEqual((Path(tmp) / name).read_bytes(), (RES / name).read_bytes(),
+                                     "out of date: run python3 tools/resgen/resgen.py")
+
+    def test_every_image_decodes_to_its_source(self):
+        for kind, name, source in resgen.read_index(RES / "src"):
+            art = pixelart.parse(source.read_text(), str(source), kind)
+            path = RES / "generated" / f"{name.lower()}{EXTENSION[kind]}"
+            with self.subTest(resource=name):
+                if kind == "BITMAP":
+                    data = path.read_bytes()
+                    magic, size, _, _, offset = struct.unpack_from("<2sIHHI", data)
+                    self.assertEqual((magic, size), (b"BM", len(data)))
+                    self.assertEqual(offset, 14 + 40 + 4 * (1 << art.bits))
+                    images = [(art.grids[0], data[14:])]
+                else:
+                    _, entries = read_group(path)
+                    images = list(zip(art.grids, (e[4] for e in entries)))
+                    self.assertEqual(len(entries), len(art.grids))
+                for grid, dib in images:
+                    decoded = decode_dib(dib, grid.width, grid.height, art.bits, kind != "BITMAP")
+                    self.assertEqual(decoded, expected_pixels(art, grid))
+
+
+class ProgramNeedsTest(unittest.TestCase):
+    def test_main_icon_has_32_and_16_pixel_images(self):
+        kind, entries = read_group(RES / "generated" / "mainicon.ico")
+        self.assertEqual(kind, 1)
+        self.assertEqual(sorted((w, h) for w, h, *_ in entries), [(16, 16), (32, 32)])
+        for w, h, planes, bits, _ in entries:
+            self.assertEqual((planes, bits), (1, 4))
+
+    def test_tray_icons_are_16_colour_16_pixel_with_a_clear_surround(self):
+        for name in TRAY:
+            with self.subTest(icon=name):
+                kind, entries = read_group(RES / "generated" / f"{name.lower()}.ico")
+                self.assertEqual((kind, len(entries)), (1, 1))
+                w, h, planes, bits, dib = entries[0]
+                self.assertEqual((w, h, planes, bits), (16, 16, 1, 4))
+                pixels = decode_dib(dib, 16, 16, 4, True)
+                for x, y in ((0, 0), (15, 0), (0, 15), (15, 15)):
+                    self.assertEqual(pixels[y][x], ("screen", 0), f"corner {x},{y} is not transparent")
+
+    def test_hand_cursor_is_monochrome_32_pixel_and_points_at_its_hot_spot(self):
+        kind, entries = read_group(RES / "generated" / "hand.cur")
+        self.assertEqual((kind, len(entries)), (2, 1))
+        w, h, hot_x, hot_y, dib = entries[0]
+        self.assertEqual((w, h, hot_x, hot_y), (32, 32, 0, 0))
+        pixels = decode_dib(dib, 32, 32, 1, True)
+        self.assertEqual({p for row in pixels for p in row} - {("screen", 0)}, {(0, 0, 0), (255, 255, 255)})
+        # The fingertip must be where the click lands, not somewhere down the image.
+        tip = [(x, y) for y in range(2) for x in range(2) if pixels[y][x] != ("screen", 0)]
+        self.assertTrue(tip, "nothing drawn next to the hot spot")
+
+    def test_button_bitmaps_are_all_there_and_of_one_size(self):
+        sizes = set()
+        for state in STATES:
+            for button in BUTTONS:
+                data = (RES / "generated" / f"{state}_{button}.bmp".lower()).read_bytes()
+                sizes.add(struct.unpack_from("<ii", data, 18))
+        self.assertEqual(len(sizes), 1, sizes)
+        width, height = sizes.pop()
+        # The hidden bar is 240 x 30 for nine buttons, each bitmap + 8 wide and + 4 high.
+        self.assertLessEqual((width + 8) * 9, 240)
+        self.assertLessEqual(height + 4, 30)
+
+
+class ScriptTest(unittest.TestCase):
+    def setUp(self):
+        self.script = (RES / "OrvantaBrevo.rc").read_text()
+        self.resources = re.findall(r'^(\w+)\s+(ICON|CURSOR|BITMAP)\s+"([^"]+)"$', self.script, re.M)
+
+    def test_names_are_the_ones_the_program_loads(self):
+        wanted = {("ICON", "MAINICON"), ("CURSOR", "HAND")} | {("ICON", n) for n in TRAY}
+        wanted |= {("BITMAP", f"{s}_{b}") for s in STATES for b in BUTTONS}
+        self.assertEqual({(k, n) for n, k, _ in self.resources}, wanted)
+
+    def test_every_file_named_exists_beside_the_script(self):
+        files = [f for _, _, f in self.resources] + re.findall(r'^1 24 "([^"]+)"$', self.script, re.M)
+        self.assertEqual(len(files), len(self.resources) + 1, "manifest missing")
+        for file in files:
+            self.assertTrue((RES / file).is_file(), file)
+
+    def test_emulation_index_lists_the_same_resources_in_order(self):
+        index = (RES / "generated" / "resource_index.inc").read_text()
+        listed = re.findall(r'^ORVANTA_RESOURCE\((\w+), "(\w+)"\)$', index, re.M)
+        self.assertEqual(listed, [(k, n) for n, k, _ in self.resources])
+
+    def test_version_is_0_11_2_and_matches_the_project(self):
+        project = re.search(r"project\(OrvantaBrevo VERSION ([\d.]+)", (REPO / "CMakeLists.txt").read_text())
+        self.assertEqual(project.group(1), "0.11.2")
+        for line in ("FILEVERSION 0,11,2,0", "PRODUCTVERSION 0,11,2,0", 'VALUE "FileVersion", "0.11.2"',
+                     'VALUE "ProductVersion", "0.11.2"', 'VALUE "ProductName", "OrvantaBrevo"',
+                     'VALUE "OriginalFilename", "OrvantaBrevo.exe"'):
+            self.assertIn(line, self.script)
+
+    def test_manifest_runs_as_invoker_with_common_controls_6(self):
+        manifest = (RES / "OrvantaBrevo.manifest").read_text()
+        self.assertIn('level="asInvoker"', manifest)
+        self.assertRegex(manifest, r'name="Microsoft.Windows.Common-Controls" version="6.0.0.0"')
+        self.assertGreaterEqual(manifest.count("<supportedOS "), 5)
+
+
+if __name__ == "__main__":
+    unittest.main()
