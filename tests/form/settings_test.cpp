@@ -1,1 +1,162 @@
+// The settings file as the program reads and writes it at start-up.
 #include <gtest/gtest.h>
+
+#include "support/TestMachine.h"
+
+namespace {
+
+using testing_support::Form;
+using testing_support::TestMachine;
+
+struct ValueCase {
+  const char* stored;
+  bool checksAnUncheckedBox;
+};
+
+class BooleanValues : public ::testing::TestWithParam<ValueCase> {};
+
+// AutoPlay starts unchecked and PowerOff checked: a value that is not a whole integer must leave
+// both as they are, while any non-zero integer checks and zero unchecks.
+TEST_P(BooleanValues, ReadByTheIntegerRuleWithTheBoxAsDefault) {
+  TestMachine machine;
+  machine.AddCdDrive('D');
+  std::string value = GetParam().stored;
+  machine.WriteFile(machine.SettingsPath(), "[CDPlayer_TabSheet]\r\nAutoPlay_CheckBox=" + value +
+                                                "\r\n[RB_TabSheet]\r\nPowerOff_CheckBox=" + value +
+                                                "\r\n");
+  machine.StartProgram();
+  const char* expectedAuto = GetParam().checksAnUncheckedBox ? "1" : "0";
+  EXPECT_EQ(machine.Setting("CDPlayer_TabSheet", "AutoPlay_CheckBox"), expectedAuto);
+  EXPECT_EQ(machine.Setting("RB_TabSheet", "PowerOff_CheckBox"), "1");
+  // A box checked from the file enables its dependant, as a click would.
+  EXPECT_EQ(Form()->AllPlay_CheckBox->Enabled(), GetParam().checksAnUncheckedBox);
+}
+
+INSTANTIATE_TEST_SUITE_P(Settings, BooleanValues,
+                         ::testing::Values(ValueCase{"0x1", true}, ValueCase{"$1", true},
+                                           ValueCase{"2", true}, ValueCase{"-1", true},
+                                           ValueCase{"yes", false}, ValueCase{"true", false},
+                                           ValueCase{"", false}, ValueCase{"99999999999", false},
+                                           ValueCase{"0x", false}, ValueCase{"1 ", true}));
+
+TEST(Settings, ZeroUnchecksACheckedBoxAndEnablingFollows) {
+  TestMachine machine;
+  machine.AddCdDrive('D');
+  machine.WriteFile(machine.SettingsPath(),
+                    "[RB_TabSheet]\r\nPowerOff_CheckBox=0\r\nReboot_CheckBox=0\r\n"
+                    "Restart_CheckBox=0\r\nLogOff_CheckBox=0\r\n");
+  machine.StartProgram();
+  EXPECT_FALSE(Form()->PowerOff_CheckBox->Checked());
+  EXPECT_FALSE(Form()->Dialog_CheckBox->Enabled());
+  EXPECT_FALSE(Form()->Save_Button->Enabled()) << "start-up leaves nothing to save";
+}
+
+TEST(Settings, HandWrittenFileKeepsEverythingElse) {
+  TestMachine machine;
+  machine.AddCdDrive('D');
+  const std::string before =
+      "; my player\r\n"
+      "\r\n"
+      "[Other]\r\n"
+      "keep=this\r\n"
+      "\r\n"
+      "[cdplayer_tabsheet]\r\n"
+      "; the drive\r\n"
+      "CDDrive = 0\r\n"
+      "Unknown=\"quoted\"\r\n"
+      "\r\n"
+      "[Trailer]\r\n"
+      "x=1\r\n";
+  machine.WriteFile(machine.SettingsPath(), before);
+  machine.StartProgram();
+  const std::string after = machine.Settings();
+  for (const char* line : {"; my player\r\n\r\n[Other]\r\nkeep=this\r\n\r\n[cdplayer_tabsheet]\r\n",
+                           "; the drive\r\n", "Unknown=\"quoted\"\r\n", "[Trailer]\r\nx=1\r\n"}) {
+    EXPECT_NE(after.find(line), std::string::npos) << "lost: " << line;
+  }
+  // The existing key is rewritten in place, not added a second time.
+  EXPECT_EQ(after.find("CDDrive"), after.rfind("CDDrive"));
+  EXPECT_EQ(machine.Setting("CDPlayer_TabSheet", "RunPlay_CheckBox"), "0");
+  EXPECT_EQ(machine.Setting("RB_TabSheet", "RB_Spell_CheckBox"), "0");
+}
+
+TEST(Settings, UnwritableFileIsReportedWithItsFullPathAndStopsTheWrite) {
+  TestMachine machine;
+  machine.AddCdDrive('D');
+  // The fourth key's write fails: the three before it land, the rest do not.
+  machine.FailNext("WritePrivateProfileStringA", ERROR_ACCESS_DENIED, 3);
+  machine.StartProgram();
+
+  auto boxes = machine.OpenBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].caption, "OrvantaBrevo");
+  EXPECT_EQ(boxes[0].text, "C:\\OrvantaBrevo\\OrvantaBrevo.ini に書き込めません.");
+  EXPECT_EQ(boxes[0].type, static_cast<UINT>(MB_OK | MB_ICONSTOP));
+  EXPECT_EQ(machine.Setting("CDPlayer_TabSheet", "AllPlay_CheckBox"), "0");
+  EXPECT_EQ(machine.Setting("CDPlayer_TabSheet", "RunPlay_CheckBox"), "<missing>");
+  EXPECT_EQ(machine.Setting("RB_TabSheet", "PowerOff_CheckBox"), "<missing>");
+
+  ASSERT_TRUE(machine.AnswerBox(IDOK));
+  // Start-up stopped at the write: Save was not disabled; the program runs on.
+  EXPECT_TRUE(Form()->Save_Button->Enabled());
+  EXPECT_TRUE(machine.Process(1).running);
+}
+
+TEST(Settings, ReadOnlyFileWritesNothing) {
+  TestMachine machine;
+  machine.AddCdDrive('D');
+  machine.WriteFile(machine.SettingsPath(), "[CDPlayer_TabSheet]\r\nCDDrive=0\r\n");
+  machine.SetReadOnly(machine.SettingsPath(), true);
+  machine.StartProgram();
+  ASSERT_EQ(machine.OpenBoxes().size(), 1u);
+  machine.AnswerBox(IDOK);
+  EXPECT_EQ(machine.Settings(), "[CDPlayer_TabSheet]\r\nCDDrive=0\r\n");
+}
+
+TEST(Settings, SystemCloseCommandHidesTheFormAndTheProgramRunsOn) {
+  TestMachine machine;
+  machine.AddCdDrive('D');
+  int pid = machine.StartProgram();
+  HWND form = nullptr;
+  machine.RunInProcess(pid, [&] {
+    Form()->Show();
+    form = Form()->Handle();
+  });
+  ASSERT_TRUE(machine.Window(form)->visible);
+  PostMessageA(form, WM_SYSCOMMAND, SC_CLOSE, 0);
+  machine.Settle();
+  EXPECT_FALSE(machine.Window(form)->visible);
+  EXPECT_TRUE(machine.Process(pid).running);
+  EXPECT_TRUE(IsWindow(form));
+}
+
+TEST(Settings, MinimizeAndRestoreMoveTheApplicationWindowToTheForm) {
+  TestMachine machine;
+  machine.AddCdDrive('D');
+  int pid = machine.StartProgram();
+  HWND form = nullptr;
+  HWND app = nullptr;
+  machine.RunInProcess(pid, [&] {
+    form = Form()->Handle();
+    app = vcl::Application->Handle();
+  });
+  RECT formRect = machine.Window(form)->rect;
+  PostMessageA(app, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  machine.Settle();
+  auto minimized = *machine.Window(app);
+  EXPECT_TRUE(minimized.minimized);
+  EXPECT_EQ(minimized.rect.left, formRect.left);
+  EXPECT_EQ(minimized.rect.top, formRect.top);
+  EXPECT_EQ(minimized.rect.right - minimized.rect.left, formRect.right - formRect.left);
+  EXPECT_EQ(minimized.rect.bottom, minimized.rect.top);
+
+  PostMessageA(app, WM_SYSCOMMAND, SC_RESTORE, 0);
+  machine.Settle();
+  auto restored = *machine.Window(app);
+  EXPECT_FALSE(restored.minimized);
+  EXPECT_TRUE(restored.visible);
+  EXPECT_EQ(restored.rect.left, formRect.left);
+  EXPECT_EQ(restored.rect.bottom, 0);
+}
+
+}  // namespace

@@ -41,3 +41,15 @@ class TestMachine : public emu::Machine {
 };
 
 }  // namespace testing_support
+
+#include "form/MainUnit.h"
+#include "toolkit/Forms.h"
+
+namespace testing_support {
+
+// The running program's form. Only to be used while the machine is settled, or inside RunInProcess.
+inline TPropertyForm* Form() {
+  return vcl::Application ? dynamic_cast<TPropertyForm*>(vcl::Application->MainForm()) : nullptr;
+}
+
+}  // namespace testing_support

@@ -296,16 +296,20 @@ std::optional<VolumeAnswer> Machine::Volume(char letter) const {
   return it->second.volume;
 }
 
-void Machine::FailNext(std::string function, DWORD error) {
+void Machine::FailNext(std::string function, DWORD error, int skip) {
   std::lock_guard lock(impl_->mu);
-  impl_->failures.emplace(std::move(function), error);
+  impl_->failures.emplace(std::move(function), Impl::Failure{error, skip});
 }
 
 std::optional<DWORD> Machine::TakeFailure(std::string_view function) {
   std::lock_guard lock(impl_->mu);
   auto it = impl_->failures.find(function);
   if (it == impl_->failures.end()) return std::nullopt;
-  DWORD error = it->second;
+  if (it->second.skip > 0) {
+    --it->second.skip;
+    return std::nullopt;
+  }
+  DWORD error = it->second.error;
   impl_->failures.erase(it);
   return error;
 }

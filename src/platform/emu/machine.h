@@ -122,8 +122,9 @@ class Machine {
   std::optional<VolumeAnswer> Volume(char letter) const;
 
   // --- Failures ---------------------------------------------------------------------------------
-  // The next call of the Win32 function `function` fails (with `error` where it has one).
-  void FailNext(std::string function, DWORD error = 0);
+  // A later call of the Win32 function `function` fails (with `error` where it has one): the next
+  // one, or the one after `skip` calls that succeed.
+  void FailNext(std::string function, DWORD error = 0, int skip = 0);
   // Used by the emulated functions: consumes a pending failure of `function`.
   std::optional<DWORD> TakeFailure(std::string_view function);
 
@@ -143,6 +144,10 @@ class Machine {
   int StartProcess(std::function<int()> entry);
   ProcessInfo Process(int id) const;
   std::vector<ProcessInfo> Processes() const;
+  // Runs `action` on the main thread of process `pid`, between two of its messages (as a message
+  // that only the machine sends), and returns once the program has settled again. This is how the
+  // user's hand reaches a program's own objects.
+  void RunInProcess(int pid, std::function<void()> action);
   // Asks every running program to end (as a WM_QUIT to its threads) and waits for them.
   void EndAllProcesses();
 

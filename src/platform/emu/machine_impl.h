@@ -17,6 +17,10 @@
 namespace emu {
 
 // A message sent to a window of another thread, waiting for that thread to take it.
+// The machine's own thread message that carries a RunInProcess action (in the range of registered
+// messages, which no program defines by number).
+constexpr UINT kRunActionMessage = 0xFFF0;
+
 struct SentMessage {
   MSG msg{};
   LRESULT result = 0;
@@ -115,7 +119,11 @@ struct Machine::Impl {
   Platform platform = Platform::NT;
   std::map<char, DriveRec> drives;
   std::set<std::string> readOnly;  // upper-cased Windows paths
-  std::multimap<std::string, DWORD, std::less<>> failures;
+  struct Failure {
+    DWORD error = 0;
+    int skip = 0;
+  };
+  std::multimap<std::string, Failure, std::less<>> failures;
   std::vector<Alarm*> alarms;
 
   std::map<DWORD, std::unique_ptr<ThreadRec>> threads;

@@ -141,6 +141,28 @@ int Machine::StartProcess(std::function<int()> entry) {
   return pid;
 }
 
+void Machine::RunInProcess(int pid, std::function<void()> action) {
+  Settle();
+  {
+    std::lock_guard lock(impl_->mu);
+    auto it = impl_->processes.find(pid);
+    if (it == impl_->processes.end() || !it->second->running) {
+      throw std::invalid_argument("no such running process");
+    }
+    auto* thread = impl_->ThreadLocked(it->second->mainThread);
+    if (!thread) throw std::invalid_argument("the process has no main thread");
+    auto* heap = new std::function<void()>(std::move(action));
+    thread->posted.push_back(MSG{nullptr,
+                                 kRunActionMessage,
+                                 0,
+                                 reinterpret_cast<LPARAM>(heap),
+                                 static_cast<DWORD>(impl_->NowLocked()),
+                                 {}});
+    impl_->WakeLocked(*thread);
+  }
+  Settle();
+}
+
 ProcessInfo Machine::Process(int id) const {
   std::lock_guard lock(impl_->mu);
   auto it = impl_->processes.find(id);

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <memory>
 
 #include "platform/emu/machine_impl.h"
 
@@ -542,6 +543,12 @@ BOOL TranslateMessage(const MSG* /*msg*/) {
 
 LRESULT DispatchMessageA(const MSG* msg) {
   if (!msg) return 0;
+  if (msg->message == emu::kRunActionMessage && !msg->hwnd && msg->lParam) {
+    std::unique_ptr<std::function<void()>> action(
+        reinterpret_cast<std::function<void()>*>(msg->lParam));
+    (*action)();
+    return 0;
+  }
   if (msg->message == WM_TIMER && msg->lParam != 0) {
     auto proc = reinterpret_cast<TIMERPROC>(msg->lParam);
     proc(msg->hwnd, WM_TIMER, msg->wParam, msg->time);

@@ -1,0 +1,246 @@
+// The answers of one open: status items, time formats, capabilities, info, refusals, sharing.
+#include "fixture.h"
+
+namespace cdaudio {
+namespace {
+
+class DeviceTest : public CdTest {};
+
+TEST_F(DeviceTest, FreshOpenIsStoppedAtTrackOneInMsf) {
+  InsertExample();
+  auto device = Open();
+  EXPECT_EQ(StatusOf(*device, kStatusTimeFormat), kFormatMsf);
+  EXPECT_EQ(StatusOf(*device, kStatusMode), kModeStop);
+  EXPECT_EQ(StatusOf(*device, kStatusPosition), Msf(0, 2, 0));
+  EXPECT_EQ(StatusOf(*device, kStatusCurrentTrack), 1u);
+  EXPECT_EQ(StatusOf(*device, kStatusNumberOfTracks), 3u);
+  EXPECT_EQ(StatusOf(*device, kStatusMediaPresent), 1u);
+  EXPECT_EQ(StatusOf(*device, kStatusReady), 1u);
+}
+
+TEST_F(DeviceTest, LengthsAreDurationsAndStayMsfInTmsf) {
+  InsertExample();
+  auto device = Open();
+  for (uint32_t format : {kFormatMsf, kFormatTmsf}) {
+    SetFormat(*device, format);
+    EXPECT_EQ(StatusOf(*device, kStatusLength), Msf(11, 57, 74));  // lead-out - start - 1
+    EXPECT_EQ(StatusOf(*device, kStatusLength, 1), Msf(4, 30, 47));
+    EXPECT_EQ(StatusOf(*device, kStatusLength, 3), Msf(3, 49, 62));  // the last one frame short
+    EXPECT_EQ(device->Status({kStatusLength, 2}).kind, ReturnKind::kMsf);
+  }
+  SetFormat(*device, kFormatMilliseconds);
+  EXPECT_EQ(StatusOf(*device, kStatusLength, 1), 20297u * 1000 / 75 + 1);
+  EXPECT_EQ(device->Status({kStatusLength, {}}).kind, ReturnKind::kInteger);
+}
+
+TEST_F(DeviceTest, TrackStartsInEachTimeFormat) {
+  InsertExample();
+  auto device = Open();
+  EXPECT_EQ(StatusOf(*device, kStatusPosition, 2), Msf(4, 32, 47));
+  SetFormat(*device, kFormatTmsf);
+  EXPECT_EQ(StatusOf(*device, kStatusPosition, 2), 2u);
+  EXPECT_EQ(device->Status({kStatusPosition, 2}).kind, ReturnKind::kTmsf);
+  SetFormat(*device, kFormatMilliseconds);
+  const uint32_t ms = StatusOf(*device, kStatusPosition, 2);
+  EXPECT_EQ(ms, 20447u * 1000 / 75 + 1);
+  // The driver's rounding makes a millisecond answer lead back to the same frame.
+  ASSERT_EQ(device->Seek(false, false, ms), 0u);
+  SetFormat(*device, kFormatTmsf);
+  EXPECT_EQ(StatusOf(*device, kStatusPosition), Tmsf(2, 0, 0, 0));
+}
+
+TEST_F(DeviceTest, PositionsOutsideTheDiscAreOutOfRange) {
+  InsertExample();
+  auto device = Open();
+  EXPECT_EQ(device->Seek(false, false, Msf(12, 0, 1)), kErrOutOfRange);
+  EXPECT_EQ(device->Seek(false, false, Msf(1, 60, 0)), kErrOutOfRange);
+  EXPECT_EQ(device->Seek(false, false, Msf(1, 0, 75)), kErrOutOfRange);
+  SetFormat(*device, kFormatTmsf);
+  EXPECT_EQ(device->Seek(false, false, Tmsf(4, 0, 0, 0)), kErrOutOfRange);
+  EXPECT_EQ(device->Seek(false, false, Tmsf(0, 0, 0, 0)), kErrOutOfRange);
+  EXPECT_EQ(device->Play(Tmsf(1, 0, 0, 0), Tmsf(9, 0, 0, 0)), kErrOutOfRange);
+  // The pregap belongs to track 1: 0 ms means its start.
+  SetFormat(*device, kFormatMilliseconds);
+  ASSERT_EQ(device->Seek(false, false, 0), 0u);
+  EXPECT_EQ(StatusOf(*device, kStatusPosition), 2001u);
+}
+
+TEST_F(DeviceTest, StatusRefusals) {
+  InsertExample();
+  auto device = Open();
+  EXPECT_EQ(device->Status({std::nullopt, std::nullopt}).error, kErrMissingParameter);
+  EXPECT_EQ(ErrorOf(*device, 0x99), kErrUnsupportedFunction);
+  EXPECT_EQ(ErrorOf(*device, kStatusLength, 0), kErrOutOfRange);
+  EXPECT_EQ(ErrorOf(*device, kStatusLength, 4), kErrOutOfRange);
+  EXPECT_EQ(ErrorOf(*device, kStatusPosition, 4), kErrOutOfRange);
+  EXPECT_EQ(ErrorOf(*device, kStatusTypeTrack), kErrMissingParameter);
+  EXPECT_EQ(ErrorOf(*device, kStatusTypeTrack, 4), kErrOutOfRange);
+}
+
+TEST_F(DeviceTest, TrackTypes) {
+  Insert({"data:10:00", "audio:3:00"});
+  auto device = Open();
+  const Answer data = device->Status({kStatusTypeTrack, 1});
+  EXPECT_EQ(data.value, kTrackOther);
+  EXPECT_EQ(data.kind, ReturnKind::kDriverResource);
+  EXPECT_EQ(data.resource_id, kTrackOther);
+  EXPECT_EQ(StatusOf(*device, kStatusTypeTrack, 2), kTrackAudio);
+}
+
+TEST_F(DeviceTest, ResourceStyleAnswersNameTheirStrings) {
+  InsertExample();
+  auto device = Open();
+  EXPECT_EQ(device->Status({kStatusMode, {}}).resource_id, kModeStop);
+  EXPECT_EQ(device->Status({kStatusReady, {}}).resource_id, kResourceTrue);
+  SetFormat(*device, kFormatTmsf);
+  EXPECT_EQ(device->Status({kStatusTimeFormat, {}}).resource_id, kResourceFormatReturnBase + 10);
+}
+
+TEST_F(DeviceTest, TimeFormats) {
+  InsertExample();
+  auto device = Open();
+  for (uint32_t refused : {1u, 3u, 4u, 8u, 9u, 11u}) {
+    EXPECT_EQ(device->Set({refused, false, false}), kErrBadTimeFormat) << refused;
+  }
+  EXPECT_EQ(StatusOf(*device, kStatusTimeFormat), kFormatMsf);
+  EXPECT_EQ(device->Set({}), kErrMissingParameter);
+  EXPECT_EQ(device->Set({std::nullopt, true, true}), kErrFlagsNotCompatible);
+  EXPECT_EQ(StatusOf(*device, kStatusMode), kModeStop);  // nothing applied
+  EXPECT_EQ(device->Set({kFormatTmsf, true, true}), kErrFlagsNotCompatible);
+  EXPECT_EQ(StatusOf(*device, kStatusTimeFormat), kFormatMsf);
+}
+
+TEST_F(DeviceTest, EmptyDriveAndOpenDoorAreNotReady) {
+  auto device = Open();
+  EXPECT_EQ(StatusOf(*device, kStatusMode), kModeNotReady);
+  EXPECT_EQ(StatusOf(*device, kStatusMediaPresent), 0u);
+  EXPECT_EQ(StatusOf(*device, kStatusReady), 0u);
+  EXPECT_EQ(StatusOf(*device, kStatusTimeFormat), kFormatMsf);
+  for (uint32_t item :
+       {kStatusLength, kStatusPosition, kStatusNumberOfTracks, kStatusCurrentTrack}) {
+    EXPECT_EQ(ErrorOf(*device, item), kErrDeviceNotReady) << item;
+  }
+  EXPECT_EQ(device->Play({}, {}), kErrDeviceNotReady);
+  EXPECT_EQ(device->Stop(), kErrDeviceNotReady);
+  EXPECT_EQ(device->Pause(), kErrDeviceNotReady);
+  EXPECT_EQ(device->Resume(), kErrDeviceNotReady);
+  EXPECT_EQ(device->Seek(true, false, {}), kErrDeviceNotReady);
+  EXPECT_EQ(device->Info(kInfoMediaIdentity, 64).error, kErrDeviceNotReady);
+
+  InsertExample();
+  ASSERT_EQ(device->Set({std::nullopt, true, false}), 0u);
+  EXPECT_EQ(StatusOf(*device, kStatusMode), kModeOpen);
+  EXPECT_EQ(StatusOf(*device, kStatusMediaPresent), 0u);
+  EXPECT_EQ(device->Play({}, {}), kErrDeviceNotReady);
+  ASSERT_EQ(device->Set({std::nullopt, false, true}), 0u);
+  EXPECT_EQ(StatusOf(*device, kStatusNumberOfTracks), 3u);
+}
+
+TEST_F(DeviceTest, BlankDiscIsAHardwareError) {
+  Disc blank;
+  blank.blank = true;
+  ASSERT_EQ(drive_.Insert(blank), "");
+  auto device = Open();
+  EXPECT_EQ(StatusOf(*device, kStatusMode), kModeNotReady);
+  EXPECT_EQ(StatusOf(*device, kStatusMediaPresent), 1u);
+  EXPECT_EQ(StatusOf(*device, kStatusReady), 0u);
+  EXPECT_EQ(ErrorOf(*device, kStatusNumberOfTracks), kErrHardware);
+  EXPECT_EQ(device->Play({}, {}), kErrHardware);
+  EXPECT_EQ(device->Info(kInfoMediaIdentity, 64).error, kErrHardware);
+}
+
+TEST_F(DeviceTest, DeviceCapabilities) {
+  auto device = Open();  // no disc needed
+  const struct {
+    uint32_t item;
+    uint32_t value;
+  } caps[] = {{kCapsCanRecord, 0},    {kCapsHasAudio, 1},  {kCapsHasVideo, 0},
+              {kCapsDeviceType, 516}, {kCapsUsesFiles, 0}, {kCapsCompoundDevice, 0},
+              {kCapsCanEject, 1},     {kCapsCanPlay, 1},   {kCapsCanSave, 0}};
+  for (const auto& cap : caps) {
+    const Answer answer = device->GetDevCaps(cap.item);
+    EXPECT_EQ(answer.error, 0u) << cap.item;
+    EXPECT_EQ(answer.value, cap.value) << cap.item;
+  }
+  EXPECT_EQ(device->GetDevCaps(kCapsCanEject).kind, ReturnKind::kBoolean);
+  EXPECT_EQ(device->GetDevCaps(10).error, kErrUnsupportedFunction);
+  EXPECT_EQ(device->GetDevCaps(std::nullopt).error, kErrMissingParameter);
+}
+
+TEST_F(DeviceTest, InfoGivesIdentityAndProduct) {
+  InsertExample();
+  auto device = Open();
+  EXPECT_EQ(device->Info(kInfoMediaIdentity, 64).text, "797755");
+  EXPECT_EQ(device->Info(kInfoMediaIdentity, 4).text, "797");  // 3 digits and the zero
+  EXPECT_EQ(device->Info(kInfoMediaIdentity, 0).error, kErrParamOverflow);
+  EXPECT_EQ(device->Info(kInfoProduct, 64).text, "CD Audio");
+  EXPECT_EQ(device->Info(kInfoMediaUpc, 64).error, kErrUnsupportedFunction);
+  EXPECT_EQ(device->Info(0, 64).error, kErrMissingParameter);
+  EXPECT_EQ(device->Info(kInfoProduct | kInfoMediaIdentity, 64).error, kErrFlagsNotCompatible);
+  // The identity and the volume serial come from one computation, whatever the disc.
+  Disc many;
+  many.tracks.assign(99, TrackEntry{true, 31 * 75 + 7});
+  ASSERT_EQ(drive_.Insert(many), "");
+  EXPECT_EQ(device->Info(kInfoMediaIdentity, 64).text, std::to_string(drive_.Volume()->serial));
+  EXPECT_EQ(StatusOf(*device, kStatusNumberOfTracks), 99u);
+  SetFormat(*device, kFormatTmsf);
+  EXPECT_EQ(StatusOf(*device, kStatusPosition, 99), 99u);
+  EXPECT_EQ(ErrorOf(*device, kStatusPosition, 100), kErrOutOfRange);
+}
+
+TEST_F(DeviceTest, CommandsTheDriverDoesNotHave) {
+  for (uint32_t command : {kCmdWhere, kCmdStep, kCmdWindow, kCmdPut, kCmdCue}) {
+    EXPECT_EQ(Device::Refuse(command), kErrUnrecognizedCommand) << command;
+  }
+  for (uint32_t command : {kCmdRecord, kCmdLoad, kCmdSave}) {
+    EXPECT_EQ(Device::Refuse(command), kErrUnsupportedFunction) << command;
+  }
+}
+
+TEST_F(DeviceTest, SeekNeedsExactlyOneTarget) {
+  InsertExample();
+  auto device = Open();
+  EXPECT_EQ(device->Seek(false, false, {}), kErrMissingParameter);
+  EXPECT_EQ(device->Seek(true, true, {}), kErrFlagsNotCompatible);
+  EXPECT_EQ(device->Seek(true, false, Msf(1, 0, 0)), kErrFlagsNotCompatible);
+  ASSERT_EQ(device->Seek(false, true, {}), 0u);
+  EXPECT_EQ(StatusOf(*device, kStatusPosition), Msf(12, 0, 0));
+  EXPECT_EQ(device->Play({}, {}), kErrOutOfRange);  // nothing left after the lead-out
+  ASSERT_EQ(device->Seek(true, false, {}), 0u);
+  EXPECT_EQ(StatusOf(*device, kStatusPosition), Msf(0, 2, 0));
+}
+
+TEST_F(DeviceTest, ExclusiveAndShareableOpens) {
+  InsertExample();
+  auto first = Open(1);
+  for (bool shareable : {false, true}) {
+    Device::Opened second = Device::Open(drive_, 2, {.shareable = shareable}, {});
+    EXPECT_EQ(second.error, kErrMustUseShareable);
+    EXPECT_EQ(second.device, nullptr);
+  }
+  ASSERT_EQ(first->Close(), 0u);
+  auto shared1 = Open(3, {.shareable = true});
+  auto shared2 = Open(4, {.shareable = true});
+  ASSERT_NE(shared2, nullptr);
+  EXPECT_EQ(Device::Open(drive_, 5, {}, {}).error, kErrMustUseShareable);
+  // Time formats are per open.
+  SetFormat(*shared1, kFormatTmsf);
+  EXPECT_EQ(StatusOf(*shared2, kStatusTimeFormat), kFormatMsf);
+  shared1.reset();  // destroyed without Close still frees its place
+  shared2.reset();
+  EXPECT_EQ(drive_.OpenCount(), 0);
+  EXPECT_NE(Open(6), nullptr);
+}
+
+TEST_F(DeviceTest, ClosedOpenAnswersInvalidDevice) {
+  InsertExample();
+  auto device = Open();
+  ASSERT_EQ(device->Close(), 0u);
+  EXPECT_EQ(device->Close(), kErrInvalidDeviceId);
+  EXPECT_EQ(device->Play({}, {}), kErrInvalidDeviceId);
+  EXPECT_EQ(ErrorOf(*device, kStatusMode), kErrInvalidDeviceId);
+  EXPECT_EQ(device->GetDevCaps(kCapsCanPlay).error, kErrInvalidDeviceId);
+}
+
+}  // namespace
+}  // namespace cdaudio

@@ -1,0 +1,286 @@
+// The playback clock and completion messages.
+#include <functional>
+
+#include "fixture.h"
+
+namespace cdaudio {
+namespace {
+
+class PlaybackTest : public CdTest {};
+
+TEST_F(PlaybackTest, PlayToTheEndNotifiesAtTheExactMillisecond) {
+  InsertExample();
+  auto device = Open(7);
+  ASSERT_EQ(device->Play({}, {}, 77), 0u);
+  // 12:00:00 - 00:02:00 = 53850 frames = 718000 ms.
+  ASSERT_EQ(drive_.NextEventMs(), 1000u + 718000);
+  RunUntil(718999);
+  EXPECT_TRUE(notes_.empty());
+  EXPECT_EQ(StatusOf(*device, kStatusMode), kModePlay);
+  EXPECT_EQ(StatusOf(*device, kStatusPosition), Msf(11, 59, 74));
+  RunUntil(719000);
+  EXPECT_EQ(TakeNotes(), (std::vector<Note>{{77, kNotifySuccessful, 7}}));
+  EXPECT_EQ(StatusOf(*device, kStatusMode), kModeStop);
+  EXPECT_EQ(StatusOf(*device, kStatusPosition), Msf(12, 0, 0));
+  EXPECT_EQ(drive_.NextEventMs(), std::nullopt);
+  RunUntil(800000);
+  EXPECT_TRUE(notes_.empty());
+}
+
+TEST_F(PlaybackTest, PlayStopsExactlyAtItsEnd) {
+  InsertExample();
+  auto device = Open();
+  SetFormat(*device, kFormatTmsf);
+  // 76 frames = 1013.3 ms: the end falls due in the 1014th millisecond.
+  ASSERT_EQ(device->Play(Tmsf(2, 0, 0, 0), Tmsf(2, 0, 1, 1), 5), 0u);
+  ASSERT_EQ(drive_.NextEventMs(), 1000u + 1014);
+  RunUntil(1000 + 1013);
+  EXPECT_EQ(StatusOf(*device, kStatusPosition), Tmsf(2, 0, 1, 0));
+  EXPECT_EQ(StatusOf(*device, kStatusMode), kModePlay);
+  // A status read after the end, before the host polls, already sees the play over.
+  now_ = 1000 + 1014;
+  EXPECT_EQ(drive_.Mode(), kModeStop);
+  EXPECT_EQ(StatusOf(*device, kStatusPosition), Tmsf(2, 0, 1, 1));
+  EXPECT_EQ(TakeNotes(), (std::vector<Note>{{5, kNotifySuccessful, 1}}));
+}
+
+TEST_F(PlaybackTest, PositionRunsWithTheClockInEveryFormat) {
+  InsertExample();
+  auto device = Open();
+  ASSERT_EQ(device->Play({}, {}), 0u);
+  RunUntil(1000 + 65000);  // 4875 frames after 00:02:00
+  EXPECT_EQ(StatusOf(*device, kStatusPosition), Msf(1, 7, 0));
+  SetFormat(*device, kFormatTmsf);
+  EXPECT_EQ(StatusOf(*device, kStatusPosition), Tmsf(1, 1, 5, 0));
+  SetFormat(*device, kFormatMilliseconds);
+  EXPECT_EQ(StatusOf(*device, kStatusPosition), 67001u);
+  RunUntil(1000 + 280627);  // 21047 frames: ten seconds into track 2
+  EXPECT_EQ(StatusOf(*device, kStatusCurrentTrack), 2u);
+  SetFormat(*device, kFormatTmsf);
+  EXPECT_EQ(StatusOf(*device, kStatusPosition), Tmsf(2, 0, 10, 0));
+}
+
+TEST_F(PlaybackTest, PlayWithoutFromStartsAtTheHead) {
+  InsertExample();
+  auto device = Open();
+  SetFormat(*device, kFormatTmsf);
+  ASSERT_EQ(device->Seek(false, false, Tmsf(3, 0, 0, 0)), 0u);
+  ASSERT_EQ(device->Play({}, {}), 0u);
+  RunUntil(2000);
+  EXPECT_EQ(StatusOf(*device, kStatusPosition), Tmsf(3, 0, 1, 0));
+  EXPECT_EQ(device->Play(Tmsf(2, 0, 0, 0), Tmsf(1, 0, 0, 0)), kErrOutOfRange);  // end before start
+}
+
+TEST_F(PlaybackTest, AStatusWithNotifySupersedesThePlaysNotification) {
+  InsertExample();
+  auto device = Open();
+  ASSERT_EQ(device->Play({}, {}, 10), 0u);
+  ASSERT_EQ(device->Status({kStatusMode, {}}, 20).value, kModePlay);
+  EXPECT_EQ(TakeNotes(),
+            (std::vector<Note>{{10, kNotifySuperseded, 1}, {20, kNotifySuccessful, 1}}));
+  RunUntil(*drive_.NextEventMs());
+  EXPECT_TRUE(notes_.empty());  // the play ends silently
+  EXPECT_EQ(StatusOf(*device, kStatusMode), kModeStop);
+}
+
+TEST_F(PlaybackTest, TransportCommandsAbortThePlaysNotification) {
+  InsertExample();
+  const struct {
+    const char* name;
+    std::function<uint32_t(Device&)> command;
+    uint32_t mode_after;
+    bool reports_at_once;
+  } cases[] = {
+      {"stop", [](Device& d) { return d.Stop(20); }, kModeStop, true},
+      {"pause", [](Device& d) { return d.Pause(20); }, kModePause, true},
+      {"seek", [](Device& d) { return d.Seek(true, false, {}, 20); }, kModeStop, true},
+      {"door",
+       [](Device& d) {
+         return d.Set({std::nullopt, true, false}, 20);
+       },
+       kModeOpen, true},
+      {"play", [](Device& d) { return d.Play(Msf(5, 0, 0), {}, 20); }, kModePlay, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_EQ(drive_.Insert(*drive_.LoadedDisc()), "");
+    auto device = Open();
+    ASSERT_EQ(device->Play({}, {}, 10), 0u);
+    RunUntil(now_ + 3000);
+    ASSERT_EQ(c.command(*device), 0u);
+    std::vector<Note> expected{{10, kNotifyAborted, 1}};
+    if (c.reports_at_once) expected.push_back({20, kNotifySuccessful, 1});
+    EXPECT_EQ(TakeNotes(), expected);
+    EXPECT_EQ(StatusOf(*device, kStatusMode), c.mode_after);
+    if (!c.reports_at_once) {
+      RunUntil(*drive_.NextEventMs());
+      EXPECT_EQ(TakeNotes(), (std::vector<Note>{{20, kNotifySuccessful, 1}}));
+    }
+    ASSERT_EQ(device->Close(), 0u);
+  }
+}
+
+TEST_F(PlaybackTest, AFailedCommandPostsNothingAndLeavesThePlayAlone) {
+  InsertExample();
+  auto device = Open();
+  ASSERT_EQ(device->Play({}, {}, 10), 0u);
+  EXPECT_EQ(device->Play(Msf(13, 0, 0), {}, 20), kErrOutOfRange);
+  EXPECT_EQ(device->Seek(false, false, {}, 20), kErrMissingParameter);
+  EXPECT_EQ(device->Status({0x99, {}}, 20).error, kErrUnsupportedFunction);
+  EXPECT_TRUE(notes_.empty());
+  RunUntil(*drive_.NextEventMs());
+  EXPECT_EQ(TakeNotes(), (std::vector<Note>{{10, kNotifySuccessful, 1}}));
+}
+
+TEST_F(PlaybackTest, PauseHoldsThePositionAndResumePlaysOn) {
+  InsertExample();
+  auto device = Open();
+  ASSERT_EQ(device->Play({}, {}, 10), 0u);
+  RunUntil(1000 + 10000);  // 750 frames in
+  ASSERT_EQ(device->Pause(), 0u);
+  EXPECT_EQ(TakeNotes(), (std::vector<Note>{{10, kNotifyAborted, 1}}));
+  EXPECT_EQ(drive_.NextEventMs(), std::nullopt);
+  RunUntil(50000);
+  EXPECT_EQ(StatusOf(*device, kStatusMode), kModePause);
+  EXPECT_EQ(StatusOf(*device, kStatusPosition), Msf(0, 12, 0));
+  ASSERT_EQ(device->Resume(30), 0u);
+  EXPECT_EQ(StatusOf(*device, kStatusMode), kModePlay);
+  ASSERT_EQ(drive_.NextEventMs(), 50000u + (54000 - 900) * 1000 / 75);
+  RunUntil(*drive_.NextEventMs());
+  EXPECT_EQ(TakeNotes(), (std::vector<Note>{{30, kNotifySuccessful, 1}}));
+  EXPECT_EQ(device->Resume(), kErrHardware);  // nothing paused
+}
+
+TEST_F(PlaybackTest, PlayAfterPauseGoesOnFromThePausedPosition) {
+  InsertExample();
+  auto device = Open();
+  ASSERT_EQ(device->Play({}, {}), 0u);
+  RunUntil(1000 + 10000);
+  ASSERT_EQ(device->Pause(), 0u);
+  EXPECT_EQ(device->Pause(), 0u);  // pausing a paused disc changes nothing
+  RunUntil(60000);
+  ASSERT_EQ(device->Play({}, {}), 0u);
+  RunUntil(60000 + 1000);
+  EXPECT_EQ(StatusOf(*device, kStatusPosition), Msf(0, 13, 0));
+}
+
+TEST_F(PlaybackTest, Windows9xStyleRefusesResume) {
+  InsertExample();
+  auto device = Open(1, {.resume_supported = false});
+  ASSERT_EQ(device->Play({}, {}), 0u);
+  ASSERT_EQ(device->Pause(), 0u);
+  EXPECT_EQ(device->Resume(), kErrUnsupportedFunction);
+  EXPECT_EQ(StatusOf(*device, kStatusMode), kModePause);
+}
+
+TEST_F(PlaybackTest, EjectDuringPlayAbortsAndLaterCommandsAreNotReady) {
+  InsertExample();
+  auto device = Open();
+  ASSERT_EQ(device->Play({}, {}, 10), 0u);
+  RunUntil(5000);
+  drive_.Eject();
+  EXPECT_EQ(TakeNotes(), (std::vector<Note>{{10, kNotifyAborted, 1}}));
+  EXPECT_EQ(StatusOf(*device, kStatusMode), kModeOpen);
+  EXPECT_EQ(ErrorOf(*device, kStatusPosition), kErrDeviceNotReady);
+  EXPECT_EQ(device->Play({}, {}, 20), kErrDeviceNotReady);
+  EXPECT_EQ(drive_.NextEventMs(), std::nullopt);
+  ASSERT_EQ(device->Set({std::nullopt, false, true}), 0u);
+  EXPECT_EQ(StatusOf(*device, kStatusMode), kModeNotReady);  // the disc left with the tray
+  InsertExample();
+  EXPECT_EQ(StatusOf(*device, kStatusMode), kModeStop);
+  EXPECT_EQ(StatusOf(*device, kStatusPosition), Msf(0, 2, 0));
+  EXPECT_TRUE(notes_.empty());
+}
+
+TEST_F(PlaybackTest, DoorClosedAgainBringsTheSameDiscBackStopped) {
+  InsertExample();
+  auto device = Open();
+  ASSERT_EQ(device->Play({}, {}), 0u);
+  RunUntil(5000);
+  ASSERT_EQ(device->Set({std::nullopt, true, false}), 0u);
+  ASSERT_EQ(device->Set({std::nullopt, false, true}), 0u);
+  EXPECT_EQ(StatusOf(*device, kStatusMode), kModeStop);
+  EXPECT_EQ(StatusOf(*device, kStatusPosition), Msf(0, 2, 0));
+  EXPECT_EQ(device->Info(kInfoMediaIdentity, 16).text, "797755");
+}
+
+TEST_F(PlaybackTest, DataTracksAreSkipped) {
+  Insert({"data:10:00", "audio:0:10", "data:0:10", "audio:0:10", "data:5:00"});
+  auto device = Open();
+  SetFormat(*device, kFormatTmsf);
+  ASSERT_EQ(device->Play({}, {}, 10), 0u);  // from track 1, which is data
+  EXPECT_EQ(StatusOf(*device, kStatusPosition), Tmsf(2, 0, 0, 0));
+  RunUntil(now_ + 10000);
+  EXPECT_EQ(StatusOf(*device, kStatusPosition), Tmsf(4, 0, 0, 0));
+  // Twenty seconds of music; the trailing data track is not played.
+  ASSERT_EQ(drive_.NextEventMs(), 1000u + 20000);
+  RunUntil(1000 + 20000);
+  EXPECT_EQ(TakeNotes(), (std::vector<Note>{{10, kNotifySuccessful, 1}}));
+  EXPECT_EQ(StatusOf(*device, kStatusPosition), Tmsf(5, 0, 0, 0));
+  EXPECT_EQ(device->Play(Tmsf(5, 0, 0, 0), {}), kErrOutOfRange);
+  EXPECT_EQ(device->Play(Tmsf(3, 0, 0, 0), Tmsf(3, 0, 5, 0)), kErrOutOfRange);  // data only
+}
+
+TEST_F(PlaybackTest, AnotherOpenInterruptingThePlayAbortsTheFirstOnesNotification) {
+  InsertExample();
+  auto first = Open(1, {.shareable = true});
+  auto second = Open(2, {.shareable = true});
+  ASSERT_EQ(first->Play({}, {}, 10), 0u);
+  EXPECT_EQ(StatusOf(*second, kStatusMode), kModePlay);  // one drive, one head
+  ASSERT_EQ(second->Stop(20), 0u);
+  EXPECT_EQ(TakeNotes(), (std::vector<Note>{{10, kNotifyAborted, 1}, {20, kNotifySuccessful, 2}}));
+}
+
+TEST_F(PlaybackTest, CloseAbortsTheNotificationButTheDriveKeepsPlaying) {
+  InsertExample();
+  auto device = Open();
+  ASSERT_EQ(device->Play({}, {}, 10), 0u);
+  ASSERT_EQ(device->Close(30), 0u);
+  EXPECT_EQ(TakeNotes(), (std::vector<Note>{{10, kNotifyAborted, 1}, {30, kNotifySuccessful, 1}}));
+  device.reset();  // the drive must not hold on to a closed open
+  RunUntil(3000);
+  auto again = Open(2);
+  EXPECT_EQ(StatusOf(*again, kStatusMode), kModePlay);
+  EXPECT_EQ(StatusOf(*again, kStatusPosition), Msf(0, 4, 0));
+  RunUntil(*drive_.NextEventMs());
+  EXPECT_TRUE(notes_.empty());  // nobody asked to hear of this play's end
+}
+
+TEST_F(PlaybackTest, ReopeningAfterTheEndStartsFromTrackOneAgain) {
+  InsertExample();
+  auto device = Open();
+  SetFormat(*device, kFormatTmsf);
+  ASSERT_EQ(device->Play(Tmsf(3, 3, 49, 0), {}, 10), 0u);
+  RunUntil(*drive_.NextEventMs());
+  ASSERT_EQ(TakeNotes().size(), 1u);
+  ASSERT_EQ(device->Close(), 0u);
+  device = Open();
+  ASSERT_EQ(device->Play({}, {}, 11), 0u);
+  EXPECT_EQ(StatusOf(*device, kStatusPosition), Msf(0, 2, 0));
+}
+
+TEST_F(PlaybackTest, APlayOfNothingCompletesAtOnce) {
+  InsertExample();
+  auto device = Open();
+  ASSERT_EQ(device->Play(Msf(5, 0, 0), Msf(5, 0, 0), 10), 0u);
+  EXPECT_EQ(TakeNotes(), (std::vector<Note>{{10, kNotifySuccessful, 1}}));
+  EXPECT_EQ(StatusOf(*device, kStatusMode), kModeStop);
+  EXPECT_EQ(StatusOf(*device, kStatusPosition), Msf(5, 0, 0));
+}
+
+TEST_F(PlaybackTest, OpenAndCommandNotificationsWithNothingPending) {
+  InsertExample();
+  Device::Opened opened = Device::Open(
+      drive_, 9, {},
+      [this](uintptr_t cb, uint32_t o, uint32_t d) {
+        notes_.push_back({cb, o, d});
+      },
+      40);
+  ASSERT_EQ(opened.error, 0u);
+  ASSERT_EQ(opened.device->Seek(false, true, {}, 41), 0u);
+  EXPECT_EQ(TakeNotes(),
+            (std::vector<Note>{{40, kNotifySuccessful, 9}, {41, kNotifySuccessful, 9}}));
+}
+
+}  // namespace
+}  // namespace cdaudio

@@ -1,0 +1,121 @@
+// kernel32 on the emulated machine: drives, volumes, profile files, module and version.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <fstream>
+
+#include "platform/emu/machine.h"
+#include "platform/win32.h"
+
+namespace {
+
+class Kernel : public ::testing::Test {
+ protected:
+  emu::Machine machine;
+};
+
+TEST_F(Kernel, LogicalDrivesAreFourByteRootsEndedByAnExtraZero) {
+  machine.AddDrive('F', DRIVE_CDROM);
+  machine.AddDrive('d', DRIVE_CDROM);
+  char buffer[128];
+  std::memset(buffer, 'x', sizeof buffer);
+  DWORD n = GetLogicalDriveStringsA(sizeof buffer, buffer);
+  ASSERT_EQ(n, 12u);
+  EXPECT_EQ(std::string(buffer, 13), std::string("C:\\\0D:\\\0F:\\\0\0", 13));
+  EXPECT_EQ(GetDriveTypeA("C:\\"), static_cast<UINT>(DRIVE_FIXED));
+  EXPECT_EQ(GetDriveTypeA("D:\\"), static_cast<UINT>(DRIVE_CDROM));
+  EXPECT_EQ(GetDriveTypeA("E:\\"), static_cast<UINT>(DRIVE_NO_ROOT_DIR));
+  // Too small: the size needed, nothing written.
+  char small[8] = "keep";
+  EXPECT_EQ(GetLogicalDriveStringsA(sizeof small, small), 13u);
+  EXPECT_STREQ(small, "keep");
+}
+
+TEST_F(Kernel, VolumeQueryAcceptsARootWithOrWithoutBackslashAndFailsOnAnEmptyDrive) {
+  machine.AddDrive('D', DRIVE_CDROM);
+  char label[256] = "stale";
+  DWORD serial = 1, maxLength = 0, flags = 0;
+  EXPECT_FALSE(
+      GetVolumeInformationA("D:", label, sizeof label, &serial, &maxLength, &flags, nullptr, 0));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_READY));
+
+  machine.InsertMedium('D', emu::VolumeAnswer{"Audio CD", 0xC2C3B, "CDFS", 221, 0x80000});
+  for (const char* root : {"D:", "D:\\", "d:\\"}) {
+    serial = 0;
+    ASSERT_TRUE(
+        GetVolumeInformationA(root, label, sizeof label, &serial, &maxLength, &flags, nullptr, 0))
+        << root;
+    EXPECT_STREQ(label, "Audio CD");
+    EXPECT_EQ(serial, 0xC2C3Bu);
+  }
+  EXPECT_FALSE(
+      GetVolumeInformationA("D", label, sizeof label, &serial, nullptr, nullptr, nullptr, 0));
+  EXPECT_FALSE(
+      GetVolumeInformationA("", label, sizeof label, &serial, nullptr, nullptr, nullptr, 0));
+  machine.FailNext("GetVolumeInformationA");
+  EXPECT_FALSE(
+      GetVolumeInformationA("D:", label, sizeof label, &serial, nullptr, nullptr, nullptr, 0));
+  EXPECT_TRUE(
+      GetVolumeInformationA("D:", label, sizeof label, &serial, nullptr, nullptr, nullptr, 0));
+  machine.EjectMedium('D');
+  EXPECT_FALSE(
+      GetVolumeInformationA("D:", label, sizeof label, &serial, nullptr, nullptr, nullptr, 0));
+}
+
+TEST_F(Kernel, ProfileWritesGoToTheMachineDiskAndRespectTheReadOnlyAttribute) {
+  const char* path = "C:\\OrvantaBrevo\\test.ini";
+  ASSERT_TRUE(WritePrivateProfileStringA("S", "k", "v", path));
+  char value[16];
+  EXPECT_EQ(GetPrivateProfileStringA("s", "K", "", value, sizeof value, path), 1u);
+  EXPECT_STREQ(value, "v");
+  EXPECT_TRUE(std::filesystem::exists(machine.Root() / "C" / "OrvantaBrevo" / "test.ini"));
+
+  machine.SetReadOnly("c:\\orvantabrevo\\TEST.INI", true);
+  EXPECT_FALSE(WritePrivateProfileStringA("S", "k", "w", path));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+  GetPrivateProfileStringA("S", "k", "", value, sizeof value, path);
+  EXPECT_STREQ(value, "v");
+  // A folder that does not exist cannot take a file.
+  EXPECT_FALSE(WritePrivateProfileStringA("S", "k", "v", "C:\\Nowhere\\x.ini"));
+  // A value longer than the buffer is cut.
+  std::string longValue(2000, 'a');
+  machine.SetReadOnly(path, false);
+  ASSERT_TRUE(WritePrivateProfileStringA("S", "long", longValue.c_str(), path));
+  char buffer[1024];
+  EXPECT_EQ(GetPrivateProfileStringA("S", "long", "", buffer, sizeof buffer, path), 1023u);
+  EXPECT_EQ(std::strlen(buffer), 1023u);
+}
+
+TEST_F(Kernel, ModulePathAndPlatform) {
+  char path[MAX_PATH];
+  DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
+  EXPECT_EQ(std::string(path, n), machine.ProgramPath());
+  char tiny[4];
+  EXPECT_EQ(GetModuleFileNameA(nullptr, tiny, sizeof tiny), 4u);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+  EXPECT_STREQ(tiny, "C:\\");
+
+  OSVERSIONINFOA info{};
+  info.dwOSVersionInfoSize = sizeof info;
+  ASSERT_TRUE(GetVersionExA(&info));
+  EXPECT_EQ(info.dwPlatformId, static_cast<DWORD>(VER_PLATFORM_WIN32_NT));
+  machine.SetPlatform(emu::Platform::Win9x);
+  ASSERT_TRUE(GetVersionExA(&info));
+  EXPECT_EQ(info.dwPlatformId, static_cast<DWORD>(VER_PLATFORM_WIN32_WINDOWS));
+  info.dwOSVersionInfoSize = 12;
+  EXPECT_FALSE(GetVersionExA(&info));
+}
+
+TEST_F(Kernel, ResourcesLoadByNameWithoutRegardToCase) {
+  HMODULE self = GetModuleHandleA(nullptr);
+  HCURSOR hand = LoadCursorA(self, "Hand");
+  ASSERT_NE(hand, nullptr);
+  EXPECT_EQ(LoadCursorA(self, "HAND"), hand);
+  EXPECT_EQ(emu::ImageName(hand), "HAND");
+  EXPECT_NE(LoadIconA(self, "zcd"), nullptr);
+  EXPECT_EQ(LoadIconA(self, "Hand"), nullptr) << "a cursor is not an icon";
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_RESOURCE_NAME_NOT_FOUND));
+  EXPECT_EQ(LoadIconA(self, "NOSUCH"), nullptr);
+}
+
+}  // namespace

@@ -1,0 +1,145 @@
+// user32 on the emulated machine: queues, their order, timers on the manual clock, program threads
+// and message boxes.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "platform/emu/machine.h"
+#include "platform/win32.h"
+
+namespace {
+
+std::vector<std::string> trace;
+
+LRESULT CALLBACK RecordingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message >= WM_USER || message == WM_TIMER) {
+    trace.push_back(std::to_string(message == WM_TIMER ? 0 : message - WM_USER) + ":" +
+                    std::to_string(wParam));
+    if (message == WM_USER + 9) PostMessageA(window, WM_USER + 10, 0, 0);
+    return 0;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+HWND MakeWindow() {
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = RecordingProc;
+  wc.lpszClassName = "Recording";
+  RegisterClassA(&wc);
+  return CreateWindowExA(0, "Recording", "r", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr,
+                         nullptr);
+}
+
+void Pump() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      trace.push_back("quit");
+      continue;
+    }
+    DispatchMessageA(&msg);
+  }
+}
+
+class Messages : public ::testing::Test {
+ protected:
+  emu::Machine machine;
+  void SetUp() override { trace.clear(); }
+};
+
+TEST_F(Messages, PostedLaterSentAtOnceQuitAfterPostedTimersLast) {
+  HWND w = MakeWindow();
+  ASSERT_NE(w, nullptr);
+  SetTimer(w, 5, 100, nullptr);
+  machine.Advance(100);
+  PostQuitMessage(0);
+  PostMessageA(w, WM_USER + 1, 0, 0);
+  EXPECT_TRUE(trace.empty()) << "a posted message is not delivered inside the call that posts it";
+  SendMessageA(w, WM_USER + 2, 0, 0);
+  EXPECT_EQ(trace, std::vector<std::string>{"2:0"});
+  PostMessageA(w, WM_USER + 9, 0, 0);
+  Pump();
+  // The message posted while handling 9 comes before the quit: quit waits for an empty queue.
+  EXPECT_EQ(trace, (std::vector<std::string>{"2:0", "1:0", "9:0", "10:0", "quit", "0:5"}));
+}
+
+TEST_F(Messages, TimerIsDueAFullIntervalAfterItWasTakenAndOnlyOnceAtATime) {
+  HWND w = MakeWindow();
+  SetTimer(w, 1, 1000, nullptr);
+  machine.Advance(3500);  // nobody took the first tick: still one WM_TIMER
+  Pump();
+  EXPECT_EQ(trace, std::vector<std::string>{"0:1"});
+  machine.Advance(999);
+  Pump();
+  EXPECT_EQ(trace.size(), 1u);
+  machine.Advance(1);
+  Pump();
+  EXPECT_EQ(trace.size(), 2u);
+  KillTimer(w, 1);
+  machine.Advance(5000);
+  Pump();
+  EXPECT_EQ(trace.size(), 2u);
+  EXPECT_FALSE(KillTimer(w, 1));
+  EXPECT_EQ(SetTimer(w, 2, 0, nullptr), 2u) << "a zero interval is raised to the minimum";
+}
+
+TEST_F(Messages, ProgramThreadRunsTimersAsTheClockIsAdvanced) {
+  static int ticks;
+  ticks = 0;
+  int pid = machine.StartProcess([] {
+    SetTimer(nullptr, 0, 1500, [](HWND, UINT, UINT_PTR, DWORD) { ++ticks; });
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0)) DispatchMessageA(&msg);
+    return static_cast<int>(msg.wParam);
+  });
+  EXPECT_TRUE(machine.Process(pid).running);
+  machine.Advance(1499);
+  EXPECT_EQ(ticks, 0);
+  machine.Advance(4501);  // 1500, 3000, 4500, 6000
+  EXPECT_EQ(ticks, 4);
+  machine.EndAllProcesses();
+  EXPECT_FALSE(machine.Process(pid).running);
+}
+
+TEST_F(Messages, MessageBoxWaitsForTheUserAndKeepsTimersRunning) {
+  static int ticks;
+  static int answer;
+  ticks = 0;
+  answer = 0;
+  int pid = machine.StartProcess([] {
+    SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR, DWORD) { ++ticks; });
+    answer = MessageBoxA(nullptr, "\r\nシャットダウンしてもよろしいですか？", "警告",
+                         MB_OKCANCEL | MB_ICONWARNING);
+    return 3;
+  });
+  auto boxes = machine.OpenBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].caption, "警告");
+  machine.Advance(350);
+  EXPECT_EQ(ticks, 3) << "the box runs the thread's timers";
+  EXPECT_FALSE(machine.AnswerBox(IDYES)) << "no such button";
+  EXPECT_TRUE(machine.AnswerBox(IDCANCEL));
+  EXPECT_EQ(answer, IDCANCEL);
+  EXPECT_FALSE(machine.Process(pid).running);
+  EXPECT_EQ(machine.Process(pid).exitCode, 3);
+  EXPECT_FALSE(machine.AnswerBox(IDOK)) << "no box is open";
+}
+
+TEST_F(Messages, WindowsBelongToTheirThread) {
+  HWND w = MakeWindow();
+  static HWND shared;
+  static BOOL destroyed;
+  shared = w;
+  machine.StartProcess([] {
+    destroyed = DestroyWindow(shared);
+    return 0;
+  });
+  EXPECT_FALSE(destroyed);
+  EXPECT_TRUE(IsWindow(w));
+  EXPECT_TRUE(DestroyWindow(w));
+  EXPECT_FALSE(IsWindow(w));
+  EXPECT_FALSE(PostMessageA(w, WM_USER, 0, 0));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
+}
+
+}  // namespace

@@ -1,0 +1,112 @@
+// The application: message loop, hook, termination and the top-level error display.
+#include <gtest/gtest.h>
+
+#include "platform/emu/machine.h"
+#include "toolkit/Forms.h"
+#include "toolkit/SysUtils.h"
+
+namespace {
+
+class ApplicationTest : public ::testing::Test {
+ protected:
+  emu::Machine machine;
+  std::unique_ptr<vcl::TApplication> application;
+  std::vector<emu::BoxInfo> shown;
+  void SetUp() override {
+    application = std::make_unique<vcl::TApplication>();
+    vcl::Application = application.get();
+    application->SetTitle("OrvantaBrevo");
+    machine.SetBoxAnswerer([&](const emu::BoxInfo& box) {
+      shown.push_back(box);
+      return IDOK;
+    });
+  }
+  void TearDown() override {
+    application.reset();
+    vcl::Application = nullptr;
+  }
+};
+
+TEST_F(ApplicationTest, ErrorDisplayAppendsAFullStopOnlyAfterCharactersThatSortAfterIt) {
+  struct Case {
+    std::string message, shown;
+  } cases[] = {{"Disc error", "Disc error."},
+               {"Done.", "Done."},
+               {"(see above)", "(see above)"},
+               {"Error 42", "Error 42."},
+               {"", ""},
+               {"C:\\x.ini に書き込めません", "C:\\x.ini に書き込めません."},
+               {"a,", "a,"}};
+  for (const auto& c : cases) application->ShowException(c.message);
+  ASSERT_EQ(shown.size(), std::size(cases));
+  for (size_t i = 0; i < shown.size(); ++i) {
+    EXPECT_EQ(shown[i].text, cases[i].shown);
+    EXPECT_EQ(shown[i].caption, "OrvantaBrevo");
+    EXPECT_EQ(shown[i].type, static_cast<UINT>(MB_OK | MB_ICONSTOP));
+  }
+}
+
+TEST_F(ApplicationTest, GuardedShowsAnyErrorAndReturns) {
+  vcl::Guarded([] { throw vcl::EOutOfMemory("no room"); });
+  vcl::Guarded([] { throw std::runtime_error("plain"); });
+  ASSERT_EQ(shown.size(), 2u);
+  EXPECT_EQ(shown[0].text, "no room.");
+  EXPECT_EQ(shown[1].text, "plain.");
+}
+
+TEST_F(ApplicationTest, HookSeesMessagesBeforeDispatchAndMayStopThem) {
+  std::vector<UINT> seen;
+  application->OnMessage = [&](MSG& msg, bool& handled) {
+    seen.push_back(msg.message);
+    if (msg.message == WM_USER + 2) handled = true;
+    if (msg.message == WM_USER + 3) throw vcl::Exception("hook failed");
+  };
+  PostMessageA(application->Handle(), WM_USER + 1, 0, 0);
+  PostMessageA(application->Handle(), WM_USER + 2, 0, 0);
+  PostMessageA(application->Handle(), WM_USER + 3, 0, 0);
+  application->ProcessMessages();
+  EXPECT_EQ(seen, (std::vector<UINT>{WM_USER + 1, WM_USER + 2, WM_USER + 3}));
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0].text, "hook failed.");
+}
+
+TEST_F(ApplicationTest, TerminateEndsTheLoopAfterTheCurrentMessages) {
+  int handled = 0;
+  application->OnMessage = [&](MSG& msg, bool&) {
+    if (msg.message == WM_USER) ++handled;
+  };
+  PostMessageA(application->Handle(), WM_USER, 0, 0);
+  application->Terminate();
+  PostMessageA(application->Handle(), WM_USER, 0, 0);
+  application->Run();
+  EXPECT_TRUE(application->Terminated());
+  EXPECT_EQ(handled, 2) << "messages posted before the quit are still handled";
+}
+
+TEST_F(ApplicationTest, ClosingTheMainFormTerminates) {
+  auto* form = application->CreateForm<vcl::TForm>();
+  auto* other = application->CreateForm<vcl::TForm>();
+  EXPECT_EQ(application->MainForm(), form);
+  other->Show();
+  other->Close();
+  EXPECT_FALSE(other->Visible());
+  application->ProcessMessages();
+  EXPECT_FALSE(application->Terminated());
+  form->Close();
+  application->ProcessMessages();
+  EXPECT_TRUE(application->Terminated());
+}
+
+TEST_F(ApplicationTest, FailingCreateHandlerIsShownAndTheFormIsMadeAllTheSame) {
+  struct TFailing : vcl::TForm {
+    explicit TFailing(vcl::TComponent* owner) : vcl::TForm(owner) {
+      OnCreate = [](vcl::TObject*) { throw vcl::Exception("half made"); };
+    }
+  };
+  auto* form = application->CreateForm<TFailing>();
+  EXPECT_EQ(application->MainForm(), form);
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0].text, "half made.");
+}
+
+}  // namespace

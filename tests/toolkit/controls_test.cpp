@@ -1,0 +1,120 @@
+// Check box and drop-down list event rules, and the timer on the machine's clock.
+#include <gtest/gtest.h>
+
+#include "platform/emu/machine.h"
+#include "toolkit/ExtCtrls.h"
+#include "toolkit/Forms.h"
+#include "toolkit/StdCtrls.h"
+#include "toolkit/SysUtils.h"
+
+namespace {
+
+TEST(CheckBox, ClickRunsOnEveryChangeAndOnlyThen) {
+  vcl::TCheckBox box(nullptr);
+  int clicks = 0;
+  box.OnClick = [&](vcl::TObject*) { ++clicks; };
+  box.SetChecked(false);
+  EXPECT_EQ(clicks, 0);
+  box.SetChecked(true);
+  box.SetChecked(true);
+  EXPECT_EQ(clicks, 1);
+  box.UserClick();
+  EXPECT_FALSE(box.Checked());
+  EXPECT_EQ(clicks, 2);
+  box.SetEnabled(false);
+  box.UserClick();
+  EXPECT_FALSE(box.Checked()) << "a disabled box ignores the user";
+  box.SetChecked(true);
+  EXPECT_EQ(clicks, 3) << "but the program can still change it";
+}
+
+TEST(CheckBox, NoClickWhileLoading) {
+  vcl::TCheckBox box(nullptr);
+  int clicks = 0;
+  box.OnClick = [&](vcl::TObject*) { ++clicks; };
+  box.BeginLoading();
+  box.SetChecked(true);
+  box.Loaded();
+  EXPECT_TRUE(box.Checked());
+  EXPECT_EQ(clicks, 0);
+}
+
+TEST(ComboBox, SelectionFromTheProgramRunsNoChangeHandler) {
+  vcl::TComboBox list(nullptr);
+  int changes = 0;
+  list.OnChange = [&](vcl::TObject*) { ++changes; };
+  list.Items() = {"D:", "F:"};
+  list.SetItemIndex(1);
+  EXPECT_EQ(list.Text(), "F:");
+  list.SetItemIndex(2);
+  EXPECT_EQ(list.ItemIndex(), -1);
+  EXPECT_EQ(list.Text(), "");
+  list.SetItemIndex(-2);
+  EXPECT_EQ(list.ItemIndex(), -1);
+  EXPECT_EQ(changes, 0);
+  list.UserSelect(0);
+  EXPECT_EQ(changes, 1);
+  EXPECT_EQ(list.Text(), "D:");
+}
+
+class TimerTest : public ::testing::Test {
+ protected:
+  emu::Machine machine;
+  vcl::TApplication application;
+  void SetUp() override { vcl::Application = &application; }
+  void TearDown() override { vcl::Application = nullptr; }
+  // This test's thread is the timer's thread: move the clock, then take the messages.
+  void Wait(uint64_t ms) {
+    machine.Advance(ms);
+    application.ProcessMessages();
+  }
+};
+
+TEST_F(TimerTest, FiresEveryIntervalWhileEnabledWithAHandler) {
+  vcl::TTimer timer(nullptr);
+  int ticks = 0;
+  timer.SetInterval(1500);
+  Wait(5000);
+  EXPECT_EQ(ticks, 0) << "no handler, no timer";
+  timer.SetOnTimer([&](vcl::TObject*) { ++ticks; });
+  Wait(1499);
+  EXPECT_EQ(ticks, 0);
+  Wait(1);
+  EXPECT_EQ(ticks, 1);
+  Wait(1500);
+  EXPECT_EQ(ticks, 2);
+  timer.SetEnabled(false);
+  Wait(3000);
+  EXPECT_EQ(ticks, 2);
+  timer.SetEnabled(true);
+  Wait(1500);
+  EXPECT_EQ(ticks, 3);
+}
+
+TEST_F(TimerTest, RefusedTimerRaises) {
+  vcl::TTimer timer(nullptr);
+  timer.SetEnabled(false);
+  timer.SetOnTimer([](vcl::TObject*) {});
+  machine.FailNext("SetTimer");
+  EXPECT_THROW(timer.SetEnabled(true), vcl::EOutOfResources);
+}
+
+TEST_F(TimerTest, ErrorInAHandlerIsShownAndTheTimerGoesOn) {
+  vcl::TTimer timer(nullptr);
+  int ticks = 0;
+  timer.SetInterval(100);
+  timer.SetOnTimer([&](vcl::TObject*) {
+    if (++ticks == 1) throw vcl::Exception("broken");
+  });
+  std::vector<std::string> shown;
+  machine.SetBoxAnswerer([&](const emu::BoxInfo& box) {
+    shown.push_back(box.text);
+    return IDOK;
+  });
+  Wait(100);
+  Wait(100);
+  EXPECT_EQ(ticks, 2);
+  EXPECT_EQ(shown, std::vector<std::string>{"broken."});
+}
+
+}  // namespace
