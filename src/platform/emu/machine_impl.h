@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "platform/emu/machine.h"
+#include "platform/emu/mci_state.h"
+#include "platform/emu/shell_state.h"
 
 namespace emu {
 
@@ -143,6 +145,9 @@ struct Machine::Impl {
   std::map<std::string, HICON> icons;  // "ICON:NAME" / "CURSOR:NAME" -> handle
   std::map<HICON, std::string> iconNames;
   uintptr_t nextIcon = 0x20000;
+
+  MciState mci;
+  ShellState shell;
 
   std::vector<std::unique_ptr<OpenBox>> boxes;
   std::vector<BoxInfo> boxLog;

@@ -366,3 +366,6 @@ HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR cursorName);
 BOOL DestroyIcon(HICON icon);
 int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 BOOL MessageBeep(UINT type);
+
+#include "platform/emu/win32_mmsystem.h"
+#include "platform/emu/win32_shell.h"
