@@ -1,0 +1,150 @@
+// What the console's commands do to the machine, read back through its control interface.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+
+#include "Console.h"
+
+namespace {
+
+class ConsoleMachine : public ::testing::Test {
+ protected:
+  ~ConsoleMachine() override { console_.Finish(); }
+
+  // Runs the lines and returns what the console answered.
+  std::string Do(const std::string& lines) {
+    out_.str("");
+    std::istringstream in(lines);
+    console_.Run(in);
+    return out_.str();
+  }
+  std::string File(const std::string& windowsPath) const {
+    std::ifstream in(machine_.HostPath(windowsPath), std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+
+  emu::Machine machine_;
+  std::ostringstream out_;
+  sim::Console console_{machine_, out_};
+};
+
+TEST_F(ConsoleMachine, MachineAndDriveCommandsShapeTheSystem) {
+  EXPECT_EQ(Do("machine 9x\ndrive e: cdrom\ndrive F: fixed\n"), "");
+  EXPECT_EQ(machine_.GetPlatform(), emu::Platform::Win9x);
+  EXPECT_EQ(machine_.Drives(), (std::vector<std::pair<char, UINT>>{
+                                   {'C', DRIVE_FIXED}, {'E', DRIVE_CDROM}, {'F', DRIVE_FIXED}}));
+  EXPECT_EQ(Do("machine nt\n"), "");
+  EXPECT_EQ(machine_.GetPlatform(), emu::Platform::NT);
+  EXPECT_EQ(console_.ExitCode(), 0);
+
+  EXPECT_EQ(Do("drive C: cdrom\ndrive G: floppy\n"),
+            "error: drive C: is already there\n"
+            "error: drive: expected cdrom or fixed, not \"floppy\"\n");
+  EXPECT_EQ(machine_.Drives().size(), 3u);
+  EXPECT_EQ(console_.ExitCode(), 1);
+}
+
+TEST_F(ConsoleMachine, AudioDiscGetsTheLabelAndSerialWindowsComputes) {
+  // The documented worked example: tracks at 00:02:00, 04:32:47, 08:10:12, lead-out 12:00:00.
+  EXPECT_EQ(Do("drive D: cdrom\ndisc D: audio:4:30.47 audio:3:37.40 audio:3:49.63\n"), "");
+  std::optional<emu::VolumeAnswer> volume = machine_.Volume('D');
+  ASSERT_TRUE(volume);
+  EXPECT_EQ(volume->label, "Audio CD");
+  EXPECT_EQ(volume->serial, 0x000C2C3Bu);
+  EXPECT_EQ(volume->fileSystem, "CDFS");
+  EXPECT_EQ(volume->maxComponentLength, 221u);
+  EXPECT_EQ(volume->flags, static_cast<DWORD>(FILE_READ_ONLY_VOLUME));
+
+  EXPECT_EQ(Do("eject d:\n"), "");
+  EXPECT_FALSE(machine_.Volume('D'));
+  EXPECT_EQ(console_.ExitCode(), 0);
+}
+
+TEST_F(ConsoleMachine, DataDiscKeepsItsOwnLabelAndSerialInCodePage932) {
+  EXPECT_EQ(Do("drive D: cdrom\ndisc D: data:10:00 audio:3:00 label \"ゲーム\" serial 1A2B-3C4D\n"),
+            "");
+  std::optional<emu::VolumeAnswer> volume = machine_.Volume('D');
+  ASSERT_TRUE(volume);
+  EXPECT_EQ(volume->label, "\x83\x51\x81\x5B\x83\x80");
+  EXPECT_EQ(volume->serial, 0x1A2B3C4Du);
+  EXPECT_EQ(volume->fileSystem, "CDFS");
+
+  EXPECT_EQ(Do("disc D: data:10:00\n"), "");
+  ASSERT_TRUE(machine_.Volume('D'));
+  EXPECT_EQ(machine_.Volume('D')->label, "CDROM");
+}
+
+TEST_F(ConsoleMachine, RefusedDiscsLeaveTheDriveAsItWas) {
+  Do("drive D: cdrom\ndisc D: audio:1:00\n");
+  const DWORD serial = machine_.Volume('D')->serial;
+  const std::string answers =
+      Do("disc E: audio:1:00\n"
+         "disc C: audio:1:00\n"
+         "disc D: audio:1:60\n"
+         "disc D: label X\n"
+         "disc D: audio:4:00 serial 1234\n"
+         "disc D: data:4:00 serial xyz\n"
+         "disc D: data:4:00 label \"\xF0\x9F\x8E\xB5\"\n"
+         "disc D: audio:60:00 audio:60:00\n"
+         "disc D:\n");
+  std::istringstream lines(answers);
+  std::string line;
+  std::vector<std::string> errors;
+  while (std::getline(lines, line)) errors.push_back(line);
+  ASSERT_EQ(errors.size(), 9u) << answers;
+  EXPECT_EQ(errors[0], "error: there is no drive E:");
+  EXPECT_EQ(errors[1], "error: C: is not a CD drive");
+  for (const std::string& error : errors) EXPECT_EQ(error.rfind("error: ", 0), 0u) << error;
+  ASSERT_TRUE(machine_.Volume('D'));
+  EXPECT_EQ(machine_.Volume('D')->serial, serial);
+}
+
+TEST_F(ConsoleMachine, IniWritesAsTheUserPastTheReadOnlyAttribute) {
+  EXPECT_EQ(Do("readonly settings on\nini settings CDPlayer_TabSheet AutoPlay_CheckBox 1\n"), "");
+  EXPECT_TRUE(machine_.IsReadOnly(machine_.SettingsPath()));
+  EXPECT_EQ(File(machine_.SettingsPath()), "[CDPlayer_TabSheet]\r\nAutoPlay_CheckBox=1\r\n");
+  EXPECT_EQ(Do("readonly settings off\n"), "");
+  EXPECT_FALSE(machine_.IsReadOnly(machine_.SettingsPath()));
+}
+
+TEST_F(ConsoleMachine, IniTextReachesTheFileInCodePage932) {
+  EXPECT_EQ(Do("ini cdplayer C2C3B title \"ゲーム\"\n"), "");
+  EXPECT_EQ(File(machine_.TitleDatabasePath()), "[C2C3B]\r\ntitle=\x83\x51\x81\x5B\x83\x80\r\n");
+  EXPECT_EQ(Do("ini \"C:\\WINDOWS\\other.ini\" S K V\n"), "");
+  EXPECT_EQ(File("C:\\WINDOWS\\other.ini"), "[S]\r\nK=V\r\n");
+}
+
+TEST_F(ConsoleMachine, IniRefusesPlacesAndTextItCannotWrite) {
+  EXPECT_EQ(Do("ini Q:\\x.ini S K V\n"), "error: ini: there is no drive Q:\n");
+  EXPECT_EQ(Do("ini C:\\missing\\x.ini S K V\n"), "error: ini: cannot write C:\\missing\\x.ini\n");
+  EXPECT_EQ(Do("ini settings S K \"\xF0\x9F\x8E\xB5\"\n").rfind("error: value ", 0), 0u);
+  EXPECT_FALSE(std::filesystem::exists(machine_.HostPath(machine_.SettingsPath())));
+}
+
+TEST_F(ConsoleMachine, FailQueuesAFailureWithADecimalOrHexError) {
+  EXPECT_EQ(Do("fail OpenMutexA 0x10\nfail CreateMutexA 5\nfail ExitWindowsEx\n"), "");
+  EXPECT_EQ(machine_.TakeFailure("OpenMutexA"), 16u);
+  EXPECT_EQ(machine_.TakeFailure("CreateMutexA"), 5u);
+  EXPECT_EQ(machine_.TakeFailure("ExitWindowsEx"), 0u);
+
+  const std::string answers = Do("fail\nfail A 12z\nfail A 0x100000000\nfail \"A B\" 1\n");
+  EXPECT_EQ(std::count(answers.begin(), answers.end(), '\n'), 4) << answers;
+  EXPECT_EQ(machine_.TakeFailure("A"), std::nullopt);
+}
+
+TEST_F(ConsoleMachine, WaitMovesTheClockAndRefusesBadDurations) {
+  const uint64_t before = machine_.Now();
+  EXPECT_EQ(Do("start\nwait 1500\n"), "");
+  EXPECT_EQ(machine_.Now(), before + 1500);
+  const std::string answers = Do("wait -5\nwait 1e3\nwait 99999999999\n");
+  EXPECT_EQ(std::count(answers.begin(), answers.end(), '\n'), 3) << answers;
+  EXPECT_EQ(answers.rfind("error: wait: ", 0), 0u) << answers;
+  EXPECT_EQ(machine_.Now(), before + 1500);
+  EXPECT_EQ(console_.ExitCode(), 1);
+}
+
+}  // namespace

@@ -1,0 +1,159 @@
+// Whole scripts run in-process on a fresh machine, as the console's executable runs them.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "Console.h"
+
+namespace {
+
+struct ScriptRun {
+  std::string output;
+  int exitCode = -1;
+};
+
+ScriptRun RunScript(const std::string& script) {
+  std::istringstream in(script);
+  std::ostringstream out;
+  ScriptRun run;
+  run.exitCode = sim::RunScript(in, out, {});
+  run.output = out.str();
+  return run;
+}
+
+const char* const kFirstSettings =
+    "--- settings\n"
+    "[CDPlayer_TabSheet]\n"
+    "CDDrive=-1\n"
+    "AutoPlay_CheckBox=0\n"
+    "AllPlay_CheckBox=0\n"
+    "RunPlay_CheckBox=0\n"
+    "[RB_TabSheet]\n"
+    "PowerOff_CheckBox=1\n"
+    "Reboot_CheckBox=1\n"
+    "Restart_CheckBox=1\n"
+    "LogOff_CheckBox=1\n"
+    "Dialog_CheckBox=0\n"
+    "RB_Spell_CheckBox=0\n"
+    "---\n";
+
+TEST(ConsoleScript, StartOnAnEmptyMachineRunsQuietly) {
+  ScriptRun run = RunScript("show process\nstart\nshow process\nshow box\n");
+  EXPECT_EQ(run.output, "process: none\nprocess: running\nbox: none\n");
+  EXPECT_EQ(run.exitCode, 0);
+}
+
+TEST(ConsoleScript, FirstStartWritesTheSettingsFileShownWithoutCarriageReturns) {
+  ScriptRun run = RunScript("show settings\nstart\nshow settings\n");
+  EXPECT_EQ(run.output, std::string("settings: none\n") + kFirstSettings);
+  EXPECT_EQ(run.exitCode, 0);
+}
+
+TEST(ConsoleScript, SecondStartEndsAtOnceAndIsListedAsAnExtraCopy) {
+  ScriptRun run = RunScript("start\nstart\nshow process\n");
+  EXPECT_EQ(run.output, "process: running\nprocess 2: ended code=0\n");
+  EXPECT_EQ(run.exitCode, 0);
+}
+
+TEST(ConsoleScript, ShowAllGivesTheBuiltAnswersInConsoleOrder) {
+  ScriptRun run = RunScript("start\nshow all\n");
+  EXPECT_EQ(run.output, std::string(kFirstSettings) + "box: none\nprocess: running\n");
+  EXPECT_EQ(run.exitCode, 0);
+}
+
+TEST(ConsoleScript, ReadOnlySettingsGiveAnErrorBoxThatOkCloses) {
+  ScriptRun run = RunScript(
+      "readonly settings on\n"
+      "start\n"
+      "show box\n"
+      "answer ok\n"
+      "show box\n"
+      "show settings\n"
+      "show process\n");
+  EXPECT_EQ(run.output,
+            "box: caption=\"OrvantaBrevo\" text=\"C:\\OrvantaBrevo\\OrvantaBrevo.ini "
+            "に書き込めません.\" icon=error buttons=ok\n"
+            "box: none\n"
+            "settings: none\n"
+            "process: running\n");
+  EXPECT_EQ(run.exitCode, 0);
+}
+
+TEST(ConsoleScript, AnswerWithoutASuitableBoxIsAnErrorAndTheBoxStays) {
+  ScriptRun run = RunScript(
+      "answer ok\n"
+      "readonly settings on\n"
+      "start\n"
+      "answer cancel\n"
+      "show box\n");
+  EXPECT_EQ(run.output.substr(0, run.output.find("box: caption")),
+            "error: answer: no message box is open\n"
+            "error: answer: the box has no cancel button\n");
+  EXPECT_NE(run.output.find("box: caption=\"OrvantaBrevo\""), std::string::npos);
+  EXPECT_EQ(run.exitCode, 1);
+}
+
+TEST(ConsoleScript, QuotesAndCommentsShapeTheWords) {
+  ScriptRun run = RunScript(
+      "# a whole-line comment, then a blank line\n"
+      "\n"
+      "ini settings \"My Section\" Title \"say \\\"hi\\\" #1 \\\\o/\"  # trailing comment\n"
+      "show settings\n");
+  EXPECT_EQ(run.output, "--- settings\n[My Section]\nTitle=say \"hi\" #1 \\o/\n---\n");
+  EXPECT_EQ(run.exitCode, 0);
+}
+
+TEST(ConsoleScript, UnknownCommandIsAnErrorAndTheScriptGoesOn) {
+  ScriptRun run = RunScript("frobnicate now\nshow process\n");
+  EXPECT_EQ(run.output, "error: unknown command frobnicate\nprocess: none\n");
+  EXPECT_EQ(run.exitCode, 1);
+}
+
+TEST(ConsoleScript, CommandsNotBuiltYetAnswerNotAvailable) {
+  ScriptRun run = RunScript(
+      "click left\n"
+      "choose Play\n"
+      "dismiss\n"
+      "dialog tab 1\n"
+      "title D: \"x\"\n"
+      "show tray\n"
+      "show exits\n"
+      "show menus captions\n"
+      "show process\n");
+  std::string expected;
+  for (int i = 0; i < 8; ++i) expected += "error: not available\n";
+  EXPECT_EQ(run.output, expected + "process: none\n");
+  EXPECT_EQ(run.exitCode, 1);
+}
+
+TEST(ConsoleScript, BadArgumentsAreErrorsThatNameTheProblem) {
+  ScriptRun run = RunScript(
+      "machine 95\n"
+      "drive D cdrom\n"
+      "wait soon\n"
+      "show\n"
+      "show everything\n"
+      "start now\n"
+      "title \"open\n");
+  std::istringstream lines(run.output);
+  std::string line;
+  int errors = 0;
+  while (std::getline(lines, line)) {
+    EXPECT_EQ(line.rfind("error: ", 0), 0u) << line;
+    ++errors;
+  }
+  EXPECT_EQ(errors, 7) << run.output;
+  EXPECT_NE(run.output.find("\"95\""), std::string::npos);
+  EXPECT_NE(run.output.find("\"D\""), std::string::npos);
+  EXPECT_NE(run.output.find("\"soon\""), std::string::npos);
+  EXPECT_NE(run.output.find("\"everything\""), std::string::npos);
+  EXPECT_EQ(run.exitCode, 1);
+}
+
+TEST(ConsoleScript, QuitEndsTheScriptAndTheCopies) {
+  ScriptRun run = RunScript("start\nquit\nfrobnicate\n");
+  EXPECT_EQ(run.output, "");
+  EXPECT_EQ(run.exitCode, 0);
+}
+
+}  // namespace

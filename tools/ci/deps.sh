@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages a group of tasks needs. Usage: deps.sh host|windows|wine ...
+# Runs apt-get as root, or through sudo when not root.
+set -euo pipefail
+
+packages=()
+for group in "$@"; do
+  case "$group" in
+    host) packages+=(build-essential cmake libgtest-dev libgmock-dev python3 clang-format) ;;
+    windows) packages+=(mingw-w64) ;;
+    wine) packages+=(wine xvfb xdotool imagemagick fonts-ipafont-gothic locales procps) ;;
+    *) echo "deps.sh: unknown group '$group'" >&2; exit 2 ;;
+  esac
+done
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+as_root=()
+[ "$(id -u)" -eq 0 ] || as_root=(sudo)
+echo "Installing: ${missing[*]}"
+"${as_root[@]}" apt-get update -qq
+DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

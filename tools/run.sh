@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Installs what is needed, builds OrvantaBrevo for this Linux machine and runs it on the emulated
+# Windows, through its console. Arguments go to the console (e.g. --script docs/examples/FILE).
+# With no arguments the console reads commands from the terminal; type `quit` to end.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+tools/ci/deps.sh host
+cmake --preset host >/dev/null
+cmake --build --preset host --target orvantabrevo-sim
+exec build/host/tools/sim/orvantabrevo-sim "$@"

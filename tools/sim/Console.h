@@ -1,0 +1,62 @@
+// The console of the emulated machine: words (console.md) turned into acts on an emu::Machine.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/emu/machine.h"
+
+namespace sim {
+
+class Console {
+ public:
+  Console(emu::Machine& machine, std::ostream& out);
+
+  // Runs one line of a script. False when the line ends the script (`quit`).
+  bool Execute(std::string_view line);
+  // Runs lines until the input ends or a `quit`, answering after each line, so that whoever
+  // feeds a pipe sees every answer before writing the next command.
+  void Run(std::istream& in);
+  // The end of every script: the copies still running are asked to end.
+  void Finish();
+  // 0, or 1 once a command answered `error:`.
+  int ExitCode() const { return failed_ ? 1 : 0; }
+
+ private:
+  using Words = std::vector<std::string>;
+
+  void Dispatch(const Words& words);
+
+  void MachineCommand(const Words& args);
+  void Drive(const Words& args);
+  void Disc(const Words& args);
+  void Eject(const Words& args);
+  void Ini(const Words& args);
+  void ReadOnly(const Words& args);
+  void Fail(const Words& args);
+  void Start(const Words& args);
+  void Wait(const Words& args);
+  void Answer(const Words& args);
+  void Show(const Words& args);
+
+  void ShowSubject(std::string_view subject);
+  void ShowSettings();
+  void ShowBox();
+  void ShowProcess();
+
+  char CdDrive(const std::string& word) const;
+
+  emu::Machine& machine_;
+  std::ostream& out_;
+  // In order of `start`: the first is "process", the next ones "process 2", "process 3" ...
+  std::vector<int> copies_;
+  bool failed_ = false;
+};
+
+// A whole run: a machine made with `options`, the script from `in`, the copies ended at the end.
+// Returns the exit code.
+int RunScript(std::istream& in, std::ostream& out, const emu::MachineOptions& options);
+
+}  // namespace sim

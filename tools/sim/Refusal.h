@@ -1,0 +1,20 @@
+// Shared by the command files of the console.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace sim {
+
+// A command that cannot be carried out; its text follows "error: ".
+class Refusal : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+inline std::string Quote(std::string_view word) {
+  return "\"" + std::string(word) + "\"";
+}
+
+}  // namespace sim

@@ -1,0 +1,150 @@
+// The `show` answers (console.md gives their words and order).
+#include <fstream>
+#include <ostream>
+#include <sstream>
+
+#include "CodePage.h"
+#include "Console.h"
+#include "Refusal.h"
+
+namespace sim {
+namespace {
+
+constexpr std::string_view kSubjects[] = {"tray",     "menus", "dialog", "device",
+                                          "settings", "box",   "exits",  "process"};
+constexpr std::string_view kShown[] = {"settings", "box", "process"};
+
+// Box texts are shown in one line between quotes: a quote and a line break are escaped, the
+// rest (backslashes of Windows paths included) is shown as it is.
+std::string BoxText(const std::string& cp932) {
+  std::string shown;
+  for (char c : FromCodePage(cp932)) {
+    if (c == '"') {
+      shown += "\\\"";
+    } else if (c == '\n') {
+      shown += "\\n";
+    } else if (c != '\r') {
+      shown += c;
+    }
+  }
+  return "\"" + shown + "\"";
+}
+
+std::string IconName(UINT type) {
+  switch (type & MB_ICONMASK) {
+    case 0:
+      return "none";
+    case MB_ICONERROR:
+      return "error";
+    case MB_ICONQUESTION:
+      return "question";
+    case MB_ICONWARNING:
+      return "warning";
+    case MB_ICONINFORMATION:
+      return "information";
+    default:
+      return std::to_string(type & MB_ICONMASK);
+  }
+}
+
+std::string ButtonsName(UINT type) {
+  switch (type & MB_TYPEMASK) {
+    case MB_OK:
+      return "ok";
+    case MB_OKCANCEL:
+      return "okcancel";
+    case 2:
+      return "abortretryignore";
+    case 3:
+      return "yesnocancel";
+    case MB_YESNO:
+      return "yesno";
+    case 5:
+      return "retrycancel";
+    default:
+      return std::to_string(type & MB_TYPEMASK);
+  }
+}
+
+bool Built(std::string_view subject) {
+  for (std::string_view shown : kShown) {
+    if (shown == subject) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+void Console::Show(const Words& args) {
+  if (args.size() == 2 && args[0] == "menus" && args[1] == "captions") {
+    throw Refusal("not available");
+  }
+  if (args.size() != 1) throw Refusal("usage: show WHAT");
+  const std::string& subject = args[0];
+  if (subject == "all") {
+    for (std::string_view each : kSubjects) {
+      if (Built(each)) ShowSubject(each);
+    }
+    return;
+  }
+  ShowSubject(subject);
+}
+
+void Console::ShowSubject(std::string_view subject) {
+  if (subject == "settings") return ShowSettings();
+  if (subject == "box") return ShowBox();
+  if (subject == "process") return ShowProcess();
+  for (std::string_view known : kSubjects) {
+    if (known == subject) throw Refusal("not available");
+  }
+  std::string list;
+  for (std::string_view known : kSubjects) list += std::string(known) + ", ";
+  throw Refusal("show: unknown subject " + Quote(subject) + " (one of " + list + "all)");
+}
+
+void Console::ShowSettings() {
+  std::ifstream file(machine_.HostPath(machine_.SettingsPath()), std::ios::binary);
+  if (!file) {
+    out_ << "settings: none\n";
+    return;
+  }
+  std::stringstream bytes;
+  bytes << file.rdbuf();
+  std::string text;
+  // CR is left out on the console only; the file keeps its CRLF.
+  for (char c : FromCodePage(bytes.str())) {
+    if (c != '\r') text += c;
+  }
+  if (!text.empty() && text.back() != '\n') text += '\n';
+  out_ << "--- settings\n" << text << "---\n";
+}
+
+void Console::ShowBox() {
+  const std::vector<emu::BoxInfo> boxes = machine_.OpenBoxes();
+  if (boxes.empty()) {
+    out_ << "box: none\n";
+    return;
+  }
+  const emu::BoxInfo& box = boxes.back();
+  out_ << "box: caption=" << BoxText(box.caption) << " text=" << BoxText(box.text)
+       << " icon=" << IconName(box.type) << " buttons=" << ButtonsName(box.type) << '\n';
+}
+
+void Console::ShowProcess() {
+  if (copies_.empty()) {
+    out_ << "process: none\n";
+    return;
+  }
+  for (size_t i = 0; i < copies_.size(); ++i) {
+    const emu::ProcessInfo info = machine_.Process(copies_[i]);
+    out_ << "process";
+    if (i > 0) out_ << ' ' << i + 1;
+    if (info.running) {
+      out_ << ": running\n";
+    } else {
+      out_ << ": ended code=" << info.exitCode << '\n';
+    }
+  }
+}
+
+}  // namespace sim
