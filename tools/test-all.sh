@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs what is needed, then builds and runs every check: the host tests, the same tests under
+# AddressSanitizer and UBSan, both Windows builds, and the Windows exe under Wine.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+start=$SECONDS
+step() { printf '\n==== %s (%ds)\n' "$*" $((SECONDS - start)); }
+
+step "Installing packages"
+tools/ci/deps.sh host windows wine
+
+step "Formatting"
+files=$(git ls-files '*.cpp' '*.h' 2>/dev/null || find src tests tools -name '*.cpp' -o -name '*.h')
+clang-format --dry-run -Werror $files
+
+for preset in host host-asan; do
+  step "Build and test: $preset"
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset"
+  ctest --preset "$preset"
+done
+
+for preset in windows-x64 windows-x86; do
+  step "Build: $preset"
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset"
+done
+
+step "Wine checks"
+tools/wine/run-checks.sh build/windows-x64/src/app/OrvantaBrevo.exe
+
+step "All checks passed"

@@ -1,0 +1,118 @@
+#!/usr/bin/env bash
+# The x64 exe under Wine keeps a single copy running:
+#   (a) a first copy starts, writes its settings and keeps running;
+#   (b) a second copy started meanwhile ends at once with exit code 0 and
+#       leaves the first alone;
+#   (c) once the first is ended, a new copy is first again and keeps running.
+# Usage: tools/wine/check-single-instance.sh EXE
+set -uo pipefail
+ORV_CHECK=single-instance
+# shellcheck source-path=SCRIPTDIR source=lib.sh
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+
+src=${1:?usage: $0 path/to/OrvantaBrevo.exe}
+[[ -f $src ]] || orv_die "no exe at $src"
+# Only the 64-bit Wine is practical here; a wrong build should say so, not time out.
+if command -v file >/dev/null; then
+  kind=$(file -b "$src")
+  [[ $kind == PE32+*"(GUI) x86-64"* ]] || orv_die "$src is not an x64 Windows GUI exe: $kind"
+fi
+
+# The program finds its copies by a named mutex, whatever the file is called;
+# the image name only matters to the probe, so the copy gets the real name.
+ORV_IMAGE=OrvantaBrevo.exe
+TITLE=OrvantaBrevo
+SECOND_BOUND_MS=20000 # "at once", with room for a busy shared machine
+
+orv_session_begin
+run_dir=$ORV_WINE_DIR/$ORV_CHECK
+rm -rf "$run_dir"
+mkdir -p "$run_dir"
+cp "$src" "$run_dir/$ORV_IMAGE"
+exe=$run_dir/$ORV_IMAGE
+ini=$run_dir/OrvantaBrevo.ini
+orv_log "testing $src (copied to $exe)"
+
+orv_running "$ORV_IMAGE" &&
+  orv_die "an $ORV_IMAGE is already running in $WINEPREFIX before the check began"
+ORV_END_IMAGES+=("$ORV_IMAGE")
+
+# Start-up ran when the settings file exists; the program has settled into its
+# message loop when its window answers a message; then it must still be there.
+expect_started() {
+  local who=$1 launcher=$2
+  orv_wait_for 60 "$ini to appear" started_or_gone "$launcher" ||
+    orv_die "$who never wrote its settings file $ini"
+  if [[ ! -f $ini ]]; then
+    wait "$launcher"
+    orv_die "$who ended without writing its settings file $ini (its launcher returned status $?)"
+  fi
+  orv_log "$who wrote its settings after ${ORV_WAITED_MS} ms of waiting"
+  orv_wait_for 30 "window \"$TITLE\" to answer" answers_or_gone
+  local answer rc
+  answer=$(orv_probe ping "$ORV_DESKTOP" "$ORV_IMAGE" "$TITLE" 5000)
+  rc=$?
+  ((rc != 1)) || orv_die "$who ended after writing its settings"
+  ((rc == 0)) || orv_die "$who has no window titled \"$TITLE\" that answers messages: $answer"
+  orv_log "$who answers messages sent to its window \"$TITLE\""
+  local pids
+  pids=$(orv_probe list "$ORV_IMAGE") || orv_die "$who ended after start-up"
+  (($(wc -l <<<"$pids") == 1)) || orv_die "expected one $ORV_IMAGE, found: $pids"
+  started_pids=$pids
+  expect_nothing_shown "$who"
+}
+
+# No use waiting for the settings once the program has ended. Its launcher
+# returns when the desktop it opened closes, or at once when the desktop was
+# open already; only in the first case is the program gone too.
+started_or_gone() {
+  [[ -f $ini ]] || { orv_pid_gone "$1" && orv_not_running "$ORV_IMAGE"; }
+}
+
+answers_or_gone() {
+  orv_probe ping "$ORV_DESKTOP" "$ORV_IMAGE" "$TITLE" 5000 >/dev/null
+  local rc=$?
+  ((rc == 0 || rc == 1)) # 1: the process is gone, no use waiting
+}
+
+# It has no visible window (a visible one of no size shows nothing either).
+expect_nothing_shown() {
+  local shown
+  shown=$(orv_probe windows "$ORV_DESKTOP" "$ORV_IMAGE" |
+    awk -F'\t' '$1 == "window" && $3 == "visible" && $4 > 0 && $5 > 0')
+  [[ -z $shown ]] || orv_die "$1 shows a window: $shown"
+}
+
+# (a)
+orv_start_in_desktop "$exe" "$run_dir/first.log"
+first_launcher=$ORV_LAST_LAUNCHER
+expect_started "the first copy" "$first_launcher"
+
+# (b)
+second=$(orv_probe run --desktop "$ORV_DESKTOP" "$SECOND_BOUND_MS" "$(orv_winpath "$exe")")
+rc=$?
+orv_log "second copy: $second"
+case $rc in
+  0) [[ $second == "exited with code 0 "* ]] || orv_die "the second copy must exit with code 0: $second" ;;
+  2) orv_die "the second copy did not end within $SECOND_BOUND_MS ms: $second" ;;
+  *) orv_die "could not run the second copy (probe status $rc): $second" ;;
+esac
+pids=$(orv_probe list "$ORV_IMAGE") || orv_die "the first copy ended when the second one ran"
+[[ $pids == "$started_pids" ]] || orv_die "expected only the first copy ($started_pids), found: $pids"
+orv_probe ping "$ORV_DESKTOP" "$ORV_IMAGE" "$TITLE" 5000 >/dev/null ||
+  orv_die "the first copy stopped answering after the second one ran"
+orv_log "the first copy still runs and answers"
+
+# (c)
+orv_end "$ORV_IMAGE" || orv_die "could not end the first copy"
+orv_log "ended the first copy"
+# Its virtual desktop closes behind it; a new copy must not land in one that is closing.
+orv_wait_launcher "$first_launcher" 30 || orv_die "the virtual desktop of the first copy did not close"
+rm -f "$ini"
+orv_start_in_desktop "$exe" "$run_dir/third.log"
+expect_started "the third copy" "$ORV_LAST_LAUNCHER"
+orv_screenshot "$ORV_CHECK" || orv_die "could not take a screenshot of $DISPLAY"
+orv_log "screenshot: $ORV_LAST_SHOT"
+orv_end "$ORV_IMAGE" || orv_die "could not end the last copy"
+
+orv_log "PASS"

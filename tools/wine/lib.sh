@@ -1,0 +1,306 @@
+# shellcheck shell=bash
+# shellcheck disable=SC2034 # ORV_WAITED_MS, ORV_LAST_LAUNCHER are read by the check scripts
+# Shared parts of the Wine checks; source it, do not run it.
+#
+# A run owns one Xvfb, one Wine prefix and one wineserver. run-checks.sh opens
+# the session and the check scripts it calls join it; a check started on its
+# own opens its own. Every wait has a bound, and clean-up on any exit ends only
+# what this run started: its programs, its prefix's wineserver, its Xvfb (by PID).
+#
+# Knobs (environment):
+#   ORVANTA_WINE_LOCALE    e.g. ja_JP.UTF-8: built with localedef into
+#                          build/wine/locale; each locale gets its own prefix
+#   ORVANTA_WINEDEBUG      WINEDEBUG for every wine call (default -all)
+#   ORVANTA_WINE_LOCK_WAIT seconds to wait for another run in this tree (default 900)
+
+ORV_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+ORV_TOOLS=$ORV_ROOT/tools/wine
+ORV_WINE_DIR=$ORV_ROOT/build/wine
+ORV_DESKTOP=orvanta
+ORV_DESKTOP_SIZE=1024x768
+ORV_SCREEN=1280x800x24
+ORV_PROBE=$ORV_WINE_DIR/bin/probe.exe
+ORV_LOCALE=${ORVANTA_WINE_LOCALE:-}
+if [[ -n $ORV_LOCALE ]]; then
+  ORV_PREFIX=$ORV_WINE_DIR/prefix-$ORV_LOCALE
+else
+  ORV_PREFIX=$ORV_WINE_DIR/prefix
+fi
+
+ORV_T0=$(date +%s%N)
+ORV_OWNER=0            # 1 when this shell opened the session and must close it
+ORV_XVFB_PID=
+ORV_LAUNCHERS=()       # background `wine explorer` launchers started by this shell
+ORV_END_IMAGES=()      # Windows images to end when this shell exits
+ORV_LAST_SHOT=
+ORV_CHECK=${ORV_CHECK:-wine}
+ORV_WAITED_MS=0
+ORV_LOGS=()            # logs whose tail a failure report shows
+
+orv_ms() { echo $((($(date +%s%N) - ORV_T0) / 1000000)); }
+
+orv_log() {
+  local ms
+  ms=$(orv_ms)
+  printf '[%d.%03ds] %s\n' $((ms / 1000)) $((ms % 1000)) "$*"
+}
+
+# Prints what was seen, then exits non-zero; the EXIT trap cleans up.
+orv_die() {
+  echo "FAIL ($ORV_CHECK): $*" >&2
+  [[ -n ${ORV_SESSION:-} ]] && orv_report_seen >&2
+  exit 1
+}
+
+orv_report_seen() {
+  echo "--- what was seen"
+  if [[ -n ${WINEPREFIX:-} && -x $ORV_PROBE && -n ${ORV_IMAGE:-} ]]; then
+    echo "Windows processes named $ORV_IMAGE:"
+    orv_probe list "$ORV_IMAGE" | sed 's/^/  /'
+    echo "their top-level windows (pid, visibility, width, height, class, title):"
+    orv_probe windows "$ORV_DESKTOP" "$ORV_IMAGE" | sed 's/^/  /'
+  fi
+  if [[ -n ${DISPLAY:-} ]] && orv_screenshot "$ORV_CHECK-failure"; then
+    echo "screenshot: $ORV_LAST_SHOT"
+  elif [[ -n $ORV_LAST_SHOT ]]; then
+    echo "last screenshot: $ORV_LAST_SHOT"
+  fi
+  local log
+  for log in "${ORV_LOGS[@]}"; do
+    [[ -s $log ]] || continue
+    echo "tail of $log:"
+    tail -n 20 "$log" | sed 's/^/  /'
+  done
+  echo "prefix: ${WINEPREFIX:-none}; display: ${DISPLAY:-none}"
+  echo "For Wine's own error messages run again with ORVANTA_WINEDEBUG=err+all; the"
+  echo "programs' Wine output then goes to $ORV_WINE_DIR/$ORV_CHECK/*.log and to this log."
+  echo "---"
+}
+
+# orv_wait_for BOUND_S DESCRIPTION COMMAND...: polls COMMAND until it succeeds.
+# Sets ORV_WAITED_MS; returns 1 when the bound passes first.
+orv_wait_for() {
+  local bound=$1 what=$2
+  shift 2
+  local start now
+  start=$(date +%s%N)
+  while :; do
+    if "$@" >/dev/null 2>&1; then
+      ORV_WAITED_MS=$((($(date +%s%N) - start) / 1000000))
+      return 0
+    fi
+    now=$(date +%s%N)
+    if (((now - start) / 1000000000 >= bound)); then
+      ORV_WAITED_MS=$(((now - start) / 1000000))
+      echo "gave up after ${bound}s waiting for: $what" >&2
+      return 1
+    fi
+    sleep 0.1
+  done
+}
+
+# Runs a command without the run's lock descriptor: a wineserver or Xvfb that
+# inherited it would keep the next run waiting.
+orv_nolock() {
+  if [[ -n ${ORV_LOCK_FD:-} ]]; then
+    "$@" {ORV_LOCK_FD}>&-
+  else
+    "$@"
+  fi
+}
+
+# Every wine call is bounded: a wedged wineserver must fail the check, not hang
+# CI. (timeout ends the whole process group, so programs meant to keep running
+# are started without it: see orv_start_in_desktop.) Run from a terminal,
+# timeout's group is a background one, which the terminal stops when it reads
+# from it; stdin is /dev/null so that nothing ever can.
+orv_wine() {
+  local bound=$1
+  shift
+  orv_nolock timeout -k 5 "$bound" wine "$@" </dev/null
+}
+
+orv_wineserver() { orv_nolock timeout 30 wineserver "$@" 2>/dev/null; }
+
+orv_probe() { orv_wine 90 "$ORV_PROBE" "$@"; }
+
+# Z: maps to / in every prefix wineboot makes (checked when the prefix is made).
+orv_winpath() {
+  local p
+  p=$(realpath -m "$1")
+  echo "Z:${p//\//\\}"
+}
+
+orv_screenshot() {
+  local shot=$ORV_WINE_DIR/$1.png
+  timeout 30 import -display "$DISPLAY" -window root "$shot" 2>/dev/null || return 1
+  ORV_LAST_SHOT=$shot
+}
+
+orv_xvfb_start() {
+  local n ready pid
+  mkdir -p "$ORV_WINE_DIR"
+  for ((n = 90; n < 190; n++)); do
+    [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] && continue
+    ready=$ORV_WINE_DIR/.xvfb-ready
+    rm -f "$ready"
+    # -displayfd reports the number only once the server accepts clients.
+    # exec, so that $! is the server itself and the clean-up ends it by that PID.
+    (
+      if [[ -n ${ORV_LOCK_FD:-} ]]; then exec {ORV_LOCK_FD}>&-; fi
+      exec Xvfb ":$n" -screen 0 "$ORV_SCREEN" -nolisten tcp -displayfd 3 3>"$ready"
+    ) >"$ORV_WINE_DIR/xvfb.log" 2>&1 &
+    pid=$!
+    local i
+    for ((i = 0; i < 150; i++)); do
+      [[ -s $ready ]] && break
+      kill -0 "$pid" 2>/dev/null || break
+      sleep 0.1
+    done
+    if [[ -s $ready ]] && kill -0 "$pid" 2>/dev/null; then
+      ORV_XVFB_PID=$pid
+      export DISPLAY=:$n
+      rm -f "$ready"
+      return 0
+    fi
+    # Taken by someone else in the meantime, or too slow: this one is ours to end.
+    kill "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+  done
+  orv_die "no free X display in :90..:189 (see $ORV_WINE_DIR/xvfb.log)"
+}
+
+orv_locale_setup() {
+  [[ -n $ORV_LOCALE ]] || return 0
+  local dir=$ORV_WINE_DIR/locale
+  if [[ ! -d $dir/$ORV_LOCALE ]]; then
+    mkdir -p "$dir"
+    # localedef warns (status 1) on harmless things; the folder is what counts.
+    timeout 120 localedef -i "${ORV_LOCALE%%.*}" -f "${ORV_LOCALE#*.}" "$dir/$ORV_LOCALE" \
+      >"$dir/localedef.log" 2>&1
+    [[ -d $dir/$ORV_LOCALE ]] || orv_die "localedef could not build $ORV_LOCALE (see $dir/localedef.log)"
+  fi
+  export LOCPATH=$dir
+  # Bash itself cannot load a locale from LOCPATH and says so; Wine can.
+  { export LC_ALL=$ORV_LOCALE; } 2>/dev/null
+}
+
+orv_prefix_setup() {
+  local stamp=$ORV_PREFIX/.orvanta-ready want
+  want="$(wine --version 2>/dev/null) ${ORV_LOCALE:-default}"
+  export WINEPREFIX=$ORV_PREFIX
+  # A run that died earlier may have left its wineserver behind, holding the
+  # program's mutex; the prefix belongs to these checks alone.
+  orv_wineserver -k
+  orv_wineserver -w
+  if [[ -f $stamp && $(cat "$stamp") == "$want" ]]; then
+    orv_log "reusing Wine prefix $ORV_PREFIX"
+    return 0
+  fi
+  orv_log "making Wine prefix $ORV_PREFIX (wineboot -i)"
+  rm -rf "$ORV_PREFIX"
+  mkdir -p "$ORV_WINE_DIR"
+  orv_wine 300 wineboot -i >"$ORV_WINE_DIR/wineboot.log" 2>&1 ||
+    orv_die "wineboot -i failed with status $? (see $ORV_WINE_DIR/wineboot.log)"
+  # Lets the wineserver write the registry out before the prefix counts as made.
+  orv_wineserver -w
+  [[ $(readlink "$ORV_PREFIX/dosdevices/z:") == / ]] ||
+    orv_die "the new prefix has no Z: drive for / (see $ORV_WINE_DIR/wineboot.log)"
+  echo "$want" >"$stamp"
+  orv_log "prefix made"
+}
+
+orv_probe_build() {
+  local src=$ORV_TOOLS/probe.cpp
+  [[ -x $ORV_PROBE && $ORV_PROBE -nt $src ]] && return 0
+  mkdir -p "$(dirname "$ORV_PROBE")"
+  timeout 300 x86_64-w64-mingw32-g++-posix -std=c++20 -O2 -Wall -Wextra -static \
+    -o "$ORV_PROBE.tmp" "$src" || orv_die "could not build $src"
+  mv "$ORV_PROBE.tmp" "$ORV_PROBE"
+}
+
+# Opens the session, or joins the one an enclosing script opened.
+orv_session_begin() {
+  trap orv_on_exit EXIT
+  trap 'exit 129' HUP
+  trap 'exit 130' INT
+  trap 'exit 143' TERM
+  export WINEDEBUG=${ORVANTA_WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml="
+  if [[ -n ${ORV_SESSION:-} ]]; then
+    kill -0 "$ORV_SESSION" 2>/dev/null || orv_die "the enclosing Wine session ($ORV_SESSION) is gone"
+    return 0
+  fi
+  mkdir -p "$ORV_WINE_DIR"
+  # Several developers share this tree; two runs in one prefix would meet each
+  # other's mutex, so the second waits its turn.
+  exec {ORV_LOCK_FD}>"$ORV_WINE_DIR/.lock"
+  export ORV_LOCK_FD
+  if ! flock -n "$ORV_LOCK_FD"; then
+    orv_log "another Wine check run in this tree is busy; waiting for it"
+    flock -w "${ORVANTA_WINE_LOCK_WAIT:-900}" "$ORV_LOCK_FD" ||
+      orv_die "another Wine check run kept $ORV_WINE_DIR/.lock too long"
+  fi
+  ORV_OWNER=1
+  [[ -n $ORV_LOCALE ]] || export LC_ALL=C.UTF-8
+  orv_locale_setup
+  orv_xvfb_start
+  orv_log "Xvfb on $DISPLAY (pid $ORV_XVFB_PID)"
+  orv_prefix_setup
+  orv_probe_build
+  export ORV_SESSION=$ORV_XVFB_PID
+}
+
+# orv_start_in_desktop EXE LOG: starts EXE in the virtual desktop, in the background.
+orv_start_in_desktop() {
+  local exe=$1 log=$2
+  (
+    cd "$(dirname "$exe")" || exit 1
+    if [[ -n ${ORV_LOCK_FD:-} ]]; then exec {ORV_LOCK_FD}>&-; fi
+    exec wine explorer "/desktop=$ORV_DESKTOP,$ORV_DESKTOP_SIZE" "$(orv_winpath "$exe")"
+  ) </dev/null >"$log" 2>&1 &
+  ORV_LAUNCHERS+=($!)
+  ORV_LAST_LAUNCHER=$!
+  ORV_LOGS+=("$log")
+}
+
+orv_running() { orv_probe list "$1" >/dev/null; }
+orv_not_running() { ! orv_running "$1"; }
+
+# orv_end IMAGE: terminates every process of IMAGE and checks none is left.
+orv_end() {
+  local out
+  out=$(orv_probe kill 10000 "$1")
+  local rc=$?
+  [[ -n $out ]] && printf '%s\n' "$out" | sed 's/^/  /'
+  ((rc == 0 || rc == 1)) || return 1
+  orv_wait_for 10 "$1 to be gone" orv_not_running "$1"
+}
+
+# Launchers return when their virtual desktop closes, which happens once the
+# last program in it has ended.
+orv_wait_launcher() {
+  local pid=$1 bound=$2
+  orv_wait_for "$bound" "launcher $pid to return" orv_pid_gone "$pid"
+}
+orv_pid_gone() { ! kill -0 "$1" 2>/dev/null; }
+
+orv_on_exit() {
+  local status=$?
+  trap - EXIT HUP INT TERM
+  local image pid
+  for image in "${ORV_END_IMAGES[@]}"; do
+    [[ -n ${WINEPREFIX:-} && -x $ORV_PROBE ]] && orv_probe kill 10000 "$image" >/dev/null 2>&1
+  done
+  if ((ORV_OWNER)); then
+    orv_wineserver -k
+    orv_wineserver -w
+  fi
+  for pid in "${ORV_LAUNCHERS[@]}"; do
+    orv_wait_for 10 "launcher $pid" orv_pid_gone "$pid" 2>/dev/null || kill "$pid" 2>/dev/null
+  done
+  if ((ORV_OWNER)) && [[ -n $ORV_XVFB_PID ]]; then
+    kill "$ORV_XVFB_PID" 2>/dev/null
+    orv_wait_for 10 "Xvfb to stop" orv_pid_gone "$ORV_XVFB_PID" 2>/dev/null || kill -9 "$ORV_XVFB_PID" 2>/dev/null
+  fi
+  exit "$status"
+}
