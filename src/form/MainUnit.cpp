@@ -14,6 +14,8 @@ void MainUnitInitialization(vcl::TScreen& screen) {
 
 void RegisterFormClasses() {
   vcl::RegisterToolkitClasses();
+  RegisterTrayClasses();
+  RegisterMPlayerClasses();
   vcl::TClassInfo form{"TPropertyForm", "TForm", nullptr, {}};
   vcl::TClassRegistry::Instance().Register(form);
 }
@@ -31,6 +33,16 @@ TPropertyForm::TPropertyForm(vcl::TComponent* owner) : vcl::TForm(owner) {
   RegisterMethod("CheckBoxClick", [this](TObject* s) { CheckBoxClick(s); });
   RegisterMethod("AutoPlay_CheckBoxClick", [this](TObject* s) { AutoPlay_CheckBoxClick(s); });
   RegisterMethod("ExitWin_CheckBoxClick", [this](TObject* s) { ExitWin_CheckBoxClick(s); });
+  RegisterMethod("PlayClick", [this](TObject* s) { PlayClick(s); });
+  RegisterMethod("StopClick", [this](TObject* s) { StopClick(s); });
+  RegisterMethod("PauseClick", [this](TObject* s) { PauseClick(s); });
+  RegisterMethod("NextClick", [this](TObject* s) { NextClick(s); });
+  RegisterMethod("PreviousClick", [this](TObject* s) { PreviousClick(s); });
+  RegisterMethod("All_RepeatClick", [this](TObject* s) { All_RepeatClick(s); });
+  RegisterMethod("EjectClick", [this](TObject* s) { EjectClick(s); });
+  RegisterMethod("MediaPlayerNotify", [this](TObject* s) { MediaPlayerNotify(s); });
+  RegisterMethod("CDCheckTimer", [this](TObject* s) { CDCheckTimer(s); });
+  RegisterMethod("InsertTimer", [this](TObject* s) { InsertTimer(s); });
   ReadDefinition(kPropertyFormDefinition);
   Bind(PageControl, "PageControl");
   Bind(CDDrive, "CDDrive");
@@ -46,4 +58,24 @@ TPropertyForm::TPropertyForm(vcl::TComponent* owner) : vcl::TForm(owner) {
   Bind(OK_Button, "OK_Button");
   Bind(Cancel_Button, "Cancel_Button");
   Bind(Save_Button, "Save_Button");
+  Bind(MediaPlayer, "MediaPlayer");
+  Bind(TrayIcon, "TrayIcon");
+  Bind(Insert, "Insert");
+  Bind(CDCheck, "CDCheck");
+  Bind(LBPopupMenu, "LBPopupMenu");
+  Bind(Play, "Play");
+  Bind(Stop, "Stop");
+  Bind(Pause, "Pause");
+  Bind(Next, "Next");
+  Bind(Previous, "Previous");
+  Bind(All_Repeat, "All_Repeat");
+  Bind(Eject, "Eject");
+  Bind(RBPopupMenu, "RBPopupMenu");
+  Bind(PowerOff, "PowerOff");
+  Bind(Reboot, "Reboot");
+  Bind(Restart, "Restart");
+  Bind(LogOff, "LogOff");
+  Bind(N1, "N1");
+  Bind(Version, "Version");
+  Bind(Exit, "Exit");
 }

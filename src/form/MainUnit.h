@@ -3,12 +3,16 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
+#include "mci/MPlayer.h"
 #include "platform/win32.h"
 #include "toolkit/ComCtrls.h"
+#include "toolkit/ExtCtrls.h"
 #include "toolkit/Forms.h"
 #include "toolkit/StdCtrls.h"
+#include "tray/TrayIcon.h"
 
 using vcl::TObject;
 
@@ -32,6 +36,28 @@ class TPropertyForm : public vcl::TForm {
   vcl::TButton* OK_Button = nullptr;
   vcl::TButton* Cancel_Button = nullptr;
   vcl::TButton* Save_Button = nullptr;
+  TMediaPlayer* MediaPlayer = nullptr;
+  TTrayIcon* TrayIcon = nullptr;
+  vcl::TTimer* Insert = nullptr;
+  vcl::TTimer* CDCheck = nullptr;
+  // The player menu (left button).
+  vcl::TPopupMenu* LBPopupMenu = nullptr;
+  vcl::TMenuItem* Play = nullptr;
+  vcl::TMenuItem* Stop = nullptr;
+  vcl::TMenuItem* Pause = nullptr;
+  vcl::TMenuItem* Next = nullptr;
+  vcl::TMenuItem* Previous = nullptr;
+  vcl::TMenuItem* All_Repeat = nullptr;
+  vcl::TMenuItem* Eject = nullptr;
+  // The Windows-exit menu (right button).
+  vcl::TPopupMenu* RBPopupMenu = nullptr;
+  vcl::TMenuItem* PowerOff = nullptr;
+  vcl::TMenuItem* Reboot = nullptr;
+  vcl::TMenuItem* Restart = nullptr;
+  vcl::TMenuItem* LogOff = nullptr;
+  vcl::TMenuItem* N1 = nullptr;
+  vcl::TMenuItem* Version = nullptr;
+  vcl::TMenuItem* Exit = nullptr;
 
   // --- Player state
   // -------------------------------------------------------------------------------
@@ -48,8 +74,40 @@ class TPropertyForm : public vcl::TForm {
   void ListCDDrives();
   void ReadVolumeInfo();
   void AppMessage(MSG& msg, bool& handled);
+  // The tray and the player items when the drive holds no disc, and when no device could be
+  // opened.
+  void ShowNoDisc();
+  void ShowNoDevice();
   void MinimizeAppWindow();
   void RestoreAppWindow();
+  static bool IsWindowsNT();
+
+  // --- Player commands (the left-click menu) and the end of a disc ------------------------------
+  void PlayClick(TObject* sender);
+  void StopClick(TObject* sender);
+  void PauseClick(TObject* sender);
+  void NextClick(TObject* sender);
+  void PreviousClick(TObject* sender);
+  void All_RepeatClick(TObject* sender);
+  void EjectClick(TObject* sender);
+  void MediaPlayerNotify(TObject* sender);
+  // Hands the icon resource `name` to the tray icon.
+  void SetTrayImage(const char* name);
+
+  // --- Disc monitoring, auto-play and titles ----------------------------------------------------
+  void CDCheckTimer(TObject* sender);
+  void InsertTimer(TObject* sender);
+  void SetNoCD();
+  void CDInserted();
+  void CheckDataDisc();
+  // Plays a disc just found when the options say so.
+  void AutoPlay();
+  // The title step: the tip from the CD Player's title database.
+  void ShowDiscTitle();
+  // Fills DiscIdentity; false when MCI refuses.
+  bool ReadDiscIdentity();
+  // The type of a track of the disc in the device (MCI_CDA_TRACK_AUDIO/OTHER); none when refused.
+  std::optional<DWORD> TrackType(DWORD track);
 
   // --- Settings side
   // ------------------------------------------------------------------------------ The settings

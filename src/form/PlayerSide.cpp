@@ -1,6 +1,7 @@
 // The player side of the form: start-up, drive discovery, the volume query and the application
 // message hook.
 #include <cstring>
+#include <exception>
 
 #include "form/MainUnit.h"
 #include "toolkit/IniFiles.h"
@@ -14,21 +15,60 @@ void TPropertyForm::FormCreate(TObject* /*sender*/) {
   // The hook goes in first and outside the guard: it must work whatever happens below.
   vcl::Application->OnMessage = [this](MSG& msg, bool& handled) { AppMessage(msg, handled); };
 
-  ReadSettings();
-  ListCDDrives();
-  CDDrive->SetItemIndex(0);
-  {
-    vcl::TIniFile ini(SettingsFileName());
-    CDDrive->SetItemIndex(ini.ReadInteger("CDPlayer_TabSheet", "CDDrive", CDDrive->ItemIndex()));
+  std::exception_ptr writeError;
+  try {
+    ReadSettings();
+    ListCDDrives();
+    CDDrive->SetItemIndex(0);
+    {
+      vcl::TIniFile ini(SettingsFileName());
+      CDDrive->SetItemIndex(ini.ReadInteger("CDPlayer_TabSheet", "CDDrive", CDDrive->ItemIndex()));
+    }
+    MediaPlayer->SetFileName(CDDrive->Text());
+    MediaPlayer->Open();
+    CurrentDrive = CDDrive->Text();
+    ReadVolumeInfo();
+    LastSerial = VolumeSerial;
+    if (LastSerial != 0) {
+      CDInserted();
+    } else {
+      ShowNoDisc();
+    }
+    ++InsertCount;
+    if (IsWindowsNT()) Restart->SetEnabled(false);
+    // A settings file the user may not write (a read-only program folder) is reported, but it must
+    // not keep the player from noticing discs for the whole run.
+    try {
+      WriteSettings();
+    } catch (const vcl::EIniFileException&) {
+      writeError = std::current_exception();
+    }
+    CDCheck->SetEnabled(true);
+  } catch (const EMCIDeviceError&) {
+    // No device: the player items stay off and nothing is monitored; the reason is not shown.
+    ShowNoDevice();
   }
-  CurrentDrive = CDDrive->Text();
-  ReadVolumeInfo();
-  LastSerial = VolumeSerial;
-  ++InsertCount;
-  WriteSettings();
 
   // The dialog shows the stored settings: nothing to save yet.
   Save_Button->SetEnabled(false);
+  if (writeError) std::rethrow_exception(writeError);
+}
+
+bool TPropertyForm::IsWindowsNT() {
+  OSVERSIONINFOA version{};
+  version.dwOSVersionInfoSize = sizeof version;
+  return GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT;
+}
+
+void TPropertyForm::ShowNoDisc() {
+  SetTrayImage("NoCD");
+  TrayIcon->SetTipHelp("No CD");
+  // The same items as without a device: Pause is off already, Eject stays on.
+  ShowNoDevice();
+}
+
+void TPropertyForm::ShowNoDevice() {
+  for (vcl::TMenuItem* item : {Play, Stop, Next, Previous, All_Repeat}) item->SetEnabled(false);
 }
 
 void TPropertyForm::ListCDDrives() {

@@ -214,5 +214,93 @@ const char kPropertyFormDefinition[] = R"(object PropertyForm: TPropertyForm
     Caption = '設定の更新'
     TabOrder = 1
   end
+  object MediaPlayer: TMediaPlayer
+    DeviceType = dtCDAudio
+    VisibleButtons = []
+    Visible = False
+    OnNotify = MediaPlayerNotify
+  end
+  object TrayIcon: TTrayIcon
+    Icon = 'ZCD'
+    LBPopupMenu = LBPopupMenu
+    RBPopupMenu = RBPopupMenu
+    TipHelp = 'Orvanta'
+    Visible = True
+  end
+  object LBPopupMenu: TPopupMenu
+    object Play: TMenuItem
+      Caption = '再生(&P)'
+      OnClick = PlayClick
+    end
+    object Stop: TMenuItem
+      Caption = '停止(&S)'
+      OnClick = StopClick
+    end
+    object Pause: TMenuItem
+      Caption = '一時停止(&U)'
+      Enabled = False
+      OnClick = PauseClick
+    end
+    object N2: TMenuItem
+      Caption = '-'
+    end
+    object Next: TMenuItem
+      Caption = '次の曲(&N)'
+      OnClick = NextClick
+    end
+    object Previous: TMenuItem
+      Caption = '前の曲(&V)'
+      OnClick = PreviousClick
+    end
+    object N4: TMenuItem
+      Caption = '-'
+    end
+    object All_Repeat: TMenuItem
+      Caption = '全曲リピート(&A)'
+      OnClick = All_RepeatClick
+    end
+    object N3: TMenuItem
+      Caption = '-'
+    end
+    object Eject: TMenuItem
+      Caption = 'CDの取り出し(&E)'
+      OnClick = EjectClick
+    end
+  end
+  object RBPopupMenu: TPopupMenu
+    object PowerOff: TMenuItem
+      Caption = 'シャットダウン'
+    end
+    object Reboot: TMenuItem
+      Caption = '再起動'
+    end
+    object Restart: TMenuItem
+      Caption = 'Windows9xの再起動'
+    end
+    object LogOff: TMenuItem
+      Caption = 'ログオフ'
+    end
+    object N1: TMenuItem
+      Caption = '-'
+    end
+    object Version: TMenuItem
+      Caption = 'プロパティ(&R)'
+    end
+    object N5: TMenuItem
+      Caption = '-'
+    end
+    object Exit: TMenuItem
+      Caption = 'OrvantaBrevoの終了(&X)'
+    end
+  end
+  object Insert: TTimer
+    Interval = 3000
+    OnTimer = InsertTimer
+  end
+  object CDCheck: TTimer
+    Enabled = False
+    Interval = 1500
+    OnTimer = CDCheckTimer
+  end
 end
 )";

@@ -44,6 +44,9 @@ class TComponent : public TObject {
   // Destroys an owned component now (the owner would otherwise destroy it with itself).
   static void Free(TComponent* component);
 
+  // A form definition wrote this component inside `parent` (a menu item inside its menu).
+  virtual void SetParentComponent(TComponent* /*parent*/) {}
+
  protected:
   // `component` is being inserted into or removed from this owner, or is going away after asking
   // for a notice. References to it must be cleared here.

@@ -194,8 +194,9 @@ class Parser {
         return;
       }
       if (PeekWord("object")) {
-        ReadObject(dynamic_cast<TControl*>(&component) ? dynamic_cast<TControl*>(&component)
-                                                       : parent);
+        ReadObject(component, dynamic_cast<TControl*>(&component)
+                                  ? dynamic_cast<TControl*>(&component)
+                                  : parent);
         continue;
       }
       std::string property = Identifier();
@@ -224,7 +225,7 @@ class Parser {
     }
   }
 
-  void ReadObject(TControl* parent) {
+  void ReadObject(TComponent& enclosing, TControl* parent) {
     ExpectWord("object");
     std::string name = Identifier();
     Expect(':');
@@ -237,6 +238,7 @@ class Parser {
     component->SetName(name);
     created_.push_back(component);
     if (auto* control = dynamic_cast<TControl*>(component)) control->SetParent(parent);
+    component->SetParentComponent(&enclosing);
     ReadBody(*component, className, parent);
   }
 

@@ -7,6 +7,7 @@
 #include "toolkit/ComCtrls.h"
 #include "toolkit/ExtCtrls.h"
 #include "toolkit/FormReader.h"
+#include "toolkit/Menus.h"
 #include "toolkit/StdCtrls.h"
 #include "toolkit/SysUtils.h"
 
@@ -238,6 +239,7 @@ LRESULT CALLBACK TForm::WindowProc(HWND window, UINT message, WPARAM wParam, LPA
 void RegisterToolkitClasses() {
   static std::once_flag once;
   std::call_once(once, [] {
+    RegisterMenuClasses();
     auto& r = TClassRegistry::Instance();
     TClassInfo control{"TControl", "", nullptr, {}};
     control.properties["Left"] =

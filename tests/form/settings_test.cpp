@@ -97,8 +97,9 @@ TEST(Settings, UnwritableFileIsReportedWithItsFullPathAndStopsTheWrite) {
   EXPECT_EQ(machine.Setting("RB_TabSheet", "PowerOff_CheckBox"), "<missing>");
 
   ASSERT_TRUE(machine.AnswerBox(IDOK));
-  // Start-up stopped at the write: Save was not disabled; the program runs on.
-  EXPECT_TRUE(Form()->Save_Button->Enabled());
+  // The failed write is reported, but discs are still watched and nothing is left to save.
+  EXPECT_TRUE(Form()->CDCheck->Enabled());
+  EXPECT_FALSE(Form()->Save_Button->Enabled());
   EXPECT_TRUE(machine.Process(1).running);
 }
 

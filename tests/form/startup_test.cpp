@@ -6,6 +6,7 @@
 
 namespace {
 
+using testing_support::Form;
 using testing_support::TestMachine;
 
 TEST(Startup, SecondCopyEndsAtOnceWithCodeZeroAndFirstKeepsRunning) {
@@ -44,7 +45,27 @@ TEST(Startup, ListsCdDrivesInLetterOrderAndStoresTheFirst) {
   machine.AddCdDrive('F');
   machine.AddCdDrive('D');
   machine.StartProgram();
+  EXPECT_EQ(Form()->CDDrive->Items(), (std::vector<std::string>{"D:", "F:"}));
+  EXPECT_EQ(Form()->CDDrive->ItemIndex(), 0);
+  EXPECT_EQ(Form()->CurrentDrive, "D:");
   EXPECT_EQ(machine.Setting("CDPlayer_TabSheet", "CDDrive"), "0");
+}
+
+TEST(Startup, HandCursorIsScreenCursorOne) {
+  TestMachine machine;
+  machine.StartProgram();
+  ASSERT_NE(vcl::Screen, nullptr);
+  EXPECT_EQ(emu::ImageName(vcl::Screen->Cursors(1)), "HAND");
+}
+
+TEST(Startup, DiscInTheDriveAtStartIsSeenByItsSerial) {
+  TestMachine machine;
+  machine.AddCdDrive('D');
+  machine.InsertAudioDisc('D', 0xC2C3B);
+  machine.StartProgram();
+  EXPECT_EQ(Form()->LastSerial, 0xC2C3Bu);
+  EXPECT_STREQ(Form()->VolumeName, "Audio CD");
+  EXPECT_EQ(Form()->InsertCount, 1);
 }
 
 TEST(Startup, FirstStartWritesTheTenKeysWithTheirDefaults) {
@@ -67,18 +88,32 @@ TEST(Startup, FirstStartWritesTheTenKeysWithTheirDefaults) {
             "RB_Spell_CheckBox=0\r\n");
 }
 
-TEST(Startup, StoredIndexOutsideTheListOrNoDrivesStoreMinusOne) {
-  {
-    TestMachine machine;  // C: only
-    machine.StartProgram();
-    EXPECT_EQ(machine.Setting("CDPlayer_TabSheet", "CDDrive"), "-1");
-  }
+TEST(Startup, WithoutACdDriveTheDeviceCannotOpenAndNothingIsWrittenOrWatched) {
+  TestMachine machine;  // C: only: no CD-audio device to open
+  int pid = machine.StartProgram();
+  EXPECT_TRUE(machine.Process(pid).running);
+  EXPECT_TRUE(machine.OpenBoxes().empty()) << "the device error is not shown";
+  EXPECT_FALSE(machine.SettingsExist());
+  EXPECT_FALSE(Form()->CDCheck->Enabled());
+  EXPECT_EQ(Form()->InsertCount, 0);
+  EXPECT_FALSE(Form()->Play->Enabled());
+  EXPECT_FALSE(Form()->All_Repeat->Enabled());
+  EXPECT_TRUE(Form()->Eject->Enabled());
+  EXPECT_TRUE(Form()->Restart->Enabled()) << "start-up stopped before the platform check";
+  EXPECT_FALSE(Form()->Save_Button->Enabled());
+  EXPECT_EQ(emu::ImageName(Form()->TrayIcon->Icon()->Handle()), "ZCD");
+}
+
+TEST(Startup, StoredIndexOutsideTheListOpensTheDefaultDeviceAndStoresMinusOne) {
   {
     TestMachine machine;
     machine.AddCdDrive('D');
     machine.WriteFile(machine.SettingsPath(), "[CDPlayer_TabSheet]\r\nCDDrive=1\r\n");
     machine.StartProgram();
     EXPECT_EQ(machine.Setting("CDPlayer_TabSheet", "CDDrive"), "-1");
+    EXPECT_EQ(Form()->CDDrive->ItemIndex(), -1);
+    EXPECT_EQ(Form()->CurrentDrive, "");
+    EXPECT_TRUE(Form()->CDCheck->Enabled()) << "the default device opened";
   }
   {
     TestMachine machine;
@@ -87,6 +122,7 @@ TEST(Startup, StoredIndexOutsideTheListOrNoDrivesStoreMinusOne) {
     machine.WriteFile(machine.SettingsPath(), "[CDPlayer_TabSheet]\r\nCDDrive=0x1\r\n");
     machine.StartProgram();
     EXPECT_EQ(machine.Setting("CDPlayer_TabSheet", "CDDrive"), "1");
+    EXPECT_EQ(Form()->CurrentDrive, "F:");
   }
 }
 

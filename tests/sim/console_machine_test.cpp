@@ -103,6 +103,41 @@ TEST_F(ConsoleMachine, RefusedDiscsLeaveTheDriveAsItWas) {
   EXPECT_EQ(machine_.Volume('D')->serial, serial);
 }
 
+TEST_F(ConsoleMachine, DiscIsPlayableAndShowDeviceFollowsThePlay) {
+  EXPECT_EQ(Do("show device\n"), "device: closed\n");
+  Do("drive D: cdrom\ndisc D: audio:4:30.47 audio:3:37.40 audio:3:49.63\n");
+  MCI_OPEN_PARMSA open{};
+  open.lpstrDeviceType = "cdaudio";
+  open.lpstrElementName = "D:";
+  ASSERT_EQ(mciSendCommandA(0, MCI_OPEN, MCI_WAIT | MCI_OPEN_TYPE | MCI_OPEN_ELEMENT,
+                            reinterpret_cast<DWORD_PTR>(&open)),
+            0u);
+  const MCIDEVICEID id = open.wDeviceID;
+  MCI_STATUS_PARMS status{};
+  status.dwItem = MCI_STATUS_NUMBER_OF_TRACKS;
+  ASSERT_EQ(mciSendCommandA(id, MCI_STATUS, MCI_WAIT | MCI_STATUS_ITEM,
+                            reinterpret_cast<DWORD_PTR>(&status)),
+            0u);
+  EXPECT_EQ(status.dwReturn, 3u);
+  EXPECT_EQ(Do("show device\n"), "device: open drive=D: mode=stopped track=1 position=00:00:00\n");
+
+  MCI_SET_PARMS set{};
+  set.dwTimeFormat = MCI_FORMAT_TMSF;
+  ASSERT_EQ(mciSendCommandA(id, MCI_SET, MCI_SET_TIME_FORMAT, reinterpret_cast<DWORD_PTR>(&set)),
+            0u);
+  MCI_PLAY_PARMS play{};
+  play.dwFrom = 2;  // the start of track 2
+  ASSERT_EQ(mciSendCommandA(id, MCI_PLAY, MCI_FROM, reinterpret_cast<DWORD_PTR>(&play)), 0u);
+  // 1174 ms are 88 frames: one second and 13 frames.
+  EXPECT_EQ(Do("wait 1174\nshow device\n"),
+            "device: open drive=D: mode=playing track=2 position=00:01:13\n");
+  EXPECT_EQ(Do("eject D:\nshow device\n"), "device: open drive=D: mode=open\n");
+  MCI_GENERIC_PARMS close{};
+  ASSERT_EQ(mciSendCommandA(id, MCI_CLOSE, MCI_WAIT, reinterpret_cast<DWORD_PTR>(&close)), 0u);
+  EXPECT_EQ(Do("show device\n"), "device: closed\n");
+  EXPECT_EQ(console_.ExitCode(), 0);
+}
+
 TEST_F(ConsoleMachine, IniWritesAsTheUserPastTheReadOnlyAttribute) {
   EXPECT_EQ(Do("readonly settings on\nini settings CDPlayer_TabSheet AutoPlay_CheckBox 1\n"), "");
   EXPECT_TRUE(machine_.IsReadOnly(machine_.SettingsPath()));

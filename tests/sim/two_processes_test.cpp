@@ -192,7 +192,7 @@ class TwoProcesses : public ::testing::Test {
 TEST_F(TwoProcesses, SecondConsoleSeesTheCopyOfTheFirstUntilItQuits) {
   ConsoleProcess first({"--root", root_.string()});
   ASSERT_TRUE(first.Started());
-  first.Write("start\nshow process\n");
+  first.Write("drive D: cdrom\nstart\nshow process\n");
   ASSERT_TRUE(first.ReadUntilLine("process: running")) << first.Output();
 
   const std::string probe = Script("probe.txt", "start\nshow process\n");

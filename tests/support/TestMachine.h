@@ -3,10 +3,12 @@
 
 #include <fstream>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 
 #include "app/Program.h"
 #include "platform/emu/machine.h"
+#include "platform/emu/mci_control.h"
 
 namespace testing_support {
 
@@ -35,8 +37,30 @@ class TestMachine : public emu::Machine {
                                                         sizeof buffer, SettingsPath().c_str()));
   }
   void AddCdDrive(char letter) { AddDrive(letter, DRIVE_CDROM); }
+  // Puts a playable disc into a CD drive (closing the door); raises when the drive refuses it.
+  void InsertDisc(char letter, cdaudio::Disc disc) {
+    if (std::string why = emu::InsertDisc(*this, letter, std::move(disc)); !why.empty()) {
+      throw std::invalid_argument(why);
+    }
+  }
+  // A playable audio disc of two tracks whose volume serial (and media identity) is `serial`:
+  // track 2 starts at a whole minute m, so the identifier is 0x200 + (m << 16) + the frames from
+  // track 1 to the lead-out. Serials that no such disc has are refused.
   void InsertAudioDisc(char letter, DWORD serial) {
-    InsertMedium(letter, emu::VolumeAnswer{"Audio CD", serial, "CDFS", 221, FILE_READ_ONLY_VOLUME});
+    constexpr uint32_t kMinute = cdaudio::kFramesPerMinute;
+    for (uint32_t m = 99; m >= 1; --m) {
+      const uint64_t rest = uint64_t{serial} - 0x200 - (m << 16) + cdaudio::kFirstTrackStart;
+      if (uint64_t{serial} < 0x200 + (m << 16) || rest <= m * kMinute ||
+          rest > cdaudio::kMaxLeadOut) {
+        continue;
+      }
+      cdaudio::Disc disc;
+      disc.tracks = {{true, m * kMinute - cdaudio::kFirstTrackStart},
+                     {true, static_cast<uint32_t>(rest) - m * kMinute}};
+      InsertDisc(letter, std::move(disc));
+      return;
+    }
+    throw std::invalid_argument("no two-track audio disc has this serial");
   }
 };
 

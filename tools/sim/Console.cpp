@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <charconv>
+#include <cstdio>
 #include <istream>
 #include <ostream>
 #include <stdexcept>
@@ -11,14 +12,14 @@
 #include "Words.h"
 #include "app/Program.h"
 #include "platform/cdaudio/disc.h"
-#include "platform/cdaudio/volume.h"
+#include "platform/emu/mci_control.h"
 #include "platform/profile/profile.h"
 
 namespace sim {
 namespace {
 
 // Parts of the console that later work builds; until then their commands say so.
-constexpr std::string_view kNotBuilt[] = {"title", "click", "choose", "dismiss", "dialog"};
+constexpr std::string_view kNotBuilt[] = {"dialog"};
 
 // A clock step is walked timer by timer, so an absurd wait would look like a hang; a day of
 // machine time is more than any scenario needs.
@@ -114,12 +115,16 @@ void Console::Dispatch(const Words& words) {
       {"disc", &Console::Disc},
       {"eject", &Console::Eject},
       {"ini", &Console::Ini},
+      {"title", &Console::Title},
       {"readonly", &Console::ReadOnly},
       {"fail", &Console::Fail},
       {"start", &Console::Start},
       {"wait", &Console::Wait},
       {"answer", &Console::Answer},
       {"show", &Console::Show},
+      {"click", &Console::Click},
+      {"choose", &Console::Choose},
+      {"dismiss", &Console::Dismiss},
   };
   const std::string& name = words[0];
   const Words args(words.begin() + 1, words.end());
@@ -208,11 +213,9 @@ void Console::Disc(const Words& args) {
   if (disc.tracks[0].audio && (labelGiven || disc.serial)) {
     throw Refusal("disc: an audio disc's label and serial are computed; give them for data discs");
   }
-  const auto volume = cdaudio::VolumeOf(disc);
-  if (!volume) throw Refusal("disc: the drive cannot read this disc");
-  machine_.InsertMedium(letter,
-                        emu::VolumeAnswer{volume->label, volume->serial, volume->file_system,
-                                          volume->max_component_length, volume->flags});
+  if (std::string why = emu::InsertDisc(machine_, letter, std::move(disc)); !why.empty()) {
+    throw Refusal("disc: " + why);
+  }
 }
 
 void Console::Eject(const Words& args) {
@@ -243,6 +246,21 @@ void Console::Ini(const Words& args) {
   // only the machine's own functions honour.
   if (!profile::WriteString(machine_.HostPath(path), section.c_str(), key.c_str(), value.c_str())) {
     throw Refusal("ini: cannot write " + FromCodePage(path));
+  }
+}
+
+void Console::Title(const Words& args) {
+  ExpectCount(args, 2, "title D: \"TEXT\"");
+  const char letter = CdDrive(args[0]);
+  auto drive = emu::CdDrive(machine_, letter);
+  if (!drive || !drive->readable) throw Refusal("title: no readable disc in " + DriveName(letter));
+  // The CD Player files a disc under its identifier in upper-case hexadecimal.
+  char section[9];
+  std::snprintf(section, sizeof section, "%X", drive->identifier);
+  const std::string text = Encode(args[1], "title");
+  const std::string path = machine_.TitleDatabasePath();
+  if (!profile::WriteString(machine_.HostPath(path), section, "title", text.c_str())) {
+    throw Refusal("title: cannot write " + FromCodePage(path));
   }
 }
 

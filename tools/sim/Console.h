@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/emu/machine.h"
+#include "platform/emu/tray_control.h"
 
 namespace sim {
 
@@ -34,17 +35,29 @@ class Console {
   void Disc(const Words& args);
   void Eject(const Words& args);
   void Ini(const Words& args);
+  void Title(const Words& args);
   void ReadOnly(const Words& args);
   void Fail(const Words& args);
   void Start(const Words& args);
   void Wait(const Words& args);
   void Answer(const Words& args);
   void Show(const Words& args);
+  void Click(const Words& args);
+  void Choose(const Words& args);
+  void Dismiss(const Words& args);
 
   void ShowSubject(std::string_view subject);
+  void ShowDevice();
   void ShowSettings();
   void ShowBox();
   void ShowProcess();
+  void ShowTray();
+  void ShowMenus(bool captions);
+
+  // The first copy started that still runs, 0 when none does.
+  int RunningCopy() const;
+  // The icon that `click` acts on: the first in the notification area.
+  emu::TrayIconInfo TheTrayIcon() const;
 
   char CdDrive(const std::string& word) const;
 

@@ -1,4 +1,5 @@
 // The `show` answers (console.md gives their words and order).
+#include <cstdio>
 #include <fstream>
 #include <ostream>
 #include <sstream>
@@ -6,13 +7,14 @@
 #include "CodePage.h"
 #include "Console.h"
 #include "Refusal.h"
+#include "platform/emu/mci_control.h"
 
 namespace sim {
 namespace {
 
 constexpr std::string_view kSubjects[] = {"tray",     "menus", "dialog", "device",
                                           "settings", "box",   "exits",  "process"};
-constexpr std::string_view kShown[] = {"settings", "box", "process"};
+constexpr std::string_view kShown[] = {"tray", "menus", "device", "settings", "box", "process"};
 
 // Box texts are shown in one line between quotes: a quote and a line break are escaped, the
 // rest (backslashes of Windows paths included) is shown as it is.
@@ -73,12 +75,39 @@ bool Built(std::string_view subject) {
   return false;
 }
 
+std::string ModeName(DWORD mode) {
+  switch (mode) {
+    case MCI_MODE_NOT_READY:
+      return "notready";
+    case MCI_MODE_STOP:
+      return "stopped";
+    case MCI_MODE_PLAY:
+      return "playing";
+    case MCI_MODE_RECORD:
+      return "recording";
+    case MCI_MODE_SEEK:
+      return "seeking";
+    case MCI_MODE_PAUSE:
+      return "paused";
+    case MCI_MODE_OPEN:
+      return "open";
+    default:
+      return std::to_string(mode);
+  }
+}
+
+// Minutes, seconds and frames, two digits each, as MCI shows a position.
+std::string Colonized(uint32_t frames) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%02u:%02u:%02u", frames / (60 * 75), frames / 75 % 60,
+                frames % 75);
+  return text;
+}
+
 }  // namespace
 
 void Console::Show(const Words& args) {
-  if (args.size() == 2 && args[0] == "menus" && args[1] == "captions") {
-    throw Refusal("not available");
-  }
+  if (args.size() == 2 && args[0] == "menus" && args[1] == "captions") return ShowMenus(true);
   if (args.size() != 1) throw Refusal("usage: show WHAT");
   const std::string& subject = args[0];
   if (subject == "all") {
@@ -91,6 +120,9 @@ void Console::Show(const Words& args) {
 }
 
 void Console::ShowSubject(std::string_view subject) {
+  if (subject == "tray") return ShowTray();
+  if (subject == "menus") return ShowMenus(false);
+  if (subject == "device") return ShowDevice();
   if (subject == "settings") return ShowSettings();
   if (subject == "box") return ShowBox();
   if (subject == "process") return ShowProcess();
@@ -100,6 +132,24 @@ void Console::ShowSubject(std::string_view subject) {
   std::string list;
   for (std::string_view known : kSubjects) list += std::string(known) + ", ";
   throw Refusal("show: unknown subject " + Quote(subject) + " (one of " + list + "all)");
+}
+
+void Console::ShowDevice() {
+  // The program's device: the oldest MCI device open on the machine.
+  const std::vector<emu::MciDeviceInfo> devices = emu::MciDevices(machine_);
+  if (devices.empty()) {
+    out_ << "device: closed\n";
+    return;
+  }
+  const emu::MciDeviceInfo& device = devices.front();
+  out_ << "device: open drive=" << device.drive << ':';
+  if (const std::optional<emu::CdDriveInfo> drive = emu::CdDrive(machine_, device.drive)) {
+    out_ << " mode=" << ModeName(drive->mode);
+    if (drive->readable) {
+      out_ << " track=" << drive->track << " position=" << Colonized(drive->trackFrames);
+    }
+  }
+  out_ << '\n';
 }
 
 void Console::ShowSettings() {

@@ -7,8 +7,9 @@
 // end. At the end of the script or at `quit` the running copies of the program are ended. Exit
 // code: 0, 1 when a command answered `error:`, 2 when the console itself could not run.
 //
-// Served: machine, drive, disc, eject, ini, readonly, fail, start, wait, answer, quit, and
-// `show settings|box|process|all`. The other commands of console.md answer `error: not available`.
+// Served: machine, drive, disc, eject, ini, readonly, fail, start, wait, answer, click, choose,
+// dismiss, quit, and `show tray|menus|device|settings|box|process|all`. The other commands of
+// console.md answer `error: not available`.
 // Texts are UTF-8 here and code page 932 on the machine. tools/sim/README.md has examples.
 #include <cstring>
 #include <exception>

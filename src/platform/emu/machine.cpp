@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <cstdlib>
 #include <stdexcept>
@@ -15,9 +16,12 @@ namespace {
 Machine* g_current = nullptr;
 
 // The calling thread's binding to a machine. A stale binding (a machine destroyed since) is
-// replaced.
+// replaced. A new machine may sit at the address of the last one, so a binding also names the
+// machine by its serial number.
 thread_local Machine::Impl* tls_impl = nullptr;
+thread_local uint64_t tls_serial = 0;
 thread_local DWORD tls_thread = 0;
+std::atomic<uint64_t> g_serial{0};
 
 std::string Upper(std::string_view s) {
   std::string out(s);
@@ -46,7 +50,7 @@ ThreadRec* Machine::Impl::ThreadLocked(DWORD id) {
 }
 
 ThreadRec& Machine::Impl::CurrentThreadLocked() {
-  if (tls_impl == this) {
+  if (tls_impl == this && tls_serial == g_serial) {
     if (auto* t = ThreadLocked(tls_thread)) return *t;
   }
   // A thread the machine did not start (a test's own thread): it belongs to the host process 0.
@@ -59,6 +63,7 @@ ThreadRec& Machine::Impl::CurrentThreadLocked() {
     processes[0] = std::move(host);
   }
   tls_impl = this;
+  tls_serial = g_serial;
   tls_thread = rec->id;
   auto& ref = *rec;
   threads[rec->id] = std::move(rec);
@@ -158,6 +163,7 @@ HANDLE Machine::Impl::NewHandleLocked(ProcessRec& process, HandleRec rec) {
 
 void BindCurrentThread(Machine::Impl* impl, DWORD threadId) {
   tls_impl = impl;
+  tls_serial = g_serial;
   tls_thread = threadId;
 }
 
@@ -177,6 +183,7 @@ Machine::Machine(MachineOptions options) : impl_(std::make_unique<Impl>(*this)) 
     std::fputs("emu: a second machine was made while one exists\n", stderr);
     std::abort();
   }
+  ++g_serial;
   if (options.root.empty()) {
     std::string templ =
         (std::filesystem::temp_directory_path() / "orvanta-machine-XXXXXX").string();
@@ -190,7 +197,9 @@ Machine::Machine(MachineOptions options) : impl_(std::make_unique<Impl>(*this)) 
   std::filesystem::create_directories(HostPath(WindowsDirectory()));
   impl_->manualClock = options.manualClock;
   impl_->drives['C'] = DriveRec{
-      DRIVE_FIXED, VolumeAnswer{"SYSTEM", 0x1C2D3E4F, "NTFS", 255, FILE_CASE_PRESERVED_NAMES}};
+      DRIVE_FIXED, VolumeAnswer{"SYSTEM", 0x1C2D3E4F, "NTFS", 255, FILE_CASE_PRESERVED_NAMES}, {}};
+  impl_->mci.playEnd = MakePlayEndAlarm(*impl_);
+  impl_->alarms.push_back(impl_->mci.playEnd.get());
   g_current = this;
 }
 
@@ -262,23 +271,50 @@ bool Machine::IsReadOnly(std::string_view windowsPath) const {
 void Machine::AddDrive(char letter, UINT type) {
   std::lock_guard lock(impl_->mu);
   letter = static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
-  impl_->drives[letter] = DriveRec{type, std::nullopt};
+  // Devices open on a drive that is replaced go with it: they hold on to the old drive.
+  std::erase_if(impl_->mci.devices, [&](const auto& d) { return d.second.drive == letter; });
+  DriveRec drive{type, std::nullopt, nullptr};
+  if (type == DRIVE_CDROM) {
+    Impl* impl = impl_.get();
+    drive.cd = std::make_unique<cdaudio::Drive>([impl] { return impl->NowLocked(); });
+  }
+  impl_->drives[letter] = std::move(drive);
   std::filesystem::create_directories(root_ / std::string(1, letter));
 }
 
 void Machine::InsertMedium(char letter, VolumeAnswer volume) {
-  std::lock_guard lock(impl_->mu);
-  letter = static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
-  auto it = impl_->drives.find(letter);
-  if (it == impl_->drives.end()) throw std::invalid_argument("no such drive");
-  it->second.volume = std::move(volume);
+  {
+    std::lock_guard lock(impl_->mu);
+    letter = static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
+    auto it = impl_->drives.find(letter);
+    if (it == impl_->drives.end()) throw std::invalid_argument("no such drive");
+    if (!it->second.cd) {
+      it->second.volume = std::move(volume);
+      return;
+    }
+    // A CD drive's medium is a disc: this one holds only data, under the label and serial given.
+    cdaudio::Disc disc;
+    disc.tracks.push_back(cdaudio::TrackEntry{false, 10 * cdaudio::kFramesPerMinute});
+    disc.label = std::move(volume.label);
+    disc.serial = volume.serial;
+    it->second.cd->Insert(std::move(disc));
+  }
+  impl_->PostMciCompletions();
 }
 
 void Machine::EjectMedium(char letter) {
-  std::lock_guard lock(impl_->mu);
-  letter = static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
-  auto it = impl_->drives.find(letter);
-  if (it != impl_->drives.end()) it->second.volume.reset();
+  {
+    std::lock_guard lock(impl_->mu);
+    letter = static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
+    auto it = impl_->drives.find(letter);
+    if (it == impl_->drives.end()) return;
+    if (it->second.cd) {
+      it->second.cd->Eject();
+    } else {
+      it->second.volume.reset();
+    }
+  }
+  impl_->PostMciCompletions();
 }
 
 std::vector<std::pair<char, UINT>> Machine::Drives() const {
@@ -293,7 +329,11 @@ std::optional<VolumeAnswer> Machine::Volume(char letter) const {
   letter = static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
   auto it = impl_->drives.find(letter);
   if (it == impl_->drives.end()) return std::nullopt;
-  return it->second.volume;
+  if (!it->second.cd) return it->second.volume;
+  std::optional<cdaudio::VolumeInfo> info = it->second.cd->Volume();
+  if (!info) return std::nullopt;
+  return VolumeAnswer{info->label, info->serial, info->file_system, info->max_component_length,
+                      info->flags};
 }
 
 void Machine::FailNext(std::string function, DWORD error, int skip) {

@@ -114,9 +114,11 @@ class Machine {
   // --- Drives -----------------------------------------------------------------------------------
   // Adds a drive; the machine starts with C: fixed. Letters are upper-cased.
   void AddDrive(char letter, UINT type);
-  // A medium in a drive (closes the door). The answer is what GetVolumeInformationA reports.
+  // A medium in a drive (closes the door). The answer is what GetVolumeInformationA reports. A
+  // CD-ROM drive gets a data disc with the answer's label and serial (its file system answers are
+  // the CD's own); playable discs go in with emu::InsertDisc (mci_control.h).
   void InsertMedium(char letter, VolumeAnswer volume);
-  // Opens the door of a drive: the medium leaves.
+  // Opens the door of a drive: the medium leaves (a play on a CD-ROM drive ends, aborted).
   void EjectMedium(char letter);
   std::vector<std::pair<char, UINT>> Drives() const;
   std::optional<VolumeAnswer> Volume(char letter) const;

@@ -12,6 +12,8 @@
 #include <thread>
 #include <vector>
 
+#include "platform/cdaudio/drive.h"
+#include "platform/emu/gdi_state.h"
 #include "platform/emu/machine.h"
 #include "platform/emu/mci_state.h"
 #include "platform/emu/shell_state.h"
@@ -104,7 +106,11 @@ struct OpenBox {
 
 struct DriveRec {
   UINT type = DRIVE_FIXED;
+  // The medium of a drive that is not a CD-ROM drive.
   std::optional<VolumeAnswer> volume;
+  // A CD-ROM drive's disc, door and playback head, on the machine's clock. Its clock is read with
+  // `mu` held, as is every call into it.
+  std::unique_ptr<cdaudio::Drive> cd;
 };
 
 struct Machine::Impl {
@@ -148,6 +154,7 @@ struct Machine::Impl {
 
   MciState mci;
   ShellState shell;
+  GdiState gdi;
 
   std::vector<std::unique_ptr<OpenBox>> boxes;
   std::vector<BoxInfo> boxLog;
@@ -174,7 +181,12 @@ struct Machine::Impl {
   std::string MutexSystemName(const std::string& name) const;
   // Ends an emulated process: its handles close, its windows and timers go.
   void EndProcessLocked(ProcessRec& process, int exitCode);
+  // Posts the MCI completions collected under the lock; called with `mu` released.
+  void PostMciCompletions();
 };
+
+// The alarm that steps a manual clock to the end of every running CD play (winmm.cpp).
+std::unique_ptr<Alarm> MakePlayEndAlarm(Machine::Impl& impl);
 
 // Binds the calling OS thread to an emulated thread record.
 void BindCurrentThread(Machine::Impl* impl, DWORD threadId);

@@ -1,6 +1,38 @@
 // The machine's MCI state (devices, trace). Part of Machine::Impl.
 #pragma once
 
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "platform/cdaudio/device.h"
+#include "platform/emu/mci_control.h"
+
 namespace emu {
-struct MciState {};
+
+struct MciState {
+  struct OpenDevice {
+    int pid = 0;
+    char drive = 0;
+    bool shareable = false;
+    std::unique_ptr<cdaudio::Device> device;
+  };
+  // A completion the CD core reported; posted once the machine's lock is released, so that a
+  // notification is never delivered inside the command that caused it.
+  struct Completion {
+    uintptr_t callback = 0;
+    uint32_t outcome = 0;
+    uint32_t device = 0;
+  };
+
+  std::map<UINT, OpenDevice> devices;
+  // IDs are not reused while the machine runs: a completion of a closed device never names a
+  // newer one.
+  UINT nextId = 1;
+  std::vector<MciCall> trace;
+  std::vector<Completion> outbox;
+  // Steps a manual clock to the end of every running play (made by the winmm part).
+  std::unique_ptr<Alarm> playEnd;
+};
+
 }  // namespace emu

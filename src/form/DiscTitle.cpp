@@ -1,0 +1,43 @@
+// The disc's title from the CD Player's title database, shown as the tray tip.
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+
+#include "form/MainUnit.h"
+#include "toolkit/IniFiles.h"
+
+namespace {
+// The CD Player's database, named without a folder: the profile functions find it in Windows'.
+constexpr const char* kTitleDatabase = "cdplayer.ini";
+// The title the CD Player gives a disc nobody has named yet.
+constexpr const char* kDefaultTitle = "新しいﾀｲﾄﾙ";
+constexpr const char* kUnnamedTip = "Orvantino";
+}  // namespace
+
+bool TPropertyForm::ReadDiscIdentity() {
+  MCI_INFO_PARMSA info{};
+  info.dwCallback = 0;
+  info.lpstrReturn = DiscIdentity;
+  info.dwRetSize = sizeof DiscIdentity;
+  std::memset(DiscIdentity, 0, sizeof DiscIdentity);
+  return mciSendCommandA(MediaPlayer->DeviceID(), MCI_INFO, MCI_INFO_MEDIA_IDENTITY | MCI_WAIT,
+                         reinterpret_cast<DWORD_PTR>(&info)) == 0;
+}
+
+void TPropertyForm::ShowDiscTitle() {
+  vcl::TIniFile database(kTitleDatabase);
+  // Discs that end with a data track get no title (nor do those whose track type MCI refuses).
+  if (TrackType(MediaPlayer->Tracks()) != std::optional<DWORD>(MCI_CDA_TRACK_AUDIO)) return;
+  // An identity that MCI refuses, or that is not a decimal number in the signed 32-bit range,
+  // names no section: the tip stays as it is.
+  if (!ReadDiscIdentity()) return;
+  DiscIdentity[sizeof DiscIdentity - 1] = '\0';
+  const char* end = DiscIdentity + std::strlen(DiscIdentity);
+  int32_t identity = 0;
+  auto [stop, error] = std::from_chars(DiscIdentity, end, identity);
+  if (error != std::errc() || stop != end || stop == DiscIdentity) return;
+  char section[9];
+  std::snprintf(section, sizeof section, "%X", static_cast<uint32_t>(identity));
+  std::string title = database.ReadString(section, "title", "");
+  TrayIcon->SetTipHelp(title == kDefaultTitle ? kUnnamedTip : title);
+}

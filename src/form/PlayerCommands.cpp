@@ -1,0 +1,73 @@
+// The player menu's commands and the end of a disc.
+#include "form/MainUnit.h"
+
+void TPropertyForm::SetTrayImage(const char* name) {
+  TrayIcon->Icon()->SetHandle(LoadIconA(GetModuleHandleA(nullptr), name));
+}
+
+void TPropertyForm::PlayClick(TObject* /*sender*/) {
+  MediaPlayer->Play();
+  Stop->SetEnabled(true);
+  if (MediaPlayer->Mode() == mpPlaying) {
+    SetTrayImage("Play");
+    Play->SetEnabled(false);
+    Pause->SetEnabled(true);
+  } else {
+    // A refused play (no disc, a data track) leaves the player as it was.
+    Play->SetEnabled(true);
+    Pause->SetEnabled(false);
+  }
+}
+
+void TPropertyForm::StopClick(TObject* /*sender*/) {
+  SetTrayImage("Stop");
+  MediaPlayer->Stop();
+  // Closing and opening again brings the position back to the start of the disc.
+  MediaPlayer->Open();
+  Pause->SetEnabled(false);
+  Play->SetEnabled(true);
+}
+
+void TPropertyForm::PauseClick(TObject* /*sender*/) {
+  SetTrayImage("Pause");
+  MediaPlayer->Pause();
+  Pause->SetEnabled(false);
+  Play->SetEnabled(true);
+}
+
+void TPropertyForm::NextClick(TObject* /*sender*/) {
+  if (MediaPlayer->Mode() == mpPlaying) {
+    MediaPlayer->Next();
+    MediaPlayer->Play();
+  } else {
+    MediaPlayer->Next();
+  }
+}
+
+void TPropertyForm::PreviousClick(TObject* /*sender*/) {
+  if (MediaPlayer->Mode() == mpPlaying) {
+    MediaPlayer->Previous();
+    MediaPlayer->Play();
+  } else {
+    MediaPlayer->Previous();
+  }
+}
+
+void TPropertyForm::All_RepeatClick(TObject* /*sender*/) {
+  All_Repeat->SetChecked(!All_Repeat->Checked());
+}
+
+void TPropertyForm::EjectClick(TObject* /*sender*/) {
+  MediaPlayer->Eject();
+}
+
+void TPropertyForm::MediaPlayerNotify(TObject* /*sender*/) {
+  // Only a play that reached the end of the disc completes successfully.
+  if (MediaPlayer->NotifyValue() != nvSuccessful) return;
+  if (All_Repeat->Checked()) {
+    MediaPlayer->Open();
+    MediaPlayer->Play();
+  } else {
+    StopClick(nullptr);
+  }
+}

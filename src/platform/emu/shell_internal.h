@@ -1,0 +1,24 @@
+// Helpers shared by the emulated shell, menus and input functions of this folder.
+#pragma once
+
+#include <mutex>
+#include <string>
+
+#include "platform/emu/machine_impl.h"
+
+namespace emu {
+
+// SendNotifyMessage: a window of the calling thread gets the message at once; another thread's
+// window finds it among its sent messages, before anything posted, without the sender waiting.
+// False when the window does not exist. Expects `lock` held; may release it meanwhile.
+bool SendNotifyLocked(Machine::Impl& impl, std::unique_lock<std::mutex>& lock, HWND window,
+                      UINT message, WPARAM wParam, LPARAM lParam);
+
+// Whether the thread could take a message now (anything sent or posted, a quit, a due timer).
+bool ThreadHasMessageLocked(Machine::Impl& impl, const ThreadRec& thread);
+
+// Code page 932 <-> UTF-16 (the emulated machine's ANSI code page is 932).
+std::u16string WidenCodePage932(std::string_view text);
+std::string NarrowCodePage932(std::u16string_view text);
+
+}  // namespace emu

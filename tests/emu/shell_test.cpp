@@ -1,0 +1,365 @@
+// The emulated shell and menus: the notification area and its failures, the mouse reports, the
+// Explorer restart, popup menus answered by the machine's user, and code page 932 to UTF-16.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/emu/machine.h"
+#include "platform/emu/tray_control.h"
+#include "platform/win32.h"
+
+namespace {
+
+constexpr UINT kCallback = WM_USER + 200;
+
+std::vector<std::string> seen;
+
+LRESULT CALLBACK RecordingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == kCallback) {
+    seen.push_back("icon " + std::to_string(wParam) + ":" + std::to_string(lParam));
+    return 0;
+  }
+  if (message == WM_COMMAND) {
+    seen.push_back("command " + std::to_string(LOWORD(wParam)));
+    return 0;
+  }
+  if (message >= WM_USER && message < 0xC000) {
+    seen.push_back("posted " + std::to_string(message - WM_USER));
+    return 0;
+  }
+  if (message >= 0xC000) {
+    seen.push_back("registered");
+    return 0;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+HWND MakeWindow(DWORD style = WS_POPUP, HWND parent = nullptr) {
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = RecordingProc;
+  wc.lpszClassName = "ShellRecording";
+  RegisterClassA(&wc);
+  return CreateWindowExA(0, "ShellRecording", "", style, 0, 0, 0, 0, parent, nullptr, nullptr,
+                         nullptr);
+}
+
+NOTIFYICONDATAA Data(HWND window, UINT id, UINT flags, HICON icon, const char* tip) {
+  NOTIFYICONDATAA data{};
+  data.cbSize = NOTIFYICONDATAA_V1_SIZE;
+  data.hWnd = window;
+  data.uID = id;
+  data.uFlags = flags;
+  data.uCallbackMessage = kCallback;
+  data.hIcon = icon;
+  std::strcpy(data.szTip, tip);
+  return data;
+}
+
+HICON Icon(const char* name) {
+  return LoadIconA(GetModuleHandleA(nullptr), name);
+}
+
+class Shell : public ::testing::Test {
+ protected:
+  emu::Machine machine;
+  void SetUp() override { seen.clear(); }
+};
+
+TEST_F(Shell, FirstVersionRecordHasThePlatformsSize) {
+  EXPECT_EQ(NOTIFYICONDATAA_V1_SIZE, sizeof(void*) == 8 ? 104u : 88u);
+}
+
+TEST_F(Shell, AddModifyDeleteKeepTheAreaByWindowAndId) {
+  HWND w = MakeWindow();
+  auto add = Data(w, 1, NIF_MESSAGE | NIF_ICON | NIF_TIP, Icon("ZCD"), "Orvanta");
+  ASSERT_TRUE(Shell_NotifyIconA(NIM_ADD, &add));
+  auto other = Data(w, 2, NIF_ICON, Icon("NoCD"), "ignored without NIF_TIP");
+  ASSERT_TRUE(Shell_NotifyIconA(NIM_ADD, &other));
+  EXPECT_FALSE(Shell_NotifyIconA(NIM_ADD, &add)) << "the same window and ID twice";
+
+  auto icons = emu::TrayIcons(machine);
+  ASSERT_EQ(icons.size(), 2u);
+  EXPECT_EQ(icons[0].image, "ZCD");
+  EXPECT_EQ(icons[0].tip, "Orvanta");
+  EXPECT_TRUE(icons[0].hasMessage);
+  EXPECT_EQ(icons[1].image, "NOCD");
+  EXPECT_EQ(icons[1].tip, "");
+  EXPECT_FALSE(icons[1].hasMessage);
+
+  // A modify changes only what its flags name: without NIF_TIP the old tip stays.
+  auto modify = Data(w, 1, NIF_MESSAGE | NIF_ICON, Icon("PLAY"), "");
+  ASSERT_TRUE(Shell_NotifyIconA(NIM_MODIFY, &modify));
+  EXPECT_EQ(emu::TrayIcons(machine)[0].image, "PLAY");
+  EXPECT_EQ(emu::TrayIcons(machine)[0].tip, "Orvanta");
+
+  ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &modify));
+  EXPECT_FALSE(Shell_NotifyIconA(NIM_DELETE, &modify)) << "deleting what is not there";
+  EXPECT_FALSE(Shell_NotifyIconA(NIM_MODIFY, &modify)) << "modifying what is not there";
+  ASSERT_EQ(emu::TrayIcons(machine).size(), 1u);
+  EXPECT_EQ(emu::TrayIcons(machine)[0].id, 2u);
+
+  auto trace = emu::ShellTrace(machine);
+  ASSERT_EQ(trace.size(), 7u);
+  EXPECT_EQ(trace[0].message, static_cast<DWORD>(NIM_ADD));
+  EXPECT_EQ(trace[0].size, NOTIFYICONDATAA_V1_SIZE);
+  EXPECT_EQ(trace[0].flags, 7u);
+  EXPECT_TRUE(trace[0].succeeded);
+  EXPECT_FALSE(trace[2].succeeded);
+  EXPECT_EQ(trace[3].image, "PLAY");
+}
+
+TEST_F(Shell, FirstVersionReadsAtMost63TipBytes) {
+  HWND w = MakeWindow();
+  auto data = Data(w, 1, NIF_TIP, nullptr, "");
+  std::memset(data.szTip, 'x', 100);
+  ASSERT_TRUE(Shell_NotifyIconA(NIM_ADD, &data));
+  EXPECT_EQ(emu::TrayIcons(machine)[0].tip, std::string(63, 'x'));
+  data.cbSize = 8;
+  EXPECT_FALSE(Shell_NotifyIconA(NIM_MODIFY, &data)) << "a record shorter than the first version";
+}
+
+TEST_F(Shell, InjectedFailureAndAStoppedExplorerRefuseCalls) {
+  HWND w = MakeWindow();
+  auto data = Data(w, 1, NIF_ICON, Icon("ZCD"), "");
+  machine.FailNext("Shell_NotifyIconA");
+  EXPECT_FALSE(Shell_NotifyIconA(NIM_ADD, &data));
+  EXPECT_TRUE(emu::TrayIcons(machine).empty());
+  EXPECT_TRUE(Shell_NotifyIconA(NIM_ADD, &data));
+
+  emu::StopExplorer(machine);
+  EXPECT_TRUE(emu::TrayIcons(machine).empty());
+  EXPECT_FALSE(Shell_NotifyIconA(NIM_ADD, &data));
+  emu::StartExplorer(machine);
+  EXPECT_TRUE(Shell_NotifyIconA(NIM_ADD, &data));
+}
+
+TEST_F(Shell, ExplorerStartBroadcastsTaskbarCreatedToTopLevelWindowsOnly) {
+  HWND top = MakeWindow();
+  MakeWindow(WS_CHILD, top);
+  auto data = Data(top, 1, NIF_ICON, Icon("ZCD"), "");
+  ASSERT_TRUE(Shell_NotifyIconA(NIM_ADD, &data));
+  UINT created = RegisterWindowMessageA("TaskbarCreated");
+  EXPECT_EQ(RegisterWindowMessageA("taskbarcreated"), created) << "names are case-insensitive";
+  EXPECT_GE(created, 0xC000u);
+  EXPECT_NE(RegisterWindowMessageA("Other"), created);
+
+  emu::RestartExplorer(machine);
+  EXPECT_TRUE(emu::TrayIcons(machine).empty()) << "a restarted shell has forgotten every icon";
+  // The windows are this thread's, so the broadcast reached them at once.
+  EXPECT_EQ(seen, std::vector<std::string>{"registered"});
+}
+
+TEST_F(Shell, MouseReportsReachAProgramAsSentMessagesBeforePostedOnes) {
+  HWND window = nullptr;
+  int pid = machine.StartProcess([&] {
+    window = MakeWindow();
+    auto data = Data(window, 7, NIF_MESSAGE | NIF_ICON, Icon("ZCD"), "");
+    Shell_NotifyIconA(NIM_ADD, &data);
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0)) DispatchMessageA(&msg);
+    return 0;
+  });
+  auto icon = emu::TrayIcons(machine).at(0);
+  emu::SetCursorPos(machine, POINT{1, 2});
+  // While the program is busy (here: asleep), a message is posted and then the shell reports a
+  // press: the report is taken first.
+  machine.RunInProcess(pid, [] { Sleep(10); });
+  PostMessageA(window, WM_USER + 1, 0, 0);
+  ASSERT_TRUE(emu::PressTrayIcon(machine, icon, emu::TrayButton::Right));
+  EXPECT_TRUE(seen.empty()) << "the sender does not wait";
+  machine.Advance(10);
+  EXPECT_EQ(seen, (std::vector<std::string>{"icon 7:516", "posted 1"}));
+  EXPECT_EQ(emu::CursorPos(machine).x, icon.at.x) << "the hand moved onto the icon";
+  EXPECT_EQ(emu::CursorPos(machine).y, icon.at.y);
+
+  seen.clear();
+  ASSERT_TRUE(emu::DoubleClickTrayIcon(machine, icon));
+  EXPECT_EQ(seen,
+            (std::vector<std::string>{"icon 7:513", "icon 7:514", "icon 7:515", "icon 7:514"}));
+  seen.clear();
+  ASSERT_TRUE(emu::ClickTrayIcon(machine, icon, emu::TrayButton::Middle));
+  ASSERT_TRUE(emu::MoveOverTrayIcon(machine, icon));
+  EXPECT_EQ(seen, (std::vector<std::string>{"icon 7:519", "icon 7:520", "icon 7:512"}));
+}
+
+TEST_F(Shell, IconOfAnEndedProgramVanishesWhenTheMouseReachesIt) {
+  machine.StartProcess([&] {
+    HWND window = MakeWindow();
+    auto data = Data(window, 1, NIF_MESSAGE | NIF_ICON, Icon("ZCD"), "");
+    Shell_NotifyIconA(NIM_ADD, &data);
+    return 0;  // ends without deleting its icon
+  });
+  machine.EndAllProcesses();
+  auto icons = emu::TrayIcons(machine);
+  ASSERT_EQ(icons.size(), 1u);
+  EXPECT_FALSE(emu::MoveOverTrayIcon(machine, icons[0]));
+  EXPECT_TRUE(emu::TrayIcons(machine).empty());
+}
+
+// A program that shows one popup menu from its message loop and records what came of it.
+class Menus : public Shell {
+ protected:
+  HWND owner = nullptr;
+  int pid = 0;
+  BOOL returned = -1;
+
+  // The program uses this fixture's members: it ends before they go.
+  void TearDown() override { machine.EndAllProcesses(); }
+
+  void StartWithMenu(UINT flags) {
+    pid = machine.StartProcess([this, flags] {
+      owner = MakeWindow();
+      HMENU menu = CreatePopupMenu();
+      AppendMenuA(menu, MF_STRING, 10, "Play");
+      AppendMenuA(menu, MF_STRING | MF_GRAYED, 11, "Pause");
+      AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+      const WCHAR repeat[] = {0x5168, 0x66F2, '(', '&', 'A', ')', 0};  // 全曲(&A)
+      AppendMenuW(menu, MF_STRING | MF_CHECKED, 12, repeat);
+      returned = TrackPopupMenu(menu, flags, 30, 40, 0, owner, nullptr);
+      DestroyMenu(menu);
+      seen.push_back("returned " + std::to_string(returned));
+      MSG msg;
+      while (GetMessageA(&msg, nullptr, 0, 0)) DispatchMessageA(&msg);
+      return 0;
+    });
+  }
+};
+
+TEST_F(Menus, OpenMenuShowsItsItemsAndKeepsTheThreadsMessagesFlowing) {
+  StartWithMenu(TPM_LEFTALIGN | TPM_RIGHTBUTTON);
+  auto open = emu::OpenPopupMenu(machine);
+  ASSERT_TRUE(open);
+  EXPECT_EQ(open->owner, owner);
+  EXPECT_EQ(open->at.x, 30);
+  EXPECT_EQ(open->at.y, 40);
+  ASSERT_EQ(open->items.size(), 4u);
+  EXPECT_EQ(open->items[0].text, "Play");
+  EXPECT_TRUE(open->items[0].Enabled());
+  EXPECT_FALSE(open->items[1].Enabled());
+  EXPECT_TRUE(open->items[2].Separator());
+  EXPECT_EQ(open->items[3].text, "全曲(&A)") << "a wide caption reads back in code page 932";
+  EXPECT_TRUE(open->items[3].Checked());
+
+  machine.RunInProcess(pid, [&] { PostMessageA(owner, WM_USER + 3, 0, 0); });
+  EXPECT_EQ(seen, std::vector<std::string>{"posted 3"}) << "dispatched inside the menu's loop";
+  EXPECT_TRUE(emu::OpenPopupMenu(machine));
+}
+
+TEST_F(Menus, ChoiceIsPostedAsWmCommandAfterTheCallReturns) {
+  StartWithMenu(TPM_LEFTALIGN);
+  EXPECT_FALSE(emu::ChoosePopupMenuItem(machine, 11)) << "a disabled item cannot be chosen";
+  EXPECT_FALSE(emu::ChoosePopupMenuItem(machine, 0)) << "nor a separator";
+  EXPECT_FALSE(emu::ChoosePopupMenuItem(machine, 99));
+  ASSERT_TRUE(emu::OpenPopupMenu(machine));
+  EXPECT_TRUE(emu::ChoosePopupMenuItem(machine, 10));
+  EXPECT_FALSE(emu::OpenPopupMenu(machine));
+  EXPECT_EQ(seen, (std::vector<std::string>{"returned 1", "command 10"}));
+  EXPECT_FALSE(emu::DismissPopupMenu(machine)) << "nothing is open any more";
+}
+
+TEST_F(Menus, ReturnCommandGivesTheChoiceOrZeroAndPostsNothing) {
+  StartWithMenu(TPM_RETURNCMD);
+  EXPECT_TRUE(emu::ChoosePopupMenuItem(machine, 12));
+  EXPECT_EQ(seen, std::vector<std::string>{"returned 12"});
+  machine.EndAllProcesses();
+
+  seen.clear();
+  StartWithMenu(TPM_RETURNCMD);
+  EXPECT_TRUE(emu::DismissPopupMenu(machine));
+  EXPECT_EQ(seen, std::vector<std::string>{"returned 0"});
+}
+
+TEST_F(Menus, DismissalReturnsTrueWithoutCommand) {
+  StartWithMenu(0);
+  EXPECT_TRUE(emu::DismissPopupMenu(machine));
+  EXPECT_EQ(seen, std::vector<std::string>{"returned 1"});
+}
+
+TEST_F(Menus, PressOnAnIconClosesTheOpenMenuFirst) {
+  StartWithMenu(0);
+  machine.RunInProcess(pid, [&] {
+    auto data = Data(owner, 1, NIF_MESSAGE | NIF_ICON, Icon("ZCD"), "");
+    Shell_NotifyIconA(NIM_ADD, &data);
+  });
+  ASSERT_TRUE(emu::PressTrayIcon(machine, emu::TrayIcons(machine).at(0), emu::TrayButton::Left));
+  EXPECT_EQ(seen, (std::vector<std::string>{"returned 1", "icon 1:513"}));
+}
+
+TEST_F(Menus, OnlyOneMenuAtATimeAndQuitEndsTheMenu) {
+  StartWithMenu(0);
+  BOOL second = -1;
+  DWORD error = 0;
+  machine.RunInProcess(pid, [&] {
+    HMENU menu = CreatePopupMenu();
+    AppendMenuA(menu, MF_STRING, 1, "x");
+    second = TrackPopupMenu(menu, 0, 0, 0, 0, owner, nullptr);
+    error = GetLastError();
+    DestroyMenu(menu);
+  });
+  EXPECT_FALSE(second);
+  EXPECT_EQ(error, static_cast<DWORD>(ERROR_POPUP_ALREADY_ACTIVE));
+  machine.EndAllProcesses();
+  EXPECT_EQ(seen, std::vector<std::string>{"returned 1"}) << "the quit reached the program's loop";
+  EXPECT_FALSE(machine.Process(pid).running);
+}
+
+TEST_F(Menus, BadHandlesFailAndAnswererServesTheTestsOwnThread) {
+  HWND w = MakeWindow();
+  HMENU menu = CreatePopupMenu();
+  EXPECT_FALSE(TrackPopupMenu(menu, 0, 0, 0, 0, nullptr, nullptr));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
+  ASSERT_TRUE(DestroyMenu(menu));
+  EXPECT_FALSE(DestroyMenu(menu));
+  EXPECT_FALSE(AppendMenuA(menu, MF_STRING, 1, "x"));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_MENU_HANDLE));
+
+  menu = CreatePopupMenu();
+  AppendMenuA(menu, MF_STRING, 5, "Five");
+  AppendMenuA(menu, MF_STRING | MF_GRAYED, 6, "Six");
+  std::vector<UINT> answers{6, 5};
+  emu::SetPopupMenuAnswerer(machine, [&](const emu::PopupMenuInfo& info) {
+    EXPECT_EQ(info.items.size(), 2u);
+    UINT answer = answers.front();
+    answers.erase(answers.begin());
+    return answer;
+  });
+  EXPECT_EQ(TrackPopupMenu(menu, TPM_RETURNCMD, 0, 0, 0, w, nullptr), 0)
+      << "a disabled item's answer counts as no choice";
+  EXPECT_EQ(TrackPopupMenu(menu, TPM_RETURNCMD, 0, 0, 0, w, nullptr), 5);
+  DestroyMenu(menu);
+}
+
+TEST_F(Shell, CursorForegroundAndDoubleClickTime) {
+  HWND w = MakeWindow();
+  emu::SetCursorPos(machine, POINT{3, 4});
+  POINT p{};
+  ASSERT_TRUE(GetCursorPos(&p));
+  EXPECT_EQ(p.x, 3);
+  EXPECT_EQ(p.y, 4);
+  EXPECT_TRUE(SetForegroundWindow(w));
+  EXPECT_EQ(GetForegroundWindow(), w);
+  EXPECT_FALSE(SetForegroundWindow(reinterpret_cast<HWND>(0x4)));
+  DestroyWindow(w);
+  EXPECT_EQ(GetForegroundWindow(), nullptr);
+  EXPECT_EQ(GetDoubleClickTime(), 500u);
+  emu::SetDoubleClickTime(machine, 300);
+  EXPECT_EQ(GetDoubleClickTime(), 300u);
+}
+
+TEST_F(Shell, MultiByteToWideCharConvertsCodePage932) {
+  const char text[] = "ｼｬｯﾄ再生";
+  WCHAR wide[16] = {};
+  EXPECT_EQ(MultiByteToWideChar(932, 0, text, -1, nullptr, 0), 7) << "with the zero";
+  ASSERT_EQ(MultiByteToWideChar(932, 0, text, -1, wide, 16), 7);
+  const WCHAR expected[] = {0xFF7C, 0xFF6C, 0xFF6F, 0xFF84, 0x518D, 0x751F, 0};
+  for (int i = 0; i < 7; ++i) EXPECT_EQ(wide[i], expected[i]) << i;
+  EXPECT_EQ(MultiByteToWideChar(932, 0, text, 4, wide, 16), 4) << "half-width kana are one byte";
+  EXPECT_EQ(MultiByteToWideChar(932, 0, text, -1, wide, 3), 0);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+  EXPECT_EQ(MultiByteToWideChar(1252, 0, text, -1, wide, 16), 0);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+}
+
+}  // namespace

@@ -1,0 +1,571 @@
+// TMediaPlayer's device side against the emulated cdaudio driver, read back from the MCI trace.
+#include <gtest/gtest.h>
+
+#include "player_fixture.h"
+
+namespace {
+
+using mci_testing::Commands;
+using mci_testing::PlayerTest;
+using mci_testing::Tmsf;
+
+using Calls = std::vector<emu::MciCall>;
+using CommandList = std::vector<UINT>;
+
+const char* const kNoDevice = "MCI ﾃﾞﾊﾞｲｽがありません";
+
+// --- Open and Close ----------------------------------------------------------------------------
+
+TEST_F(PlayerTest, OpenSendsTheCdAudioSequenceAndEndsInTmsf) {
+  player->Open();
+  const Calls calls = Sent();
+  ASSERT_EQ(Commands(calls),
+            (CommandList{MCI_OPEN, MCI_STATUS, MCI_GETDEVCAPS, MCI_GETDEVCAPS, MCI_GETDEVCAPS,
+                         MCI_GETDEVCAPS, MCI_GETDEVCAPS, MCI_WHERE, MCI_SET, MCI_STATUS}));
+  EXPECT_EQ(calls[0].device, 0u);
+  EXPECT_EQ(calls[0].flags, 0x2202u);
+  EXPECT_EQ(calls[0].deviceType, "CDAudio");
+  EXPECT_EQ(calls[0].element, "D:");
+  EXPECT_EQ(calls[0].callback, Window());
+  EXPECT_EQ(player->DeviceID(), calls[0].returned);
+  ASSERT_NE(player->DeviceID(), 0u);
+
+  EXPECT_EQ(calls[1].flags, 0x102u);
+  EXPECT_EQ(calls[1].item, static_cast<DWORD>(MCI_STATUS_LENGTH));
+  const std::vector<DWORD> capabilityItems = {MCI_GETDEVCAPS_CAN_PLAY, MCI_GETDEVCAPS_CAN_RECORD,
+                                              MCI_GETDEVCAPS_CAN_EJECT, MCI_GETDEVCAPS_HAS_VIDEO,
+                                              MCI_GETDEVCAPS_DEVICE_TYPE};
+  for (size_t i = 0; i < capabilityItems.size(); ++i) {
+    EXPECT_EQ(calls[2 + i].flags, 0x102u);
+    EXPECT_EQ(calls[2 + i].item, capabilityItems[i]);
+  }
+  EXPECT_EQ(calls[7].flags, static_cast<DWORD>(MCI_ANIM_WHERE_SOURCE));
+  EXPECT_EQ(calls[7].result, static_cast<MCIERROR>(MCIERR_UNRECOGNIZED_COMMAND));
+  EXPECT_EQ(calls[8].flags, static_cast<DWORD>(MCI_SET_TIME_FORMAT));
+  EXPECT_EQ(calls[8].timeFormat, static_cast<DWORD>(MCI_FORMAT_TMSF));
+  EXPECT_EQ(calls[9].item, static_cast<DWORD>(MCI_STATUS_MODE));
+
+  // The step count came from the length in the time format of that moment (MSF), not TMSF.
+  EXPECT_EQ(player->Frames(), static_cast<int32_t>(calls[1].returned / 10));
+  EXPECT_EQ(calls[1].returned, 14u | 59u << 8 | 74u << 16);
+  EXPECT_EQ(player->Error(), 0u) << "the mode query's result, not MCI_WHERE's";
+  EXPECT_EQ(player->Capabilities(), (TMPDevCapsSet{cpCanPlay, cpCanEject}));
+  EXPECT_EQ(player->AutoEnabledButtons(), (TButtonSet{btPlay, btNext, btPrev, btEject}));
+  EXPECT_EQ(player->Position(), Tmsf(1));
+  EXPECT_EQ(player->TrackPosition(4), Tmsf(4));
+  EXPECT_EQ(player->TimeFormat(), MCI_FORMAT_TMSF);
+  EXPECT_EQ(player->Tracks(), 5u);
+  EXPECT_EQ(player->Mode(), mpStopped);
+}
+
+TEST_F(PlayerTest, OpenOnAnOpenPlayerClosesFirstAndAPlayingDriveEnablesPauseAndStop) {
+  player->SetShareable(true);
+  OpenPlayer();
+  player->Play();
+  const WORD first = player->DeviceID();
+  Sent();
+  player->Open();
+  const Calls calls = Sent();
+  ASSERT_GE(calls.size(), 2u);
+  EXPECT_EQ(calls[0].command, static_cast<UINT>(MCI_CLOSE));
+  EXPECT_EQ(calls[0].device, first);
+  EXPECT_EQ(calls[1].command, static_cast<UINT>(MCI_OPEN));
+  EXPECT_EQ(calls[1].flags, 0x2302u) << "shareable";
+  EXPECT_NE(player->DeviceID(), first);
+  // A CD drive plays on after the open that started it has closed.
+  EXPECT_EQ(player->Mode(), mpPlaying);
+  EXPECT_EQ(player->AutoEnabledButtons(), (TButtonSet{btPause, btStop, btNext, btPrev, btEject}));
+}
+
+TEST_F(PlayerTest, OpenFailuresRaiseThePlatformsTextAndLeaveThePlayerClosed) {
+  // Neither a type nor an element: MCI_OPEN carries MCI_WAIT alone.
+  player->SetDeviceType(dtAutoSelect);
+  player->SetFileName("");
+  EXPECT_THROW(player->Open(), EMCIDeviceError);
+  Calls calls = Sent();
+  ASSERT_EQ(calls.size(), 1u);
+  EXPECT_EQ(calls[0].flags, static_cast<DWORD>(MCI_WAIT));
+  EXPECT_EQ(player->DeviceID(), 0u);
+  EXPECT_THROW(player->Stop(), EMCIDeviceError);
+
+  // Another program holds the drive.
+  player->SetDeviceType(dtCDAudio);
+  player->SetFileName("D:");
+  MCI_OPEN_PARMSA other{};
+  other.lpstrDeviceType = "cdaudio";
+  ASSERT_EQ(
+      mciSendCommandA(0, MCI_OPEN, MCI_WAIT | MCI_OPEN_TYPE, reinterpret_cast<DWORD_PTR>(&other)),
+      0u);
+  try {
+    player->Open();
+    ADD_FAILURE() << "the open succeeded";
+  } catch (const EMCIDeviceError& e) {
+    EXPECT_EQ(e.Message(),
+              "The device driver is already in use. To share it, use the 'shareable' parameter "
+              "with each 'open' command.");
+  }
+  EXPECT_EQ(player->Error(), static_cast<MCIERROR>(MCIERR_MUST_USE_SHAREABLE));
+
+  // A code the platform has no text for.
+  machine.FailNext("mciSendCommandA", 9999);
+  try {
+    player->Open();
+    ADD_FAILURE() << "the open succeeded";
+  } catch (const EMCIDeviceError& e) {
+    EXPECT_EQ(e.Message(),
+              "\x8C\xB4\x88\xF6\x95\x73\x96\xBE\x82\xCC\xB4\xD7\xB0");  // 原因不明のｴﾗｰ
+  }
+  EXPECT_EQ(player->DeviceID(), 0u);
+}
+
+TEST_F(PlayerTest, CloseIsSilentAndQuietWhenThereIsNothingToClose) {
+  player->SetNotify(true);
+  player->Close();
+  EXPECT_TRUE(Sent().empty());
+  // The marker is still there for the open.
+  player->Open();
+  EXPECT_EQ(Sent()[0].flags, 0x2203u);
+  player->Close();
+  const Calls calls = Sent();
+  ASSERT_EQ(calls.size(), 1u);
+  EXPECT_EQ(calls[0].flags, static_cast<DWORD>(MCI_WAIT));
+  EXPECT_EQ(calls[0].callback, Window());
+  EXPECT_EQ(player->DeviceID(), 0u);
+  EXPECT_EQ(player->AutoEnabledButtons(), TButtonSet{});
+  Deliver();
+  EXPECT_EQ(notified, std::vector<TMPNotifyValue>{nvSuccessful}) << "the open's own completion";
+}
+
+TEST_F(PlayerTest, DestructionClosesWithWaitOnlyAndFreesTheBitmaps) {
+  EXPECT_EQ(emu::LiveBitmaps(machine).size(), 27u);
+  OpenPlayer();
+  const WORD id = player->DeviceID();
+  player->SetNotify(true);
+  player.reset();
+  const Calls calls = Sent();
+  ASSERT_EQ(calls.size(), 1u);
+  EXPECT_EQ(calls[0].command, static_cast<UINT>(MCI_CLOSE));
+  EXPECT_EQ(calls[0].device, id);
+  EXPECT_EQ(calls[0].flags, static_cast<DWORD>(MCI_WAIT));
+  EXPECT_TRUE(emu::MciDevices(machine).empty());
+  EXPECT_TRUE(emu::LiveBitmaps(machine).empty());
+
+  TMediaPlayer neverOpened(nullptr);
+  EXPECT_TRUE(Sent().empty());
+}
+
+// --- The one-shot flag rules -------------------------------------------------------------------
+
+TEST_F(PlayerTest, NotifyAppliesToTheNextSynchronousCommandOnly) {
+  OpenPlayer();
+  player->SetNotify(true);
+  player->Stop();
+  player->Stop();
+  Calls calls = Sent();
+  ASSERT_EQ(calls.size(), 2u);
+  EXPECT_EQ(calls[0].flags, 0x3u);
+  EXPECT_EQ(calls[1].flags, 0x2u);
+  EXPECT_EQ(calls[0].callback, Window());
+  EXPECT_EQ(calls[1].callback, Window()) << "the window is named with or without a request";
+  Deliver();
+  EXPECT_EQ(notified, std::vector<TMPNotifyValue>{nvSuccessful});
+
+  // On an open player the Close inside Open takes the marker.
+  Sent();
+  player->SetNotify(true);
+  player->Open();
+  calls = Sent();
+  ASSERT_GE(calls.size(), 2u);
+  EXPECT_EQ(calls[0].command, static_cast<UINT>(MCI_CLOSE));
+  EXPECT_EQ(calls[0].flags, 0x3u);
+  EXPECT_EQ(calls[1].flags, 0x2202u);
+}
+
+TEST_F(PlayerTest, PlayAsksForACompletionUnlessNotifyWasSetFalse) {
+  OpenPlayer();
+  player->SetNotify(true);
+  player->Play();
+  player->Stop();
+  player->SetNotify(false);
+  player->Play();
+  Calls calls = Sent();
+  // Position and length come first: AutoRewind looks whether the disc is at its end.
+  ASSERT_EQ(Commands(calls), (CommandList{MCI_STATUS, MCI_STATUS, MCI_PLAY, MCI_STOP, MCI_STATUS,
+                                          MCI_STATUS, MCI_PLAY}));
+  EXPECT_EQ(calls[2].flags, static_cast<DWORD>(MCI_NOTIFY));
+  EXPECT_EQ(calls[6].flags, 0u);
+  Deliver();
+  EXPECT_EQ(notified, std::vector<TMPNotifyValue>{nvAborted}) << "the first play, stopped";
+  machine.Advance(5 * mci_testing::kTrackSeconds * 1000);
+  Deliver();
+  EXPECT_EQ(notified.size(), 1u) << "the silent play ends without a word";
+  EXPECT_EQ(player->Mode(), mpStopped);
+}
+
+TEST_F(PlayerTest, StartPosAppliesToOnePlayAndWaitCanBeSwitched) {
+  OpenPlayer();
+  player->SetStartPos(Tmsf(3, 0, 10));
+  player->Play();
+  player->Play();
+  player->SetWait(false);
+  player->Stop();
+  player->SetWait(true);
+  player->SetEndPos(Tmsf(4));
+  player->Play();
+  const Calls calls = Sent();
+  std::vector<const emu::MciCall*> commands;
+  for (const auto& call : calls) {
+    if (call.command != MCI_STATUS) commands.push_back(&call);
+  }
+  ASSERT_EQ(commands.size(), 4u);
+  EXPECT_EQ(commands[0]->flags, 0x5u);
+  EXPECT_EQ(commands[0]->from, Tmsf(3, 0, 10));
+  EXPECT_EQ(commands[1]->flags, 0x1u) << "starts where the device is";
+  EXPECT_EQ(commands[2]->flags, 0u) << "a stop that does not wait";
+  EXPECT_EQ(commands[3]->flags, 0xBu) << "notify, wait and to";
+  EXPECT_EQ(commands[3]->to, Tmsf(4));
+}
+
+TEST_F(PlayerTest, QueriesNeitherUseNorConsumeTheMarkers) {
+  OpenPlayer();
+  player->SetNotify(true);
+  player->Mode();
+  player->Position();
+  player->Length();
+  player->Tracks();
+  player->TrackPosition(2);
+  player->SetTimeFormat(MCI_FORMAT_TMSF);
+  player->Rewind();
+  for (const auto& call : Sent()) {
+    EXPECT_EQ(call.flags & MCI_NOTIFY, 0u) << call.command;
+  }
+  player->Stop();
+  EXPECT_EQ(Sent()[0].flags, 0x3u);
+}
+
+// --- Next and Previous -------------------------------------------------------------------------
+
+TEST_F(PlayerTest, NextWhileStoppedSeeksToTheNextTrackAndStaysOnTheLast) {
+  OpenPlayer();
+  SeekTo(Tmsf(2, 1, 30));
+  player->Next();
+  Calls calls = Sent();
+  ASSERT_EQ(Commands(calls), (CommandList{MCI_STATUS, MCI_STATUS, MCI_STATUS, MCI_STATUS,
+                                          MCI_STATUS, MCI_STATUS, MCI_SEEK}));
+  EXPECT_EQ(calls.back().flags, static_cast<DWORD>(MCI_WAIT | MCI_TO));
+  EXPECT_EQ(calls.back().to, Tmsf(3));
+  EXPECT_EQ(calls.back().callback, Window());
+  EXPECT_EQ(player->Position(), Tmsf(3));
+  EXPECT_EQ(player->Mode(), mpStopped);
+
+  SeekTo(Tmsf(5, 2, 0));
+  player->Next();
+  calls = Sent();
+  EXPECT_EQ(calls.back().command, static_cast<UINT>(MCI_SEEK));
+  EXPECT_EQ(calls.back().to, Tmsf(5)) << "the last track's own start; no wrap to track 1";
+}
+
+TEST_F(PlayerTest, NextWhilePlayingPlaysFromTheNextTrackWithoutSeeking) {
+  OpenPlayer();
+  PlayFrom(Tmsf(2, 0, 40));
+  player->Next();
+  Calls calls = Sent();
+  for (const auto& call : calls) EXPECT_NE(call.command, static_cast<UINT>(MCI_SEEK));
+  ASSERT_EQ(calls.back().command, static_cast<UINT>(MCI_PLAY));
+  EXPECT_EQ(calls.back().flags, 0x5u);
+  EXPECT_EQ(calls.back().from, Tmsf(3));
+  EXPECT_EQ(player->Mode(), mpPlaying);
+
+  PlayFrom(Tmsf(5, 1, 0));
+  player->Next();
+  calls = Sent();
+  EXPECT_EQ(calls.back().command, static_cast<UINT>(MCI_PLAY));
+  EXPECT_EQ(calls.back().from, Tmsf(5)) << "the last track starts again";
+}
+
+TEST_F(PlayerTest, PreviousGoesBackOneTrackOnlyWithinTheFirstSecond) {
+  OpenPlayer();
+  struct Case {
+    DWORD at;
+    DWORD target;
+  } cases[] = {
+      {Tmsf(3, 0, 0), Tmsf(2)}, {Tmsf(3, 0, 0, 50), Tmsf(2)},  // frames do not count
+      {Tmsf(3, 0, 5), Tmsf(3)}, {Tmsf(3, 1, 0), Tmsf(3)},
+      {Tmsf(1, 0, 0), Tmsf(1)}, {Tmsf(1, 0, 5), Tmsf(1)},
+  };
+  for (const Case& c : cases) {
+    SeekTo(c.at);
+    player->Previous();
+    const Calls calls = Sent();
+    ASSERT_FALSE(calls.empty());
+    EXPECT_EQ(calls.back().command, static_cast<UINT>(MCI_SEEK)) << std::hex << c.at;
+    EXPECT_EQ(calls.back().flags, static_cast<DWORD>(MCI_WAIT | MCI_TO)) << std::hex << c.at;
+    EXPECT_EQ(calls.back().to, c.target) << std::hex << c.at;
+  }
+  // Five seconds into a playing track 3: that track again, as a play from its start.
+  PlayFrom(Tmsf(3));
+  machine.Advance(5000);
+  player->Previous();
+  const Calls calls = Sent();
+  for (const auto& call : calls) EXPECT_NE(call.command, static_cast<UINT>(MCI_SEEK));
+  ASSERT_EQ(calls.back().command, static_cast<UINT>(MCI_PLAY));
+  EXPECT_EQ(calls.back().flags, 0x5u);
+  EXPECT_EQ(calls.back().from, Tmsf(3));
+}
+
+TEST_F(PlayerTest, NextAndPreviousOutsideTmsfSeekToTheEnds) {
+  OpenPlayer();
+  player->SetTimeFormat(MCI_FORMAT_MSF);
+  player->Next();
+  EXPECT_EQ(Sent().back().flags, static_cast<DWORD>(MCI_WAIT | MCI_SEEK_TO_END));
+  player->Previous();
+  EXPECT_EQ(Sent().back().flags, static_cast<DWORD>(MCI_WAIT | MCI_SEEK_TO_START));
+}
+
+TEST_F(PlayerTest, NextConsumesTheMarkersBeforeItDecidesToPlay) {
+  OpenPlayer();
+  PlayFrom(Tmsf(1));
+  player->SetNotify(false);
+  player->Next();
+  EXPECT_EQ(Sent().back().flags, 0x5u) << "the play gets rule B's defaults";
+  player->Stop();
+  EXPECT_EQ(Sent().back().flags, 0x2u) << "the marker went with Next";
+}
+
+// --- Pause -------------------------------------------------------------------------------------
+
+TEST_F(PlayerTest, PauseTogglesByTheDevicesMode) {
+  OpenPlayer();
+  player->Pause();
+  Calls calls = Sent();
+  ASSERT_EQ(Commands(calls), (CommandList{MCI_STATUS, MCI_STATUS})) << "stopped: two mode queries";
+  EXPECT_EQ(calls[0].item, static_cast<DWORD>(MCI_STATUS_MODE));
+  EXPECT_EQ(calls[1].item, static_cast<DWORD>(MCI_STATUS_MODE));
+
+  player->Play();
+  machine.Advance(3000);
+  Sent();
+  player->Pause();
+  calls = Sent();
+  ASSERT_EQ(Commands(calls), (CommandList{MCI_STATUS, MCI_PAUSE}));
+  EXPECT_EQ(calls[1].flags, static_cast<DWORD>(MCI_WAIT));
+  EXPECT_EQ(player->Mode(), mpPaused);
+  machine.Advance(3000);
+  Sent();
+
+  player->Pause();
+  calls = Sent();
+  ASSERT_EQ(Commands(calls), (CommandList{MCI_STATUS, MCI_STATUS, MCI_RESUME}));
+  EXPECT_EQ(calls[2].flags, static_cast<DWORD>(MCI_NOTIFY));
+  EXPECT_EQ(calls[2].callback, Window());
+  EXPECT_EQ(player->Mode(), mpPlaying);
+  EXPECT_EQ(player->Position(), Tmsf(1, 0, 3)) << "on from where it paused";
+  Deliver();
+  EXPECT_EQ(notified, std::vector<TMPNotifyValue>{nvAborted}) << "the pause ended the play";
+}
+
+TEST_F(PlayerTest, ARefusedResumeFallsBackToPlayWhichTakesTheMarkers) {
+  machine.SetPlatform(emu::Platform::Win9x);  // whose drivers refuse MCI_RESUME
+  OpenPlayer();
+  player->Play();
+  player->PauseOnly();
+  Sent();
+  player->SetNotify(false);
+  player->Pause();
+  const Calls calls = Sent();
+  ASSERT_EQ(Commands(calls),
+            (CommandList{MCI_STATUS, MCI_STATUS, MCI_RESUME, MCI_STATUS, MCI_STATUS, MCI_PLAY}));
+  EXPECT_EQ(calls[2].flags, 0u);
+  EXPECT_EQ(calls[2].result, static_cast<MCIERROR>(MCIERR_UNSUPPORTED_FUNCTION));
+  EXPECT_EQ(calls[5].flags, 0u) << "the Notify := False still pending reaches the play";
+  EXPECT_EQ(player->Error(), 0u) << "the play's result stands";
+  EXPECT_EQ(player->Mode(), mpPlaying);
+  player->Play();
+  EXPECT_EQ(Sent().back().flags, static_cast<DWORD>(MCI_NOTIFY));
+}
+
+// --- Not open ----------------------------------------------------------------------------------
+
+TEST_F(PlayerTest, OperationsThatNeedAnOpenDeviceRaiseAndSendNothing) {
+  const std::vector<std::pair<const char*, std::function<void()>>> operations = {
+      {"Play", [&] { player->Play(); }},
+      {"StartRecording", [&] { player->StartRecording(); }},
+      {"Stop", [&] { player->Stop(); }},
+      {"Pause", [&] { player->Pause(); }},
+      {"PauseOnly", [&] { player->PauseOnly(); }},
+      {"Resume", [&] { player->Resume(); }},
+      {"Next", [&] { player->Next(); }},
+      {"Previous", [&] { player->Previous(); }},
+      {"Step", [&] { player->Step(); }},
+      {"Back", [&] { player->Back(); }},
+      {"Eject", [&] { player->Eject(); }},
+      {"Rewind", [&] { player->Rewind(); }},
+      {"Length", [&] { player->Length(); }},
+      {"Tracks", [&] { player->Tracks(); }},
+      {"TimeFormat", [&] { player->TimeFormat(); }},
+  };
+  player->SetNotify(true);
+  for (const auto& [name, operation] : operations) {
+    try {
+      operation();
+      ADD_FAILURE() << name << " raised nothing";
+    } catch (const EMCIDeviceError& e) {
+      EXPECT_EQ(e.Message(), kNoDevice) << name;
+    }
+  }
+  EXPECT_TRUE(Sent().empty());
+  EXPECT_EQ(std::string(kNoDevice).substr(0, 4), "MCI ");
+  EXPECT_EQ(std::string(kNoDevice)[4], '\xC3') << "half-width katakana in code page 932";
+}
+
+TEST_F(PlayerTest, StatusReadsAndTheTimeFormatWriteGoToDeviceZero) {
+  EXPECT_EQ(player->Mode(), mpNotReady);
+  EXPECT_EQ(player->Error(), static_cast<MCIERROR>(MCIERR_INVALID_DEVICE_ID));
+  player->SetTimeFormat(MCI_FORMAT_MSF);
+  player->Position();
+  EXPECT_EQ(player->Error(), static_cast<MCIERROR>(MCIERR_INVALID_DEVICE_ID));
+  EXPECT_EQ(player->ErrorMessage(),
+            "The specified device is not open or is not recognized by MCI.");
+  // TrackPosition's own failure is not kept.
+  machine.FailNext("mciSendCommandA", 0);
+  player->Mode();
+  ASSERT_EQ(player->Error(), static_cast<MCIERROR>(MCIERR_HARDWARE));
+  player->TrackPosition(1);
+  EXPECT_EQ(player->Error(), static_cast<MCIERROR>(MCIERR_HARDWARE));
+  const Calls calls = Sent();
+  ASSERT_EQ(calls.size(), 5u);
+  for (const auto& call : calls) EXPECT_EQ(call.device, 0u);
+  EXPECT_EQ(calls.back().flags, 0x112u);
+  EXPECT_EQ(calls.back().track, 1u);
+}
+
+// --- Completion --------------------------------------------------------------------------------
+
+TEST_F(PlayerTest, APlayThatReachesItsEndReportsSuccessAndReenablesPlay) {
+  OpenPlayer();
+  player->SetStartPos(Tmsf(5, 2, 59));
+  player->Play();
+  EXPECT_TRUE(notified.empty());
+  machine.Advance(1000);
+  EXPECT_TRUE(notified.empty()) << "only the message loop delivers it";
+  Deliver();
+  ASSERT_EQ(notified, std::vector<TMPNotifyValue>{nvSuccessful});
+  EXPECT_EQ(player->Mode(), mpStopped);
+  EXPECT_EQ(player->AutoEnabledButtons(), (TButtonSet{btPlay, btNext, btPrev, btEject}));
+}
+
+TEST_F(PlayerTest, CompletionOutcomesMapToNotifyValues) {
+  OpenPlayer();
+  player->Play();
+  player->Stop();
+  Deliver();
+  EXPECT_EQ(notified, std::vector<TMPNotifyValue>{nvAborted});
+
+  // Another request on the device while the play goes on supersedes its completion.
+  player->Play();
+  MCI_STATUS_PARMS status{};
+  status.dwCallback = Window();
+  status.dwItem = MCI_STATUS_MODE;
+  ASSERT_EQ(mciSendCommandA(player->DeviceID(), MCI_STATUS, MCI_NOTIFY | MCI_STATUS_ITEM,
+                            reinterpret_cast<DWORD_PTR>(&status)),
+            0u);
+  notified.clear();
+  Deliver();
+  EXPECT_EQ(notified, (std::vector<TMPNotifyValue>{nvSuperseded, nvSuccessful}));
+
+  // Failure, and a value the component does not know: the old value stays, the event still runs.
+  notified.clear();
+  PostMessageA(player->Handle(), MM_MCINOTIFY, MCI_NOTIFY_FAILURE, player->DeviceID());
+  PostMessageA(player->Handle(), MM_MCINOTIFY, 0, player->DeviceID());
+  Deliver();
+  EXPECT_EQ(notified, (std::vector<TMPNotifyValue>{nvFailure, nvFailure}));
+}
+
+TEST_F(PlayerTest, TheCompletionHandlerMayReopenAndPlayAgain) {
+  OpenPlayer();
+  int repeats = 0;
+  onNotify = [&] {
+    if (player->NotifyValue() != nvSuccessful || repeats++ > 0) return;
+    player->Open();
+    player->Play();
+  };
+  player->SetStartPos(Tmsf(5, 2, 58));
+  player->Play();
+  machine.Advance(2000);
+  Deliver();
+  EXPECT_EQ(repeats, 1);
+  EXPECT_EQ(player->Mode(), mpPlaying);
+  EXPECT_EQ(player->Position(), Tmsf(1)) << "reopened at the start of the disc";
+  EXPECT_TRUE(boxes.empty());
+}
+
+// --- Eject, Step, AutoRewind -------------------------------------------------------------------
+
+TEST_F(PlayerTest, EjectOpensTheDoorOnlyWhenTheDeviceCanEject) {
+  OpenPlayer();
+  player->Eject();
+  Calls calls = Sent();
+  ASSERT_EQ(calls.size(), 1u);
+  EXPECT_EQ(calls[0].command, static_cast<UINT>(MCI_SET));
+  EXPECT_EQ(calls[0].flags, static_cast<DWORD>(MCI_WAIT | MCI_SET_DOOR_OPEN));
+  EXPECT_EQ(player->Mode(), mpOpen);
+  EXPECT_EQ(player->Tracks(), 0u);
+  EXPECT_EQ(player->Error(), static_cast<MCIERROR>(MCIERR_DEVICE_NOT_READY));
+  EXPECT_EQ(player->ErrorMessage(), "The device driver is not ready.");
+
+  // A device that answers no to "can eject" (its query fails here) is left alone.
+  ASSERT_EQ(emu::InsertDisc(machine, 'D', mci_testing::FiveTracks()), "");
+  player->Close();
+  machine.FailNext("mciSendCommandA", MCIERR_UNSUPPORTED_FUNCTION, 4);  // the CAN_EJECT query
+  player->Open();
+  EXPECT_FALSE(player->Capabilities().Contains(cpCanEject));
+  EXPECT_FALSE(player->AutoEnabledButtons().Contains(btEject));
+  player->SetTimeFormat(3);
+  ASSERT_EQ(player->Error(), static_cast<MCIERROR>(MCIERR_BAD_TIME_FORMAT));
+  Sent();
+  player->SetNotify(true);
+  player->Eject();
+  EXPECT_TRUE(Sent().empty());
+  EXPECT_EQ(player->Error(), static_cast<MCIERROR>(MCIERR_BAD_TIME_FORMAT));
+  player->Stop();
+  EXPECT_EQ(Sent()[0].flags, 0x3u) << "Eject did not consume the marker";
+}
+
+TEST_F(PlayerTest, StepAndBackNeedVideoAndSendNothingToACd) {
+  OpenPlayer();
+  player->Step();
+  player->Back();
+  EXPECT_TRUE(Sent().empty());
+}
+
+TEST_F(PlayerTest, PlayAtTheEndRewindsFirstUnlessAPositionIsPending) {
+  OpenPlayer();
+  player->SetTimeFormat(MCI_FORMAT_MSF);
+  // Length is the disc's last frame in MSF; Position equals it at the end.
+  const DWORD length = player->Length();
+  MCI_SEEK_PARMS seek{};
+  seek.dwTo = length;
+  ASSERT_EQ(mciSendCommandA(player->DeviceID(), MCI_SEEK, MCI_WAIT | MCI_TO,
+                            reinterpret_cast<DWORD_PTR>(&seek)),
+            0u);
+  Sent();
+  player->Play();
+  Calls calls = Sent();
+  ASSERT_EQ(Commands(calls), (CommandList{MCI_STATUS, MCI_STATUS, MCI_SEEK, MCI_PLAY}));
+  EXPECT_EQ(calls[2].flags, static_cast<DWORD>(MCI_WAIT | MCI_SEEK_TO_START));
+  EXPECT_EQ(player->Mode(), mpPlaying);
+
+  ASSERT_EQ(mciSendCommandA(player->DeviceID(), MCI_SEEK, MCI_WAIT | MCI_TO,
+                            reinterpret_cast<DWORD_PTR>(&seek)),
+            0u);
+  Sent();
+  player->SetEndPos(length);
+  player->Play();
+  EXPECT_EQ(Commands(Sent()), (CommandList{MCI_STATUS, MCI_STATUS, MCI_PLAY}));
+
+  player->SetAutoRewind(false);
+  player->Play();
+  EXPECT_EQ(Commands(Sent()), (CommandList{MCI_PLAY}));
+}
+
+}  // namespace

@@ -1,0 +1,81 @@
+// The console's tray words: `click`, `choose`, `dismiss`, `show tray`, `show menus`.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "Console.h"
+
+namespace {
+
+class ConsoleTray : public ::testing::Test {
+ protected:
+  ~ConsoleTray() override { console_.Finish(); }
+
+  std::string Do(const std::string& lines) {
+    out_.str("");
+    std::istringstream in(lines);
+    console_.Run(in);
+    return out_.str();
+  }
+
+  emu::Machine machine_;
+  std::ostringstream out_;
+  sim::Console console_{machine_, out_};
+};
+
+TEST_F(ConsoleTray, NothingRunningHasNoIconNoMenusAndNothingToClick) {
+  EXPECT_EQ(Do("show tray\nshow menus\nclick left\nchoose Play\ndismiss\n"),
+            "tray: none\n"
+            "menus: none\n"
+            "error: no icon in the notification area\n"
+            "error: choose: no popup menu is open\n"
+            "error: dismiss: no popup menu is open\n");
+  EXPECT_EQ(console_.ExitCode(), 1);
+}
+
+TEST_F(ConsoleTray, EmptyDriveShowsNoCdAndThePlayerMenuWithCaptions) {
+  EXPECT_EQ(Do("drive D: cdrom\nstart\nshow tray\nshow menus captions\n"),
+            "tray: visible=1 image=NOCD tip=\"No CD\"\n"
+            "LBPopupMenu: Play[off,\"再生(&P)\"] Stop[off,\"停止(&S)\"] "
+            "Pause[off,\"一時停止(&U)\"] Next[off,\"次の曲(&N)\"] Previous[off,\"前の曲(&V)\"] "
+            "All_Repeat[off,unchecked,\"全曲リピート(&A)\"] Eject[on,\"CDの取り出し(&E)\"]\n"
+            "RBPopupMenu: PowerOff[on,\"シャットダウン\"] Reboot[on,\"再起動\"] "
+            "Restart[off,\"Windows9xの再起動\"] LogOff[on,\"ログオフ\"] "
+            "Version[on,\"プロパティ(&R)\"] Exit[on,\"OrvantaBrevoの終了(&X)\"]\n");
+  EXPECT_EQ(console_.ExitCode(), 0);
+}
+
+TEST_F(ConsoleTray, ClicksOpenTheirMenusAndChooseKnowsWhatTheOpenMenuHolds) {
+  Do("drive D: cdrom\nstart\n");
+  EXPECT_EQ(Do("choose Eject\n"), "error: choose: no popup menu is open\n");
+  EXPECT_EQ(Do("click left\n"), "");
+  ASSERT_TRUE(emu::OpenPopupMenu(machine_));
+  EXPECT_EQ(emu::OpenPopupMenu(machine_)->items.size(), 10u);
+  EXPECT_EQ(Do("choose Play\nchoose Exit\nchoose N2\nchoose Nothing\n"),
+            "error: choose: Play is disabled\n"
+            "error: choose: the open menu has no item \"Exit\"\n"
+            "error: choose: the open menu has no item \"N2\"\n"
+            "error: choose: the open menu has no item \"Nothing\"\n");
+  EXPECT_TRUE(emu::OpenPopupMenu(machine_)) << "refused choices leave the menu open";
+  EXPECT_EQ(Do("choose Eject\n"), "");
+  EXPECT_FALSE(emu::OpenPopupMenu(machine_));
+
+  EXPECT_EQ(Do("click right\n"), "");
+  ASSERT_TRUE(emu::OpenPopupMenu(machine_));
+  EXPECT_EQ(emu::OpenPopupMenu(machine_)->items.size(), 8u);
+  EXPECT_EQ(Do("dismiss\nshow process\n"), "process: running\n");
+  EXPECT_FALSE(emu::OpenPopupMenu(machine_));
+
+  EXPECT_EQ(Do("click middle\nclick double\nclick twice\n"),
+            "error: click: expected left, right, middle or double, not \"twice\"\n");
+  EXPECT_FALSE(emu::OpenPopupMenu(machine_)) << "the double click's second press closed the menu";
+}
+
+TEST_F(ConsoleTray, FailedIconAtStartLeavesTheTrayEmpty) {
+  EXPECT_EQ(Do("fail Shell_NotifyIconA\nstart\nshow tray\nshow box\n"),
+            "tray: none\n"
+            "box: caption=\"OrvantaBrevo\" text=\"タスクトレイにアイコンを登録できません。.\" "
+            "icon=error buttons=ok\n");
+}
+
+}  // namespace

@@ -1,0 +1,256 @@
+// The callback window: each mouse report with and without menus, the popup at the cursor, single
+// and double clicks through the worker on the manual clock, several icons, and destruction while a
+// wait runs.
+#include "tray_program.h"
+
+namespace {
+
+using tray_testing::events;
+using tray_testing::form;
+using tray_testing::TrayProgramTest;
+using tray_testing::TTrayTestForm;
+using Events = std::vector<std::string>;
+
+class Clicks : public TrayProgramTest {};
+
+TEST_F(Clicks, EachReportWithoutMenusBecomesItsEventWithTheCursorWhenHandled) {
+  In([] {
+    form->Tray->SetLBPopupMenu(nullptr);
+    form->Tray->SetRBPopupMenu(nullptr);
+    TTrayTestForm::Record(form->Tray);
+  });
+  struct Case {
+    LPARAM message;
+    Events expected;
+  } cases[] = {
+      {WM_MOUSEMOVE, {"move 0 @11,22"}},
+      {WM_LBUTTONDOWN, {"down 0 8 @11,22"}},
+      {WM_LBUTTONUP, {"up 0 8 @11,22"}},
+      {WM_LBUTTONDBLCLK, {"dblclick"}},
+      {WM_RBUTTONDOWN, {"down 1 16 @11,22"}},
+      {WM_RBUTTONUP, {"up 1 16 @11,22"}},
+      {WM_RBUTTONDBLCLK, {}},
+      {WM_MBUTTONDOWN, {"down 2 32 @11,22"}},
+      {WM_MBUTTONUP, {"up 2 32 @11,22"}},
+      {WM_MBUTTONDBLCLK, {}},
+      {0x20A, {}},
+      {WM_USER, {}},
+  };
+  for (const auto& c : cases) {
+    events.clear();
+    Report(c.message);
+    EXPECT_EQ(events, c.expected) << "mouse message " << std::hex << c.message;
+    EXPECT_FALSE(emu::OpenPopupMenu(machine));
+  }
+}
+
+TEST_F(Clicks, PositionIsReadWhenTheReportIsHandledNotWhenItWasSent) {
+  In([this] {
+    TTrayTestForm::Record(form->Tray);
+    PostMessageA(CallbackWindow()->Handle(), TCallbackWindow::kCallbackMessage, 1, WM_MOUSEMOVE);
+    emu::SetCursorPos(machine, POINT{300, 400});
+  });
+  EXPECT_EQ(events, Events{"move 0 @300,400"});
+}
+
+TEST_F(Clicks, PressesPopTheirButtonsMenuAtTheCursorInsteadOfMouseDown) {
+  In([] { TTrayTestForm::Record(form->Tray); });
+  auto icon = Icon();
+  ASSERT_TRUE(emu::PressTrayIcon(machine, icon, emu::TrayButton::Left));
+  auto open = emu::OpenPopupMenu(machine);
+  ASSERT_TRUE(open);
+  EXPECT_EQ(open->at.x, icon.at.x);
+  EXPECT_EQ(open->at.y, icon.at.y);
+  ASSERT_EQ(open->items.size(), 1u);
+  EXPECT_EQ(open->items[0].text, "Play");
+  HWND formWindow = nullptr;
+  In([&] { formWindow = form->Handle(); });
+  EXPECT_EQ(emu::ForegroundWindow(machine), formWindow) << "the menu's thread has the foreground";
+
+  // The release arrives while the menu is open: the window is entered again.
+  ASSERT_TRUE(emu::ReleaseTrayIcon(machine, icon, emu::TrayButton::Left));
+  EXPECT_EQ(events, Events{"up 0 8 @1013,758"});
+  ASSERT_TRUE(emu::ChoosePopupMenuItem(machine, open->items[0].id));
+  EXPECT_EQ(events, (Events{"up 0 8 @1013,758", "item Play"}));
+
+  events.clear();
+  ASSERT_TRUE(emu::PressTrayIcon(machine, icon, emu::TrayButton::Right));
+  ASSERT_TRUE(emu::OpenPopupMenu(machine));
+  EXPECT_EQ(emu::OpenPopupMenu(machine)->items.at(0).text, "Exit");
+  ASSERT_TRUE(emu::DismissPopupMenu(machine));
+  ASSERT_TRUE(emu::PressTrayIcon(machine, icon, emu::TrayButton::Middle));
+  EXPECT_FALSE(emu::OpenPopupMenu(machine)) << "the middle button has no menu";
+  EXPECT_EQ(events, Events{"down 2 32 @1013,758"});
+}
+
+TEST_F(Clicks, WithoutAutoPopupOrWithoutThatButtonsMenuAPressIsMouseDown) {
+  In([] {
+    TTrayTestForm::Record(form->Tray);
+    form->Tray->SetAutoPopup(false);
+  });
+  Report(WM_LBUTTONDOWN);
+  Report(WM_RBUTTONDOWN);
+  EXPECT_FALSE(emu::OpenPopupMenu(machine));
+  In([] {
+    form->Tray->SetAutoPopup(true);
+    form->Tray->SetRBPopupMenu(nullptr);
+  });
+  Report(WM_RBUTTONDOWN);
+  EXPECT_FALSE(emu::OpenPopupMenu(machine));
+  EXPECT_EQ(events, (Events{"down 0 8 @11,22", "down 1 16 @11,22", "down 1 16 @11,22"}));
+}
+
+TEST_F(Clicks, DisabledIconIgnoresTheMouseButBecomesCurrent) {
+  TTrayIcon* second = nullptr;
+  In([&] {
+    second = form->NewIcon("NoCD", "second");
+    TTrayTestForm::Record(form->Tray);
+    form->Tray->SetEnabled(false);
+  });
+  Report(WM_RBUTTONDOWN, second->IconID());
+  Report(WM_LBUTTONDOWN);
+  Report(WM_MOUSEMOVE);
+  EXPECT_TRUE(events.empty());
+  EXPECT_FALSE(emu::OpenPopupMenu(machine));
+  In([&] { EXPECT_EQ(CallbackWindow()->CurrentIcon(), form->Tray); });
+
+  // An ID that no living icon has changes nothing.
+  Report(WM_LBUTTONDOWN, 77);
+  In([&] { EXPECT_EQ(CallbackWindow()->CurrentIcon(), form->Tray); });
+}
+
+class SingleClick : public TrayProgramTest {
+ protected:
+  void SetUp() override {
+    TrayProgramTest::SetUp();
+    In([] {
+      form->Tray->SetLBPopupMenu(nullptr);
+      TTrayTestForm::Record(form->Tray);
+      form->Tray->OnMouseUp = nullptr;
+      TTrayTestForm::RecordClicks(form->Tray);
+    });
+  }
+  bool Pending() {
+    bool pending = false;
+    In([&] { pending = form->Tray->ClickPending(); });
+    return pending;
+  }
+};
+
+TEST_F(SingleClick, FiresTheIntervalAndFiftyMillisecondsAfterTheRelease) {
+  ASSERT_TRUE(emu::ClickTrayIcon(machine, Icon(), emu::TrayButton::Left));
+  EXPECT_EQ(events, Events{"down 0 8 @1013,758"});
+  EXPECT_TRUE(Pending());
+  machine.Advance(549);
+  EXPECT_EQ(events.size(), 1u);
+  machine.Advance(1);
+  EXPECT_EQ(events, (Events{"down 0 8 @1013,758", "click"}));
+  EXPECT_FALSE(Pending());
+}
+
+TEST_F(SingleClick, FollowsTheSystemsDoubleClickTime) {
+  emu::SetDoubleClickTime(machine, 200);
+  ASSERT_TRUE(emu::ClickTrayIcon(machine, Icon(), emu::TrayButton::Left));
+  machine.Advance(249);
+  EXPECT_EQ(events.size(), 1u);
+  machine.Advance(1);
+  EXPECT_EQ(events.back(), "click");
+}
+
+TEST_F(SingleClick, DoubleClickFiresDblClickAndNoClick) {
+  ASSERT_TRUE(emu::DoubleClickTrayIcon(machine, Icon()));
+  EXPECT_EQ(events, (Events{"down 0 8 @1013,758", "dblclick"}));
+  EXPECT_FALSE(Pending()) << "the second release ended the double click";
+  machine.Advance(1000);
+  EXPECT_EQ(events, (Events{"down 0 8 @1013,758", "dblclick"}));
+}
+
+TEST_F(SingleClick, LateSecondReleaseStartsAnotherWait) {
+  auto icon = Icon();
+  ASSERT_TRUE(emu::ClickTrayIcon(machine, icon, emu::TrayButton::Left));
+  Report(WM_LBUTTONDBLCLK);
+  machine.Advance(550);
+  EXPECT_EQ(events, (Events{"down 0 8 @1013,758", "dblclick", "click"}));
+  ASSERT_TRUE(emu::ReleaseTrayIcon(machine, icon, emu::TrayButton::Left));
+  EXPECT_TRUE(Pending());
+  machine.Advance(550);
+  EXPECT_EQ(events, (Events{"down 0 8 @1013,758", "dblclick", "click", "click"}));
+}
+
+TEST_F(SingleClick, MouseUpHandlerTakesTheReleaseAndNoClickFires) {
+  In([] {
+    form->Tray->OnMouseUp = [](vcl::TObject*, TMouseButton, TShiftState, int, int) {
+      events.push_back("up");
+    };
+  });
+  ASSERT_TRUE(emu::ClickTrayIcon(machine, Icon(), emu::TrayButton::Left));
+  machine.Advance(1000);
+  EXPECT_EQ(events, (Events{"down 0 8 @1013,758", "up"}));
+}
+
+TEST_F(SingleClick, WithoutClickHandlerNothingWaits) {
+  In([] { form->Tray->OnClick = nullptr; });
+  Report(WM_LBUTTONDBLCLK);
+  EXPECT_TRUE(Pending());
+  Report(WM_LBUTTONUP);
+  EXPECT_FALSE(Pending());
+}
+
+TEST_F(SingleClick, DisablingDropsTheClickBeingWaitedFor) {
+  ASSERT_TRUE(emu::ClickTrayIcon(machine, Icon(), emu::TrayButton::Left));
+  In([] {
+    form->Tray->SetEnabled(false);
+    form->Tray->SetEnabled(true);
+  });
+  EXPECT_FALSE(Pending());
+  machine.Advance(550);
+  EXPECT_EQ(events, Events{"down 0 8 @1013,758"});
+}
+
+TEST_F(SingleClick, CompletionLooksAtTheIconOfTheLatestReport) {
+  TTrayIcon* second = nullptr;
+  In([&] {
+    second = form->NewIcon("NoCD", "second");
+    TTrayTestForm::Record(second, "B ");
+    TTrayTestForm::RecordClicks(second, "B ");
+  });
+  ASSERT_TRUE(emu::ClickTrayIcon(machine, Icon(0), emu::TrayButton::Left));
+  ASSERT_TRUE(emu::MoveOverTrayIcon(machine, Icon(1)));
+  machine.Advance(550);
+  EXPECT_EQ(events, (Events{"down 0 8 @1013,758", "B move 0 @993,758"}))
+      << "neither icon clicks: the second was current and had no click waiting";
+  EXPECT_TRUE(Pending()) << "the first icon's click stays pending";
+  In([&] { EXPECT_FALSE(second->ClickPending()); });
+}
+
+TEST_F(SingleClick, CompletionAfterTheIconWasDestroyedDoesNothingWithIt) {
+  ASSERT_TRUE(emu::ClickTrayIcon(machine, Icon(), emu::TrayButton::Left));
+  In([] {
+    vcl::TComponent::Free(form->Tray);
+    form->Tray = nullptr;
+    EXPECT_EQ(CallbackWindow()->CurrentIcon(), nullptr);
+  });
+  machine.Advance(550);
+  EXPECT_EQ(events, Events{"down 0 8 @1013,758"});
+  EXPECT_TRUE(emu::TrayIcons(machine).empty());
+}
+
+TEST_F(SingleClick, ProgramEndsCleanlyWhileAWorkerSleeps) {
+  ASSERT_TRUE(emu::ClickTrayIcon(machine, Icon(), emu::TrayButton::Left));
+  machine.EndAllProcesses();
+  EXPECT_FALSE(machine.Process(pid).running);
+  EXPECT_EQ(machine.Process(pid).exitCode, 0);
+  EXPECT_EQ(events, Events{"down 0 8 @1013,758"});
+  EXPECT_TRUE(emu::TrayIcons(machine).empty()) << "the form took its icon away";
+}
+
+TEST_F(SingleClick, FailingWorkerIsReportedAndLeavesNoClickPending) {
+  machine.FailNext("CreateThread");
+  ASSERT_TRUE(emu::ClickTrayIcon(machine, Icon(), emu::TrayButton::Left));
+  ASSERT_EQ(machine.OpenBoxes().size(), 1u);
+  EXPECT_EQ(machine.OpenBoxes()[0].text, "Thread creation error.");
+  machine.AnswerBox(IDOK);
+  EXPECT_FALSE(Pending());
+}
+
+}  // namespace
