@@ -69,5 +69,8 @@ std::vector<MciCall> MciTrace(Machine& machine);
 void ClearMciTrace(Machine& machine);
 std::vector<MciDeviceInfo> MciDevices(Machine& machine);
 std::optional<CdDriveInfo> CdDrive(Machine& machine, char letter);
+// Makes MCI report `identity` as the media identity of any disc in `letter` (none: the disc's own),
+// for identities no real table of contents can give.
+void ImposeMediaIdentity(Machine& machine, char letter, std::optional<std::string> identity);
 
 }  // namespace emu

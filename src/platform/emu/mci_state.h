@@ -31,6 +31,8 @@ struct MciState {
   UINT nextId = 1;
   std::vector<MciCall> trace;
   std::vector<Completion> outbox;
+  // Media identities that a test imposes on a drive's discs, in place of the one the disc gives.
+  std::map<char, std::string> identityOverride;
   // Steps a manual clock to the end of every running play (made by the winmm part).
   std::unique_ptr<Alarm> playEnd;
 };

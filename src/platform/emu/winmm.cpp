@@ -272,7 +272,16 @@ class Winmm {
     constexpr DWORD kItems = MCI_INFO_PRODUCT | MCI_INFO_FILE | MCI_INFO_MEDIA_UPC |
                              MCI_INFO_MEDIA_IDENTITY | MCI_INFO_NAME | MCI_INFO_COPYRIGHT;
     if (!p->lpstrReturn && p->dwRetSize != 0) return MCIERR_NULL_PARAMETER_BLOCK;
-    const cdaudio::TextAnswer answer = device.Info(flags & kItems, p->dwRetSize, notify);
+    cdaudio::TextAnswer answer = device.Info(flags & kItems, p->dwRetSize, notify);
+    if (answer.error == 0 && (flags & MCI_INFO_MEDIA_IDENTITY)) {
+      auto open = mci_.devices.find(call_.device);
+      if (open != mci_.devices.end()) {
+        auto imposed = mci_.identityOverride.find(open->second.drive);
+        if (imposed != mci_.identityOverride.end()) {
+          answer.text = imposed->second.substr(0, p->dwRetSize - 1);
+        }
+      }
+    }
     if (answer.error == 0) {
       std::memcpy(p->lpstrReturn, answer.text.c_str(), answer.text.size() + 1);
       call_.returned = answer.text.size();
@@ -378,6 +387,17 @@ std::vector<MciDeviceInfo> MciDevices(Machine& machine) {
     out.push_back(MciDeviceInfo{id, d.pid, d.drive, d.shareable, d.device->TimeFormat()});
   }
   return out;
+}
+
+void ImposeMediaIdentity(Machine& machine, char letter, std::optional<std::string> identity) {
+  auto& impl = machine.impl();
+  std::lock_guard lock(impl.mu);
+  letter = static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
+  if (identity) {
+    impl.mci.identityOverride[letter] = *identity;
+  } else {
+    impl.mci.identityOverride.erase(letter);
+  }
 }
 
 std::optional<CdDriveInfo> CdDrive(Machine& machine, char letter) {

@@ -1,0 +1,146 @@
+// The player menu's commands, their tray images and menu states, and the end of a disc.
+#include <cstdlib>
+
+#include "PlayerScenario.h"
+
+namespace player_test {
+namespace {
+
+using Commands = PlayerScenario;
+
+TEST_F(Commands, PlayPausePlayStopWalkTheStateTable) {
+  Do(std::string("drive D: cdrom\ndisc D: ") + kThreeTracks + "\nstart\n");
+  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"Orvanta\"\n");
+  EXPECT_EQ(Menu(), kAllOn);
+
+  Choose("Play");
+  EXPECT_EQ(Tray(), "tray: visible=1 image=PLAY tip=\"Orvanta\"\n");
+  EXPECT_EQ(Menu(),
+            "LBPopupMenu: Play[off] Stop[on] Pause[on] Next[on] Previous[on] "
+            "All_Repeat[on,unchecked] Eject[on]\n");
+  Do("wait 3000\n");
+
+  Choose("Pause");
+  EXPECT_EQ(Tray(), "tray: visible=1 image=PAUSE tip=\"Orvanta\"\n");
+  EXPECT_EQ(Menu(), kAllOn);
+  const std::string paused = Device();
+  EXPECT_NE(paused.find("mode=paused"), std::string::npos) << paused;
+  Do("wait 20000\n");
+  EXPECT_EQ(Device(), paused) << "a paused disc stays paused; nothing stops it";
+
+  Choose("Play");
+  EXPECT_EQ(Tray(), "tray: visible=1 image=PLAY tip=\"Orvanta\"\n");
+  Do("wait 2000\n");
+  // It played on from the pause: 3.5 s before the pause, 2 s after it (75 frames a second).
+  EXPECT_EQ(Device(), "device: open drive=D: mode=playing track=1 position=00:05:37\n");
+
+  Choose("Stop");
+  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"Orvanta\"\n");
+  EXPECT_EQ(Menu(), kAllOn);
+  EXPECT_EQ(Device(), "device: open drive=D: mode=stopped track=1 position=00:00:00\n");
+}
+
+TEST_F(Commands, RefusedPlayRaisesNothingAndLeavesPlayOn) {
+  Do(std::string("drive D: cdrom\ndisc D: ") + kThreeTracks + "\nstart\neject D:\n");
+  Choose("Play");
+  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"Orvanta\"\n");
+  EXPECT_EQ(Menu(), kAllOn);
+  EXPECT_EQ(Do("show box\n"), "box: none\n");
+  Do("wait 1500\n");
+  EXPECT_EQ(Tray(), "tray: visible=1 image=NOCD tip=\"No CD\"\n");
+  EXPECT_EQ(Menu(), kAllOff);
+}
+
+TEST_F(Commands, NextAndPreviousMoveWithoutPlayingWhenStoppedAndKeepPlaying) {
+  Do(std::string("drive D: cdrom\ndisc D: ") + kThreeTracks + "\nstart\n");
+  Choose("Next");
+  EXPECT_EQ(Device(), "device: open drive=D: mode=stopped track=2 position=00:00:00\n");
+  Choose("Play");
+  Do("wait 1000\n");
+  EXPECT_EQ(Device(), "device: open drive=D: mode=playing track=2 position=00:01:00\n");
+  Choose("Next");
+  EXPECT_EQ(Device(), "device: open drive=D: mode=playing track=3 position=00:00:00\n");
+  Do("wait 1500\n");
+  Choose("Previous");  // more than a second into the track: back to its start
+  EXPECT_EQ(Device(), "device: open drive=D: mode=playing track=3 position=00:00:00\n");
+  EXPECT_EQ(Tray(), "tray: visible=1 image=PLAY tip=\"Orvanta\"\n");
+}
+
+TEST_F(Commands, EndOfDiscStopsOrRepeatsAndStopStaysStoppedWithRepeat) {
+  Do(std::string("drive D: cdrom\ndisc D: ") + kThreeTracks + "\nstart\n");
+  Choose("Play");
+  Do("wait 24000\n");
+  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"Orvanta\"\n");
+  EXPECT_EQ(Menu(), kAllOn);
+  EXPECT_EQ(Device(), "device: open drive=D: mode=stopped track=1 position=00:00:00\n");
+
+  Choose("All_Repeat");
+  EXPECT_NE(Menu().find("All_Repeat[on,checked]"), std::string::npos);
+  Choose("Play");
+  Do("wait 23000\n");  // the 23 s disc ends and starts again
+  EXPECT_EQ(Device(), "device: open drive=D: mode=playing track=1 position=00:00:00\n");
+  EXPECT_EQ(Tray(), "tray: visible=1 image=PLAY tip=\"Orvanta\"\n");
+  Do("wait 23000\n");
+  EXPECT_EQ(Device(), "device: open drive=D: mode=playing track=1 position=00:00:00\n")
+      << "and again";
+
+  Choose("Stop");
+  Do("wait 30000\n");
+  EXPECT_EQ(Device(), "device: open drive=D: mode=stopped track=1 position=00:00:00\n");
+  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"Orvanta\"\n");
+  Choose("All_Repeat");
+  EXPECT_NE(Menu().find("All_Repeat[on,unchecked]"), std::string::npos);
+}
+
+TEST_F(Commands, WithoutADeviceEjectReportsItAndNothingElseChanges) {
+  Do("start\n");  // no CD drive: no device opens
+  EXPECT_EQ(Tray(), "tray: visible=1 image=ZCD tip=\"Orvanta\"\n");
+  EXPECT_EQ(Menu(), kAllOff);
+  Choose("Eject");
+  EXPECT_EQ(
+      Do("show box\n"),
+      "box: caption=\"OrvantaBrevo\" text=\"MCI ﾃﾞﾊﾞｲｽがありません.\" icon=error buttons=ok\n");
+  Do("answer ok\n");
+  EXPECT_EQ(Tray(), "tray: visible=1 image=ZCD tip=\"Orvanta\"\n");
+  EXPECT_EQ(Menu(), kAllOff);
+}
+
+TEST_F(Commands, EjectOpensTheDoorAndThePollShowsNoDisc) {
+  Do(std::string("drive D: cdrom\ndisc D: ") + kThreeTracks + "\nstart\n");
+  Choose("Play");
+  Choose("Eject");
+  EXPECT_NE(Device().find("mode=open"), std::string::npos);
+  Do("wait 1000\n");
+  EXPECT_EQ(Tray(), "tray: visible=1 image=NOCD tip=\"No CD\"\n");
+  EXPECT_EQ(Menu(), kAllOff);
+}
+
+}  // namespace
+}  // namespace player_test
+
+namespace player_test {
+namespace {
+
+// The README's example must keep working as it says.
+TEST(ExampleScript, PlaysTheDiscToItsEndAndRoundAgain) {
+  const char* source = std::getenv("ORVANTA_SOURCE_DIR");
+  ASSERT_NE(source, nullptr);
+  std::ifstream script(std::string(source) + "/docs/examples/repeat-three-tracks.txt");
+  ASSERT_TRUE(script);
+  std::ostringstream out;
+  EXPECT_EQ(sim::RunScript(script, out, emu::MachineOptions{}), 0);
+  EXPECT_EQ(out.str(),
+            "tray: visible=1 image=STOP tip=\"Virtual Sessions\"\n"
+            "tray: visible=1 image=PLAY tip=\"Virtual Sessions\"\n"
+            "device: open drive=D: mode=playing track=1 position=00:00:00\n"
+            "device: open drive=D: mode=playing track=3 position=00:05:00\n"
+            "device: open drive=D: mode=playing track=1 position=00:00:00\n"
+            "tray: visible=1 image=PLAY tip=\"Virtual Sessions\"\n"
+            "LBPopupMenu: Play[off] Stop[on] Pause[on] Next[on] Previous[on] "
+            "All_Repeat[on,checked] Eject[on]\n"
+            "RBPopupMenu: PowerOff[on] Reboot[on] Restart[off] LogOff[on] Version[on] Exit[on]\n"
+            "device: open drive=D: mode=stopped track=1 position=00:00:00\n");
+}
+
+}  // namespace
+}  // namespace player_test

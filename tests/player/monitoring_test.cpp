@@ -1,0 +1,163 @@
+// Disc monitoring, the data-disc rule and auto-play.
+#include "PlayerScenario.h"
+#include "support/TestMachine.h"
+
+namespace player_test {
+namespace {
+
+using Monitoring = PlayerScenario;
+
+TEST_F(Monitoring, RemovalAndChangesAreSeenAtThePoll) {
+  Do(std::string("drive D: cdrom\ndisc D: ") + kThreeTracks + "\nstart\n");
+  Do("eject D:\nwait 1499\n");
+  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"Orvanta\"\n");
+  Do("wait 1\n");
+  EXPECT_EQ(Tray(), "tray: visible=1 image=NOCD tip=\"No CD\"\n");
+  EXPECT_EQ(Menu(), kAllOff);
+
+  // A different disc between two polls: found once, the device opened once more for it.
+  Do(std::string("disc D: ") + kThreeTracks + "\n");
+  Do("disc D: audio:0:30 audio:0:30 audio:0:30\n");
+  emu::ClearMciTrace(machine_);
+  Do("wait 1500\n");
+  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"No CD\"\n") << "no title: the tip stays";
+  EXPECT_EQ(Menu(), kAllOn);
+  EXPECT_EQ(Count(MCI_OPEN), 1);
+
+  // The same disc out and back in between two polls goes unnoticed.
+  emu::ClearMciTrace(machine_);
+  Do("eject D:\ndisc D: audio:0:30 audio:0:30 audio:0:30\nwait 3000\n");
+  EXPECT_EQ(Count(MCI_OPEN), 0);
+}
+
+TEST_F(Monitoring, DiscStillSpinningUpIsFoundAtTheNextPoll) {
+  Do("drive D: cdrom\nstart\n");
+  Do(std::string("disc D: ") + kThreeTracks + "\nfail GetVolumeInformationA\nwait 1500\n");
+  EXPECT_EQ(Tray(), "tray: visible=1 image=NOCD tip=\"No CD\"\n");
+  Do("wait 1500\n");
+  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"No CD\"\n");
+}
+
+struct DataRuleCase {
+  const char* tracks;
+  bool runPlay;
+  const char* menu;
+};
+
+class DataDiscRule : public PlayerScenario, public ::testing::WithParamInterface<DataRuleCase> {};
+
+TEST_P(DataDiscRule, OnlyAPureDataDiscTurnsPlayingOff) {
+  Do(std::string("drive D: cdrom\nini settings CDPlayer_TabSheet RunPlay_CheckBox ") +
+     (GetParam().runPlay ? "1" : "0") + "\nstart\ndisc D: " + GetParam().tracks + "\nwait 1500\n");
+  std::string menu = Menu();
+  EXPECT_EQ(menu, GetParam().menu);
+  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"No CD\"\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Discs, DataDiscRule,
+    ::testing::Values(
+        DataRuleCase{"data:10:00 label DATA", false,
+                     "LBPopupMenu: Play[off] Stop[off] Pause[off] Next[off] Previous[off] "
+                     "All_Repeat[off,unchecked] Eject[on]\n"},
+        DataRuleCase{"data:10:00 label DATA", true,
+                     "LBPopupMenu: Play[off] Stop[off] Pause[off] Next[on] Previous[on] "
+                     "All_Repeat[off,unchecked] Eject[on]\n"},
+        DataRuleCase{"audio:3:00", false, kAllOn},
+        DataRuleCase{"data:10:00 audio:3:00 label MIXED", false, kAllOn},
+        DataRuleCase{"audio:3:00 data:10:00", false, kAllOn}));
+
+// How auto-play treats the disc found at start-up and the ones after it.
+TEST_F(Monitoring, AutoPlayLeavesTheStartUpDiscAndPlaysTheNextAudioDisc) {
+  Do(std::string("drive D: cdrom\ndisc D: ") + kThreeTracks +
+     "\nini settings CDPlayer_TabSheet AutoPlay_CheckBox 1\nstart\n");
+  EXPECT_NE(Device().find("mode=stopped"), std::string::npos);
+  Do(std::string("eject D:\nwait 1500\ndisc D: ") + kThreeTracks + "\nwait 1500\n");
+  EXPECT_NE(Device().find("mode=playing"), std::string::npos);
+  EXPECT_EQ(Tray(), "tray: visible=1 image=PLAY tip=\"No CD\"\n");
+}
+
+TEST_F(Monitoring, WithAutoPlayOffNothingPlaysByItself) {
+  Do(std::string("drive D: cdrom\ndisc D: ") + kThreeTracks + "\nstart\n");
+  Do(std::string("eject D:\nwait 4500\ndisc D: ") + kThreeTracks + "\nwait 1500\n");
+  EXPECT_NE(Device().find("mode=stopped"), std::string::npos);
+  EXPECT_EQ(Count(MCI_PLAY), 0);
+}
+
+TEST_F(Monitoring, EmptyStartPlaysOnlyDiscsFoundAfterTheFirstInsertTick) {
+  Do("drive D: cdrom\nini settings CDPlayer_TabSheet AutoPlay_CheckBox 1\nstart\n");
+  Do(std::string("disc D: ") + kThreeTracks + "\nwait 1500\n");
+  EXPECT_NE(Device().find("mode=stopped"), std::string::npos) << "found before the tick";
+  Do(std::string("eject D:\nwait 1500\ndisc D: ") + kThreeTracks + "\nwait 1500\n");
+  EXPECT_NE(Device().find("mode=playing"), std::string::npos) << "the next one plays";
+}
+
+TEST_F(Monitoring, EmptyStartWithTheTickPassedPlaysTheFirstDisc) {
+  Do("drive D: cdrom\nini settings CDPlayer_TabSheet AutoPlay_CheckBox 1\nstart\nwait 3000\n");
+  Do(std::string("disc D: ") + kThreeTracks + "\nwait 1500\n");
+  EXPECT_NE(Device().find("mode=playing"), std::string::npos);
+}
+
+TEST_F(Monitoring, AutoPlayLooksAtTheLabelUnlessAllPlayIsOn) {
+  Do("drive D: cdrom\nini settings CDPlayer_TabSheet AutoPlay_CheckBox 1\nstart\nwait 3000\n");
+  Do("disc D: data:1:00 audio:0:30 label MIXED\nwait 1500\n");
+  EXPECT_EQ(Count(MCI_PLAY), 0) << "not labelled Audio CD";
+
+  // The option acts as soon as its box is checked in the dialog.
+  machine_.RunInProcess(1, [] { testing_support::Form()->AllPlay_CheckBox->SetChecked(true); });
+  Do("eject D:\nwait 1500\ndisc D: data:1:00 audio:0:30 label MIXED\nwait 1500\n");
+  EXPECT_EQ(Count(MCI_PLAY), 1);
+  EXPECT_EQ(Device(), "device: open drive=D: mode=playing track=2 position=00:00:00\n");
+}
+
+TEST_F(Monitoring, AllPlayTriesEvenADataDiscWhichStaysStopped) {
+  Do("drive D: cdrom\nini settings CDPlayer_TabSheet AutoPlay_CheckBox 1\n"
+     "ini settings CDPlayer_TabSheet AllPlay_CheckBox 1\nstart\nwait 3000\n");
+  Do("disc D: data:10:00 label DATA\nwait 1500\n");
+  EXPECT_EQ(Count(MCI_PLAY), 1);
+  EXPECT_NE(Device().find("mode=stopped"), std::string::npos);
+  // The refused play turns Play and Stop back on; the rest stays as the data rule left it.
+  EXPECT_EQ(Menu(),
+            "LBPopupMenu: Play[on] Stop[on] Pause[off] Next[off] Previous[off] "
+            "All_Repeat[off,unchecked] Eject[on]\n");
+  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"No CD\"\n");
+}
+
+TEST_F(Monitoring, RunPlayPlaysAnAudioDiscAtStartAndLater) {
+  Do(std::string("drive D: cdrom\ndisc D: ") + kThreeTracks +
+     "\nini settings CDPlayer_TabSheet RunPlay_CheckBox 1\nstart\n");
+  EXPECT_NE(Device().find("mode=playing"), std::string::npos);
+  EXPECT_EQ(Tray(), "tray: visible=1 image=PLAY tip=\"Orvanta\"\n");
+  Do(std::string("eject D:\nwait 1500\ndisc D: ") + kThreeTracks + "\nwait 1500\n");
+  EXPECT_NE(Device().find("mode=playing"), std::string::npos);
+  Do("eject D:\nwait 1500\ndisc D: data:1:00 label DATA\nwait 1500\n");
+  EXPECT_NE(Device().find("mode=stopped"), std::string::npos);
+}
+
+TEST_F(Monitoring, BothOptionsPlayTheDiscOnceFromTheStart) {
+  Do("drive D: cdrom\nini settings CDPlayer_TabSheet AutoPlay_CheckBox 1\n"
+     "ini settings CDPlayer_TabSheet RunPlay_CheckBox 1\nstart\nwait 3000\n");
+  emu::ClearMciTrace(machine_);
+  Do(std::string("disc D: ") + kThreeTracks + "\nwait 1500\n");
+  EXPECT_EQ(Count(MCI_PLAY), 2) << "the second play command takes over from the first";
+  Do("wait 2000\n");
+  EXPECT_EQ(Device(), "device: open drive=D: mode=playing track=1 position=00:02:00\n");
+}
+
+TEST_F(Monitoring, OpenFailingInsideCDInsertedIsShownAndNotRetried) {
+  Do("drive D: cdrom\nstart\n");
+  // Reopening closes the device first; the open after it fails, as with a drive held elsewhere.
+  machine_.FailNext("mciSendCommandA", MCIERR_MUST_USE_SHAREABLE, 1);
+  Do(std::string("disc D: ") + kThreeTracks + "\nwait 1500\n");
+  std::string box = Do("show box\n");
+  EXPECT_NE(box.find("box: caption=\"OrvantaBrevo\""), std::string::npos) << box;
+  Do("answer ok\n");
+  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"No CD\"\n");
+  emu::ClearMciTrace(machine_);
+  Do("wait 4500\n");
+  EXPECT_EQ(Count(MCI_OPEN), 0) << "the serial is already the new one";
+  EXPECT_EQ(Do("show box\n"), "box: none\n");
+}
+
+}  // namespace
+}  // namespace player_test

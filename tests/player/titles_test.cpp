@@ -1,0 +1,79 @@
+// The tray tip from the CD Player's title database.
+#include "PlayerScenario.h"
+
+namespace player_test {
+namespace {
+
+class Titles : public PlayerScenario {
+ protected:
+  void SetUp() override { Do("drive D: cdrom\nstart\n"); }
+  // Inserts a disc and lets the poll find it.
+  void Insert(const std::string& tracks) { Do("disc D: " + tracks + "\nwait 1500\n"); }
+};
+
+TEST_F(Titles, IdentityIsLookedUpAsUpperCaseHexadecimal) {
+  emu::ImposeMediaIdentity(machine_, 'D', "305419896");
+  Do("ini cdplayer 12345678 title \"Virtual Sessions\"\n");
+  Insert(kThreeTracks);
+  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"Virtual Sessions\"\n");
+}
+
+TEST_F(Titles, TheDiscsOwnIdentityFindsItsEntryAndTheDatabaseIsNeverWritten) {
+  // The worked example of the CD Player's database: identifier 0xC2C3B.
+  Do("ini cdplayer C2C3B EntryType 1\nini cdplayer C2C3B title \"ヴァーチャル・セッション\"\n");
+  const std::string before = TitleDatabase();
+  Insert("audio:4:30.47 audio:3:37.40 audio:3:49.63");
+  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"ヴァーチャル・セッション\"\n");
+  EXPECT_EQ(TitleDatabase(), before);
+}
+
+TEST_F(Titles, DefaultTitleShowsOrvantinoAndLongTitlesAreCut) {
+  Insert(kThreeTracks);
+  Do("title D: \"新しいﾀｲﾄﾙ\"\neject D:\nwait 1500\n");
+  Insert(kThreeTracks);
+  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"Orvantino\"\n");
+
+  const std::string longTitle(70, 'x');
+  Do("eject D:\nwait 1500\n");
+  Insert("audio:1:00 audio:1:00");
+  Do("title D: " + longTitle + "\neject D:\nwait 1500\n");
+  Insert("audio:1:00 audio:1:00");
+  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"" + longTitle.substr(0, 62) + "\"\n");
+}
+
+TEST_F(Titles, UnknownDiscKeepsTheTipShownBefore) {
+  Insert(kThreeTracks);  // no database at all
+  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"No CD\"\n");
+  Do("ini cdplayer 1 title other\neject D:\nwait 1500\n");
+  Insert("audio:0:30 audio:0:40 audio:0:50");  // a database without this disc's section
+  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"No CD\"\n");
+}
+
+TEST_F(Titles, DiscEndingWithDataGetsNoTitleButOneStartingWithDataDoes) {
+  Insert("data:2:00 audio:3:00");
+  Do("title D: Enhanced\neject D:\nwait 1500\n");
+  Insert("data:2:00 audio:3:00");
+  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"Enhanced\"\n");
+
+  Do("eject D:\nwait 1500\n");
+  Insert("audio:3:00 data:2:00");
+  Do("title D: Hidden\neject D:\nwait 1500\n");
+  Insert("audio:3:00 data:2:00");
+  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"No CD\"\n");
+}
+
+TEST_F(Titles, IdentityThatIsNoSignedDecimalNumberLeavesTheTip) {
+  Do("ini cdplayer 0 title zero\nini cdplayer FFFFFFFF title minus\n");
+  for (const char* identity : {"12x", "99999999999", "", " 1"}) {
+    emu::ImposeMediaIdentity(machine_, 'D', identity);
+    Insert(kThreeTracks);
+    EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"No CD\"\n") << "identity " << identity;
+    Do("eject D:\nwait 1500\n");
+  }
+  emu::ImposeMediaIdentity(machine_, 'D', "-1");
+  Insert(kThreeTracks);
+  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"minus\"\n");
+}
+
+}  // namespace
+}  // namespace player_test
