@@ -19,13 +19,9 @@ UINT NextCommand() {
 // The program's captions are code page 932 text: shown through the wide function, they read the
 // same on a Windows of any locale.
 std::basic_string<WCHAR> Widen(const std::string& text) {
-  if (text.empty()) return {};
-  const int size = static_cast<int>(text.size());
-  const int length = MultiByteToWideChar(932, 0, text.data(), size, nullptr, 0);
-  if (length <= 0) throw EMenuError("Cannot convert the menu caption " + text);
-  std::basic_string<WCHAR> wide(static_cast<size_t>(length), WCHAR{0});
-  MultiByteToWideChar(932, 0, text.data(), size, wide.data(), length);
-  return wide;
+  auto wide = WidenCodePage932(text);
+  if (!wide) throw EMenuError("Cannot convert the menu caption " + text);
+  return *wide;
 }
 
 class MenuHandle {

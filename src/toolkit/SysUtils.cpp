@@ -36,6 +36,17 @@ int32_t StrToIntDef(std::string_view text, int32_t fallback) {
                   : static_cast<int32_t>(value);
 }
 
+std::optional<std::basic_string<WCHAR>> WidenCodePage932(const std::string& text) {
+  if (text.empty()) return std::basic_string<WCHAR>();
+  constexpr UINT kCodePage = 932;
+  const int size = static_cast<int>(text.size());
+  const int length = MultiByteToWideChar(kCodePage, 0, text.data(), size, nullptr, 0);
+  if (length <= 0) return std::nullopt;
+  std::basic_string<WCHAR> wide(static_cast<size_t>(length), WCHAR{0});
+  MultiByteToWideChar(kCodePage, 0, text.data(), size, wide.data(), length);
+  return wide;
+}
+
 std::string IntToStr(int64_t value) {
   return std::to_string(value);
 }

@@ -2,9 +2,12 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+
+#include "platform/win32.h"
 
 namespace vcl {
 
@@ -50,6 +53,10 @@ size_t LastCharOffset(std::string_view text);
 // that is not wholly such a number within the 32-bit signed range gives `fallback`.
 int32_t StrToIntDef(std::string_view text, int32_t fallback);
 std::string IntToStr(int64_t value);
+
+// The program's code page 932 text as UTF-16, for the wide-character functions that show it the
+// same on a Windows of any locale. Empty when the system cannot convert it.
+std::optional<std::basic_string<WCHAR>> WidenCodePage932(const std::string& text);
 
 // Replaces each "%s" of `pattern`, in order, by the arguments.
 std::string Format(std::string_view pattern, std::initializer_list<std::string_view> args);

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "platform/emu/machine_impl.h"
+#include "platform/emu/shell_internal.h"
 
 namespace {
 
@@ -599,6 +600,19 @@ BOOL KillTimer(HWND window, UINT_PTR idEvent) {
     return FALSE;
   }
   return TRUE;
+}
+
+int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
+  // The machine's user reads code page 932, as the A form keeps it.
+  auto narrow = [](LPCWSTR wide) -> std::string {
+    if (!wide) return {};
+    std::u16string s;
+    while (*wide) s += static_cast<char16_t>(*wide++);
+    return emu::NarrowCodePage932(s);
+  };
+  std::string t = narrow(text);
+  std::string c = narrow(caption);
+  return MessageBoxA(owner, text ? t.c_str() : nullptr, caption ? c.c_str() : nullptr, type);
 }
 
 int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {

@@ -27,6 +27,9 @@ typedef struct _GUID {
 int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR multiByteStr, int multiByteCount,
                         LPWSTR wideCharStr, int wideCharCount);
 
+// user32: the wide form of the message box
+int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
+
 // ---------------------------------------------------------------------------------------------------
 // user32: menus, the cursor, the foreground window, registered messages
 #define ERROR_POPUP_ALREADY_ACTIVE 1446L
