@@ -186,12 +186,16 @@ void TMediaPlayer::QueryCapabilities() {
   displayHeight_ = where.rc.bottom - where.rc.top;
 }
 
-void TMediaPlayer::Close() {
-  if (deviceId_ == 0) return;
+MCIERROR TMediaPlayer::SendGeneric(UINT command) {
   MCI_GENERIC_PARMS parms{};
   const DWORD flags = RuleA();
   parms.dwCallback = CallbackWindow();
-  error_ = Send(MCI_CLOSE, flags, &parms);
+  return Send(command, flags, &parms);
+}
+
+void TMediaPlayer::Close() {
+  if (deviceId_ == 0) return;
+  error_ = SendGeneric(MCI_CLOSE);
   if (error_ != 0) return;
   open_ = false;
   deviceId_ = 0;
@@ -222,18 +226,12 @@ void TMediaPlayer::StartRecording() {
 
 void TMediaPlayer::Stop() {
   CheckOpen();
-  MCI_GENERIC_PARMS parms{};
-  const DWORD flags = RuleA();
-  parms.dwCallback = CallbackWindow();
-  error_ = Send(MCI_STOP, flags, &parms);
+  error_ = SendGeneric(MCI_STOP);
 }
 
 void TMediaPlayer::PauseOnly() {
   CheckOpen();
-  MCI_GENERIC_PARMS parms{};
-  const DWORD flags = RuleA();
-  parms.dwCallback = CallbackWindow();
-  error_ = Send(MCI_PAUSE, flags, &parms);
+  error_ = SendGeneric(MCI_PAUSE);
 }
 
 void TMediaPlayer::Resume() {

@@ -221,6 +221,8 @@ class TMediaPlayer : public vcl::TCustomControl {
   DWORD RuleA();
   DWORD RuleB(DWORD& from, DWORD& to);
   MCIERROR Send(UINT command, DWORD flags, void* record);
+  // A command whose record is only the callback, with rule A's flags.
+  MCIERROR SendGeneric(UINT command);
   // MCI_STATUS with MCI_WAIT + MCI_STATUS_ITEM (+ MCI_TRACK); 0 when the device gives no answer.
   DWORD_PTR Status(DWORD item, bool keepError, const DWORD* track = nullptr);
   void QueryCapabilities();

@@ -431,6 +431,18 @@ int GetWindowTextA(HWND window, LPSTR text, int maxCount) {
   return n;
 }
 
+namespace {
+
+// Queues a message for `target`; it is taken by a later GetMessageA/PeekMessageA of that thread.
+void PostLocked(emu::Machine::Impl& impl, ThreadRec& target, HWND window, UINT message,
+                WPARAM wParam, LPARAM lParam) {
+  target.posted.push_back(
+      MSG{window, message, wParam, lParam, static_cast<DWORD>(impl.NowLocked()), {}});
+  impl.WakeLocked(target);
+}
+
+}  // namespace
+
 BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   auto& impl = Impl();
   if (auto error = impl.machine.TakeFailure("PostMessageA")) {
@@ -448,9 +460,7 @@ BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return FALSE;
   }
-  target->posted.push_back(
-      MSG{window, message, wParam, lParam, static_cast<DWORD>(impl.NowLocked()), {}});
-  impl.WakeLocked(*target);
+  PostLocked(impl, *target, window, message, wParam, lParam);
   return TRUE;
 }
 
@@ -462,9 +472,7 @@ BOOL PostThreadMessageA(DWORD threadId, UINT message, WPARAM wParam, LPARAM lPar
     SetLastError(ERROR_INVALID_THREAD_ID);
     return FALSE;
   }
-  target->posted.push_back(
-      MSG{nullptr, message, wParam, lParam, static_cast<DWORD>(impl.NowLocked()), {}});
-  impl.WakeLocked(*target);
+  PostLocked(impl, *target, nullptr, message, wParam, lParam);
   return TRUE;
 }
 
