@@ -1,0 +1,110 @@
+// Windows-side eyes on the taskbar and popup menus for check-tray.sh: Wine's explorer draws the
+// notification area's icons and tips itself, out of reach of the shell's tools.
+//
+//   trayprobe tray DESKTOP    the taskbar, shown once an icon is added (the icons sit at its right
+//                             end): "tray<TAB>left<TAB>top<TAB>right<TAB>bottom", screen
+//                             coordinates
+//   trayprobe menus DESKTOP   the popup menus shown:
+//   "menu<TAB>pid<TAB>left<TAB>top<TAB>right<TAB>bottom" trayprobe tips DESKTOP    the tooltips
+//   shown: "tip<TAB>text" (UTF-8)
+//
+// Exit codes: 0 = found some, 4 = found none, 64 = bad usage.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kOk = 0;
+constexpr int kNone = 4;
+constexpr int kUsage = 64;
+
+std::string ClassOf(HWND hwnd) {
+  char cls[256] = "";
+  GetClassNameA(hwnd, cls, sizeof cls);
+  return cls;
+}
+
+// A top-level window's style bit says whether it is shown; IsWindowVisible judges from the
+// caller's desktop.
+bool Shown(HWND hwnd) {
+  return (GetWindowLongA(hwnd, GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
+std::vector<HWND> TopLevel(const char* desktop) {
+  std::vector<HWND> found;
+  HDESK hdesk = OpenDesktopA(desktop, 0, FALSE, DESKTOP_READOBJECTS | DESKTOP_ENUMERATE);
+  if (!hdesk) return found;
+  EnumDesktopWindows(
+      hdesk,
+      [](HWND hwnd, LPARAM param) -> BOOL {
+        reinterpret_cast<std::vector<HWND>*>(param)->push_back(hwnd);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  CloseDesktop(hdesk);
+  return found;
+}
+
+void PrintRect(const char* what, const RECT& r) {
+  printf("%s\t%ld\t%ld\t%ld\t%ld\n", what, r.left, r.top, r.right, r.bottom);
+}
+
+int Tray(const char* desktop) {
+  int found = 0;
+  for (HWND tray : TopLevel(desktop)) {
+    if (ClassOf(tray) != "Shell_TrayWnd" || !Shown(tray)) continue;
+    RECT r{};
+    GetWindowRect(tray, &r);
+    PrintRect("tray", r);
+    ++found;
+  }
+  return found ? kOk : kNone;
+}
+
+int Menus(const char* desktop) {
+  int found = 0;
+  for (HWND hwnd : TopLevel(desktop)) {
+    if (ClassOf(hwnd) != "#32768" || !Shown(hwnd)) continue;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    RECT r{};
+    GetWindowRect(hwnd, &r);
+    printf("menu\t%lu\t%ld\t%ld\t%ld\t%ld\n", pid, r.left, r.top, r.right, r.bottom);
+    ++found;
+  }
+  return found ? kOk : kNone;
+}
+
+int Tips(const char* desktop) {
+  int found = 0;
+  for (HWND hwnd : TopLevel(desktop)) {
+    if (ClassOf(hwnd) != "tooltips_class32" || !Shown(hwnd)) continue;
+    // A tooltip answers WM_GETTEXT with the text it shows; the message crosses processes.
+    WCHAR text[256] = L"";
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text),
+                             SMTO_ABORTIFHUNG, 2000, &length)) {
+      continue;
+    }
+    char utf8[1024] = "";
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof utf8, nullptr, nullptr);
+    printf("tip\t%s\n", utf8);
+    ++found;
+  }
+  return found ? kOk : kNone;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  setvbuf(stdout, nullptr, _IONBF, 0);
+  if (argc != 3) return kUsage;
+  if (strcmp(argv[1], "tray") == 0) return Tray(argv[2]);
+  if (strcmp(argv[1], "menus") == 0) return Menus(argv[2]);
+  if (strcmp(argv[1], "tips") == 0) return Tips(argv[2]);
+  return kUsage;
+}
