@@ -25,6 +25,7 @@ int OrvantaBrevoMain() {
     return 0;
   }
 
+  int exitCode = 0;
   vcl::Screen = &screen;
   {
     vcl::TApplication application;
@@ -33,17 +34,22 @@ int OrvantaBrevoMain() {
     application.SetShowMainForm(false);
     ShowWindow(application.Handle(), SW_HIDE);  // no taskbar button
     application.SetTitle(kTitle);
+    bool created = true;
     try {
       application.CreateForm<TPropertyForm>();
     } catch (...) {
+      // Without its form (its tray icon refused, say) the program could neither be seen nor ended,
+      // and would keep any new copy from starting: it reports the error and ends.
       application.HandleException();
+      created = false;
+      exitCode = 1;
     }
-    application.Run();
+    if (created) application.Run();
     if (mutex) ReleaseMutex(mutex);
     // Leaving this scope destroys the form and every component it owns.
   }
   vcl::Application = nullptr;
   vcl::Screen = nullptr;
   // The mutex handle closes with the process, and the name with it.
-  return 0;
+  return exitCode;
 }

@@ -71,11 +71,14 @@ TEST_F(ConsoleTray, ClicksOpenTheirMenusAndChooseKnowsWhatTheOpenMenuHolds) {
   EXPECT_FALSE(emu::OpenPopupMenu(machine_)) << "the double click's second press closed the menu";
 }
 
-TEST_F(ConsoleTray, FailedIconAtStartLeavesTheTrayEmpty) {
+TEST_F(ConsoleTray, FailedIconAtStartIsReportedAndTheProgramEnds) {
   EXPECT_EQ(Do("fail Shell_NotifyIconA\nstart\nshow tray\nshow box\n"),
             "tray: none\n"
             "box: caption=\"OrvantaBrevo\" text=\"タスクトレイにアイコンを登録できません。.\" "
             "icon=error buttons=ok\n");
+  // Invisible and unreachable, it would hold the single-instance name for good.
+  EXPECT_EQ(Do("answer ok\nshow process\nstart\nshow process\n"),
+            "process: ended code=1\nprocess: ended code=1\nprocess 2: running\n");
 }
 
 }  // namespace
