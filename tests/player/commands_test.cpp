@@ -144,3 +144,34 @@ TEST(ExampleScript, PlaysTheDiscToItsEndAndRoundAgain) {
 
 }  // namespace
 }  // namespace player_test
+
+namespace player_test {
+namespace {
+
+TEST_F(Commands, ReopenFailingAtTheEndOfTheDiscIsShownAndLeavesTheStepsDone) {
+  Do(std::string("drive D: cdrom\ndisc D: ") + kThreeTracks + "\nstart\n");
+  Choose("Play");
+  Do("wait 22000\n");
+  // At the end: the device's mode query, StopClick's stop and the close of its reopen go through;
+  // the open fails, as when another program has taken the drive.
+  machine_.FailNext("mciSendCommandA", MCIERR_MUST_USE_SHAREABLE, 3);
+  emu::ClearMciTrace(machine_);
+  Do("wait 1000\n");
+  const auto trace = emu::MciTrace(machine_);
+  ASSERT_EQ(trace.size(), 4u);
+  EXPECT_EQ(trace[3].command, static_cast<UINT>(MCI_OPEN));
+  EXPECT_EQ(trace[3].result, static_cast<MCIERROR>(MCIERR_MUST_USE_SHAREABLE));
+  const std::string box = Do("show box\n");
+  EXPECT_NE(box.find("caption=\"OrvantaBrevo\""), std::string::npos) << box;
+  EXPECT_NE(box.find("icon=error"), std::string::npos) << box;
+  Do("answer ok\n");
+  // The image changed before the failure; the menu steps after it did not run.
+  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"Orvanta\"\n");
+  EXPECT_EQ(Menu(),
+            "LBPopupMenu: Play[off] Stop[on] Pause[on] Next[on] Previous[on] "
+            "All_Repeat[on,unchecked] Eject[on]\n");
+  EXPECT_EQ(Device(), "device: closed\n");
+}
+
+}  // namespace
+}  // namespace player_test
