@@ -5,6 +5,6 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/ci/deps.sh host
-cmake --preset host >/dev/null
-cmake --build --preset host --target orvantabrevo-sim
+cmake --preset host >&2
+cmake --build --preset host --target orvantabrevo-sim >&2
 exec build/host/tools/sim/orvantabrevo-sim "$@"
