@@ -4,7 +4,7 @@
 # With no arguments the console reads commands from the terminal; type `quit` to end.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-tools/ci/deps.sh host
+tools/ci/deps.sh host >&2
 cmake --preset host >&2
 cmake --build --preset host --target orvantabrevo-sim >&2
 exec build/host/tools/sim/orvantabrevo-sim "$@"
