@@ -127,3 +127,18 @@ TEST(Startup, StoredIndexOutsideTheListOpensTheDefaultDeviceAndStoresMinusOne) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Startup, RestartItemIsDisabledOnWindowsNtOnly) {
+  for (auto platform : {emu::Platform::NT, emu::Platform::Win9x}) {
+    testing_support::TestMachine machine;
+    machine.SetPlatform(platform);
+    machine.AddCdDrive('D');
+    machine.StartProgram();
+    EXPECT_EQ(testing_support::Form()->Restart->Enabled(), platform == emu::Platform::Win9x);
+    EXPECT_TRUE(testing_support::Form()->Restart->Visible());
+  }
+}
+
+}  // namespace
