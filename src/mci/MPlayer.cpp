@@ -284,6 +284,11 @@ void TMediaPlayer::Next() {
   // On the last track Next goes to that track's own start: there is no wrap to track 1.
   const DWORD target =
       track == tracks ? TrackPosition(tracks) : TrackPosition(TrackOf(Position()) + 1u);
+  GoToTrackStart(target, flags, mode);
+}
+
+void TMediaPlayer::GoToTrackStart(DWORD target, DWORD flags, TMPMode mode) {
+  // A playing disc plays on from the new track; a seek would stop it.
   if (mode == mpPlaying) {
     SetStartPos(target);
     Play();
@@ -308,13 +313,7 @@ void TMediaPlayer::Previous() {
   const bool atStart = TrackOf(current) != 1 && MinutesOf(current) == MinutesOf(start) &&
                        SecondsOf(current) == SecondsOf(start);
   const DWORD target = atStart ? TrackPosition(TrackOf(Position()) - 1u) : start;
-  if (mode == mpPlaying) {
-    SetStartPos(target);
-    Play();
-    pressedButton_ = btPlay;
-  } else {
-    Seek(flags | MCI_TO, target);
-  }
+  GoToTrackStart(target, flags, mode);
 }
 
 void TMediaPlayer::Eject() {

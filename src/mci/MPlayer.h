@@ -223,6 +223,8 @@ class TMediaPlayer : public vcl::TCustomControl {
   MCIERROR Send(UINT command, DWORD flags, void* record);
   // A command whose record is only the callback, with rule A's flags.
   MCIERROR SendGeneric(UINT command);
+  // Next and Previous: to the track start `target`, playing on when the disc plays.
+  void GoToTrackStart(DWORD target, DWORD flags, TMPMode mode);
   // MCI_STATUS with MCI_WAIT + MCI_STATUS_ITEM (+ MCI_TRACK); 0 when the device gives no answer.
   DWORD_PTR Status(DWORD item, bool keepError, const DWORD* track = nullptr);
   void QueryCapabilities();

@@ -142,3 +142,22 @@ TEST(Startup, RestartItemIsDisabledOnWindowsNtOnly) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Startup, FailedDriveListLeavesNothingSelectedAndTheDefaultDeviceOpen) {
+  testing_support::TestMachine machine;
+  machine.AddCdDrive('D');
+  machine.InsertAudioDisc('D', 0xC2C3B);
+  machine.FailNext("GetLogicalDriveStringsA");
+  machine.StartProgram();
+  auto* form = testing_support::Form();
+  EXPECT_TRUE(form->CDDrive->Items().empty());
+  EXPECT_EQ(form->CurrentDrive, "");
+  // No drive to ask: the volume query fails and the player shows no disc.
+  EXPECT_EQ(form->LastSerial, 0u);
+  EXPECT_EQ(emu::ImageName(form->TrayIcon->Icon()->Handle()), "NOCD");
+  EXPECT_EQ(machine.Setting("CDPlayer_TabSheet", "CDDrive"), "-1");
+}
+
+}  // namespace

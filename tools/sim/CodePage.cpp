@@ -64,4 +64,18 @@ std::string FromCodePage(std::string_view cp932) {
   return out;
 }
 
+std::string QuotedText(std::string_view cp932) {
+  std::string shown;
+  for (char c : FromCodePage(cp932)) {
+    if (c == '"') {
+      shown += "\\\"";
+    } else if (c == '\n') {
+      shown += "\\n";
+    } else if (c != '\r') {
+      shown += c;
+    }
+  }
+  return "\"" + shown + "\"";
+}
+
 }  // namespace sim

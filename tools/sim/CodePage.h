@@ -14,4 +14,8 @@ std::optional<std::string> ToCodePage(std::string_view utf8);
 // shown.
 std::string FromCodePage(std::string_view cp932);
 
+// A program text shown on one line between quotes: a quote and a line break are escaped, the rest
+// (backslashes of Windows paths included) is shown as it is.
+std::string QuotedText(std::string_view cp932);
+
 }  // namespace sim

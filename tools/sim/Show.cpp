@@ -16,22 +16,6 @@ constexpr std::string_view kSubjects[] = {"tray",     "menus", "dialog", "device
                                           "settings", "box",   "exits",  "process"};
 constexpr std::string_view kShown[] = {"tray", "menus", "device", "settings", "box", "process"};
 
-// Box texts are shown in one line between quotes: a quote and a line break are escaped, the
-// rest (backslashes of Windows paths included) is shown as it is.
-std::string BoxText(const std::string& cp932) {
-  std::string shown;
-  for (char c : FromCodePage(cp932)) {
-    if (c == '"') {
-      shown += "\\\"";
-    } else if (c == '\n') {
-      shown += "\\n";
-    } else if (c != '\r') {
-      shown += c;
-    }
-  }
-  return "\"" + shown + "\"";
-}
-
 std::string IconName(UINT type) {
   switch (type & MB_ICONMASK) {
     case 0:
@@ -176,7 +160,7 @@ void Console::ShowBox() {
     return;
   }
   const emu::BoxInfo& box = boxes.back();
-  out_ << "box: caption=" << BoxText(box.caption) << " text=" << BoxText(box.text)
+  out_ << "box: caption=" << QuotedText(box.caption) << " text=" << QuotedText(box.text)
        << " icon=" << IconName(box.type) << " buttons=" << ButtonsName(box.type) << '\n';
 }
 

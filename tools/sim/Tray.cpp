@@ -13,21 +13,6 @@ namespace {
 // Items that carry a check mark show it even while it is off; nothing in a menu item says so.
 constexpr std::string_view kCheckMarkItems[] = {"All_Repeat"};
 
-// As box texts are shown: a quote and a line break escaped, the rest as it is.
-std::string Quoted(const std::string& cp932) {
-  std::string shown;
-  for (char c : FromCodePage(cp932)) {
-    if (c == '"') {
-      shown += "\\\"";
-    } else if (c == '\n') {
-      shown += "\\n";
-    } else if (c != '\r') {
-      shown += c;
-    }
-  }
-  return "\"" + shown + "\"";
-}
-
 bool HasCheckMark(const vcl::TMenuItem& item) {
   for (std::string_view name : kCheckMarkItems) {
     if (item.Name() == name) return true;
@@ -39,7 +24,7 @@ std::string ItemLine(const vcl::TMenuItem& item, bool captions) {
   std::string states = item.Enabled() ? "on" : "off";
   if (!item.Visible()) states += ",hidden";
   if (HasCheckMark(item)) states += item.Checked() ? ",checked" : ",unchecked";
-  if (captions) states += "," + Quoted(item.Caption());
+  if (captions) states += "," + QuotedText(item.Caption());
   return item.Name() + "[" + states + "]";
 }
 
@@ -110,7 +95,7 @@ void Console::ShowTray() {
   }
   for (const emu::TrayIconInfo& icon : icons) {
     out_ << "tray: visible=1 image=" << (icon.image.empty() ? "none" : icon.image)
-         << " tip=" << Quoted(icon.tip) << '\n';
+         << " tip=" << QuotedText(icon.tip) << '\n';
   }
 }
 
