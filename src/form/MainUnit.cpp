@@ -16,6 +16,7 @@ void RegisterFormClasses() {
   vcl::RegisterToolkitClasses();
   RegisterTrayClasses();
   RegisterMPlayerClasses();
+  RegisterExitWinClasses();
   vcl::TClassInfo form{"TPropertyForm", "TForm", nullptr, {}};
   vcl::TClassRegistry::Instance().Register(form);
 }
@@ -43,6 +44,11 @@ TPropertyForm::TPropertyForm(vcl::TComponent* owner) : vcl::TForm(owner) {
   RegisterMethod("MediaPlayerNotify", [this](TObject* s) { MediaPlayerNotify(s); });
   RegisterMethod("CDCheckTimer", [this](TObject* s) { CDCheckTimer(s); });
   RegisterMethod("InsertTimer", [this](TObject* s) { InsertTimer(s); });
+  RegisterMethod("PowerOffClick", [this](TObject* s) { PowerOffClick(s); });
+  RegisterMethod("RebootClick", [this](TObject* s) { RebootClick(s); });
+  RegisterMethod("RestartClick", [this](TObject* s) { RestartClick(s); });
+  RegisterMethod("LogOffClick", [this](TObject* s) { LogOffClick(s); });
+  RegisterMethod("ExitClick", [this](TObject* s) { ExitClick(s); });
   ReadDefinition(kPropertyFormDefinition);
   Bind(PageControl, "PageControl");
   Bind(CDDrive, "CDDrive");
@@ -60,6 +66,7 @@ TPropertyForm::TPropertyForm(vcl::TComponent* owner) : vcl::TForm(owner) {
   Bind(Save_Button, "Save_Button");
   Bind(MediaPlayer, "MediaPlayer");
   Bind(TrayIcon, "TrayIcon");
+  Bind(ExitWin, "ExitWin");
   Bind(Insert, "Insert");
   Bind(CDCheck, "CDCheck");
   Bind(LBPopupMenu, "LBPopupMenu");

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "exitwin/ExitWin32.h"
 #include "mci/MPlayer.h"
 #include "platform/win32.h"
 #include "toolkit/ComCtrls.h"
@@ -38,6 +39,7 @@ class TPropertyForm : public vcl::TForm {
   vcl::TButton* Save_Button = nullptr;
   TMediaPlayer* MediaPlayer = nullptr;
   TTrayIcon* TrayIcon = nullptr;
+  TExitWin* ExitWin = nullptr;
   vcl::TTimer* Insert = nullptr;
   vcl::TTimer* CDCheck = nullptr;
   // The player menu (left button).
@@ -119,6 +121,17 @@ class TPropertyForm : public vcl::TForm {
   void CheckBoxClick(TObject* sender);
   void AutoPlay_CheckBoxClick(TObject* sender);
   void ExitWin_CheckBoxClick(TObject* sender);
+
+  // --- The right-click menu (Windows exit and the program's end) ---------------------------------
+  // Which exit items show, the katakana width of four captions, and Dialog_CheckBox's enabling.
+  void ApplyMenuSettings();
+  void PowerOffClick(TObject* sender);
+  void RebootClick(TObject* sender);
+  void RestartClick(TObject* sender);
+  void LogOffClick(TObject* sender);
+  void ExitClick(TObject* sender);
+  // Asks `question` when Dialog_CheckBox is checked; true when the user agreed or was not asked.
+  bool ConfirmExit(const char* question);
 
  private:
   template <class T>

@@ -18,6 +18,7 @@ void TPropertyForm::FormCreate(TObject* /*sender*/) {
   std::exception_ptr writeError;
   try {
     ReadSettings();
+    ApplyMenuSettings();
     ListCDDrives();
     CDDrive->SetItemIndex(0);
     {

@@ -270,15 +270,19 @@ const char kPropertyFormDefinition[] = R"(object PropertyForm: TPropertyForm
   object RBPopupMenu: TPopupMenu
     object PowerOff: TMenuItem
       Caption = 'シャットダウン'
+      OnClick = PowerOffClick
     end
     object Reboot: TMenuItem
       Caption = '再起動'
+      OnClick = RebootClick
     end
     object Restart: TMenuItem
       Caption = 'Windows9xの再起動'
+      OnClick = RestartClick
     end
     object LogOff: TMenuItem
       Caption = 'ログオフ'
+      OnClick = LogOffClick
     end
     object N1: TMenuItem
       Caption = '-'
@@ -291,7 +295,10 @@ const char kPropertyFormDefinition[] = R"(object PropertyForm: TPropertyForm
     end
     object Exit: TMenuItem
       Caption = 'OrvantaBrevoの終了(&X)'
+      OnClick = ExitClick
     end
+  end
+  object ExitWin: TExitWin
   end
   object Insert: TTimer
     Interval = 3000

@@ -10,6 +10,7 @@
 #include "toolkit/Menus.h"
 #include "toolkit/StdCtrls.h"
 #include "toolkit/SysUtils.h"
+#include "toolkit/WinText.h"
 
 namespace vcl {
 
@@ -129,14 +130,7 @@ void TApplication::HandleException() {
 void TApplication::ShowException(std::string message) {
   size_t last = LastCharOffset(message);
   if (last != std::string::npos && static_cast<unsigned char>(message[last]) > '.') message += '.';
-  // Through the wide function, so the Japanese texts read right on a Windows of any locale.
-  auto text = WidenCodePage932(message);
-  auto caption = WidenCodePage932(title_);
-  if (text && caption) {
-    MessageBoxW(handle_, text->c_str(), caption->c_str(), MB_OK | MB_ICONSTOP);
-  } else {
-    MessageBoxA(handle_, message.c_str(), title_.c_str(), MB_OK | MB_ICONSTOP);
-  }
+  ShowMessageBox(handle_, message, title_, MB_OK | MB_ICONSTOP);
 }
 
 // ---------------------------------------------------------------------------------------------------

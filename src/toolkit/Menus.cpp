@@ -5,6 +5,7 @@
 #include <mutex>
 
 #include "toolkit/FormReader.h"
+#include "toolkit/WinText.h"
 
 namespace vcl {
 namespace {
@@ -14,14 +15,6 @@ namespace {
 UINT NextCommand() {
   static std::atomic<UINT> next{0};
   return next.fetch_add(1) % 0xFFFF + 1;
-}
-
-// The program's captions are code page 932 text: shown through the wide function, they read the
-// same on a Windows of any locale.
-std::basic_string<WCHAR> Widen(const std::string& text) {
-  auto wide = WidenCodePage932(text);
-  if (!wide) throw EMenuError("Cannot convert the menu caption " + text);
-  return *wide;
 }
 
 class MenuHandle {
@@ -97,13 +90,12 @@ void TPopupMenu::Popup(int x, int y) {
     if (!item->Visible()) continue;
     BOOL added = FALSE;
     if (item->IsLine()) {
-      added = AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
+      added = AppendMenuText(menu.get(), MF_SEPARATOR, 0, "");
     } else {
       UINT flags = MF_STRING;
       if (!item->Enabled()) flags |= MF_GRAYED;
       if (item->Checked()) flags |= MF_CHECKED;
-      std::basic_string<WCHAR> caption = Widen(item->Caption());
-      added = AppendMenuW(menu.get(), flags, item->Command(), caption.c_str());
+      added = AppendMenuText(menu.get(), flags, item->Command(), item->Caption());
     }
     if (!added) throw EMenuError("Cannot add the item " + item->Caption() + " to a menu");
   }

@@ -116,11 +116,13 @@ TEST_F(TrayDisplay, RightClickShowsTheWindowsExitMenu) {
                                                    {"プロパティ(&R)", true, false},
                                                    {"-", true, false},
                                                    {"OrvantaBrevoの終了(&X)", true, false}}));
-  // No handler yet: the choice closes the menu and nothing else happens.
+  // The exit item ends the program, without a word, and takes its icon along.
   ASSERT_TRUE(emu::ChoosePopupMenuItem(machine, menu.items.back().id));
   EXPECT_FALSE(emu::OpenPopupMenu(machine));
-  EXPECT_TRUE(machine.Process(pid).running);
-  EXPECT_TRUE(machine.OpenBoxes().empty());
+  EXPECT_FALSE(machine.Process(pid).running);
+  EXPECT_EQ(machine.Process(pid).exitCode, 0);
+  EXPECT_TRUE(machine.BoxLog().empty());
+  EXPECT_TRUE(emu::TrayIcons(machine).empty());
 }
 
 TEST_F(TrayDisplay, NoDeviceDisplayDisablesThePlayerItemsAndKeepsTheImage) {

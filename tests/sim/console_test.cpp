@@ -64,7 +64,7 @@ TEST(ConsoleScript, ShowAllGivesTheBuiltAnswersInConsoleOrder) {
                         "RBPopupMenu: PowerOff[on] Reboot[on] Restart[off] LogOff[on] Version[on] "
                         "Exit[on]\n"
                         "device: open drive=D: mode=notready\n") +
-                kFirstSettings + "box: none\nprocess: running\n");
+                kFirstSettings + "box: none\nexits: none\nprocess: running\n");
   EXPECT_EQ(run.exitCode, 0);
 }
 
@@ -121,7 +121,7 @@ TEST(ConsoleScript, UnknownCommandIsAnErrorAndTheScriptGoesOn) {
 TEST(ConsoleScript, CommandsNotBuiltYetAnswerNotAvailable) {
   ScriptRun run = RunScript(
       "dialog tab 1\n"
-      "show exits\n"
+      "show dialog\n"
       "show process\n");
   std::string expected;
   for (int i = 0; i < 2; ++i) expected += "error: not available\n";

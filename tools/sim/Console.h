@@ -50,6 +50,7 @@ class Console {
   void ShowDevice();
   void ShowSettings();
   void ShowBox();
+  void ShowExits();
   void ShowProcess();
   void ShowTray();
   void ShowMenus(bool captions);

@@ -7,6 +7,7 @@
 #include "CodePage.h"
 #include "Console.h"
 #include "Refusal.h"
+#include "platform/emu/exit_control.h"
 #include "platform/emu/mci_control.h"
 
 namespace sim {
@@ -14,7 +15,8 @@ namespace {
 
 constexpr std::string_view kSubjects[] = {"tray",     "menus", "dialog", "device",
                                           "settings", "box",   "exits",  "process"};
-constexpr std::string_view kShown[] = {"tray", "menus", "device", "settings", "box", "process"};
+constexpr std::string_view kShown[] = {"tray", "menus", "device", "settings",
+                                       "box",  "exits", "process"};
 
 std::string IconName(UINT type) {
   switch (type & MB_ICONMASK) {
@@ -109,6 +111,7 @@ void Console::ShowSubject(std::string_view subject) {
   if (subject == "device") return ShowDevice();
   if (subject == "settings") return ShowSettings();
   if (subject == "box") return ShowBox();
+  if (subject == "exits") return ShowExits();
   if (subject == "process") return ShowProcess();
   for (std::string_view known : kSubjects) {
     if (known == subject) throw Refusal("not available");
@@ -161,7 +164,43 @@ void Console::ShowBox() {
   }
   const emu::BoxInfo& box = boxes.back();
   out_ << "box: caption=" << QuotedText(box.caption) << " text=" << QuotedText(box.text)
-       << " icon=" << IconName(box.type) << " buttons=" << ButtonsName(box.type) << '\n';
+       << " icon=" << IconName(box.type) << " buttons=" << ButtonsName(box.type);
+  // Buttons the program renamed: every caption, left to right.
+  if (box.buttons != emu::SystemBoxButtons(box.type)) {
+    std::string labels;
+    for (const emu::BoxButton& button : box.buttons) {
+      labels += (labels.empty() ? "" : "|") + button.caption;
+    }
+    out_ << " labels=" << QuotedText(labels);
+  }
+  out_ << '\n';
+}
+
+void Console::ShowExits() {
+  const std::vector<emu::ExitRequest> requests = emu::ExitRequests(machine_);
+  if (requests.empty()) {
+    out_ << "exits: none\n";
+    return;
+  }
+  for (const emu::ExitRequest& request : requests) {
+    char hex[16];
+    if (request.route == emu::ExitRequest::Route::ExitWindows16) {
+      std::snprintf(hex, sizeof hex, "0x%X", request.returnCode);
+      out_ << "exit: restart9x code=" << hex << '\n';
+      continue;
+    }
+    const char* what = request.flags & EWX_POWEROFF   ? "poweroff"
+                       : request.flags & EWX_REBOOT   ? "reboot"
+                       : request.flags & EWX_SHUTDOWN ? "shutdown"
+                                                      : "logoff";
+    std::snprintf(hex, sizeof hex, "0x%X", request.flags);
+    out_ << "exit: " << what << " flags=" << hex;
+    // The privilege matters, and is shown, where NT checks it: for ending the machine.
+    if (request.platform == emu::Platform::NT && request.flags != EWX_LOGOFF) {
+      out_ << " privilege=" << (request.privilege ? "on" : "off");
+    }
+    out_ << '\n';
+  }
 }
 
 void Console::ShowProcess() {

@@ -1,9 +1,11 @@
 // kernel32: last error, drives and volumes, module and system information, the clock.
+#include <strings.h>
+
 #include <cctype>
 #include <cstring>
 #include <string>
 
-#include "platform/emu/machine_impl.h"
+#include "platform/emu/exit_internal.h"
 
 namespace {
 
@@ -133,12 +135,13 @@ DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size) {
 }
 
 HMODULE GetModuleHandleA(LPCSTR moduleName) {
-  // The program's own module; no other module is loaded by name in this machine.
-  if (moduleName != nullptr) {
-    SetLastError(ERROR_MOD_NOT_FOUND);
-    return nullptr;
+  // The program's own module, and kernel32, which every process has loaded.
+  if (moduleName == nullptr) return reinterpret_cast<HMODULE>(static_cast<uintptr_t>(0x400000));
+  if (::strcasecmp(moduleName, "kernel32.dll") == 0 || ::strcasecmp(moduleName, "kernel32") == 0) {
+    return emu::Kernel32Module();
   }
-  return reinterpret_cast<HMODULE>(static_cast<uintptr_t>(0x400000));
+  SetLastError(ERROR_MOD_NOT_FOUND);
+  return nullptr;
 }
 
 UINT GetWindowsDirectoryA(LPSTR buffer, UINT size) {
@@ -149,6 +152,12 @@ UINT GetWindowsDirectoryA(LPSTR buffer, UINT size) {
 
 BOOL GetVersionExA(LPOSVERSIONINFOA info) {
   auto& machine = emu::Machine::Current();
+  emu::TraceExitCall(machine.impl(), "GetVersionExA");
+  if (auto error = machine.TakeFailure("GetVersionExA")) {
+    SetLastError(*error ? *error : ERROR_INVALID_PARAMETER);
+    emu::TraceFailed(machine.impl());
+    return FALSE;
+  }
   if (!info || info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOA)) {
     SetLastError(ERROR_INSUFFICIENT_BUFFER);
     return FALSE;
@@ -169,6 +178,13 @@ BOOL GetVersionExA(LPOSVERSIONINFOA info) {
     std::strcpy(info->szCSDVersion, " A ");
   }
   return TRUE;
+}
+
+DWORD GetVersion() {
+  // Major and minor version in the low word; the top bit set on Windows 9x, the build number
+  // above it on NT.
+  if (emu::Machine::Current().GetPlatform() == emu::Platform::NT) return (2600u << 16) | 0x0105u;
+  return 0xC0000000u | 0x0A04u;
 }
 
 DWORD GetTickCount() {

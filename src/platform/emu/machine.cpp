@@ -422,7 +422,9 @@ std::vector<BoxInfo> Machine::OpenBoxes() const {
   std::lock_guard lock(impl_->mu);
   std::vector<BoxInfo> out;
   for (const auto& box : impl_->boxes) {
-    if (box->answer == 0) out.push_back(box->info);
+    if (box->answer != 0) continue;
+    out.push_back(box->info);
+    out.back().buttons = impl_->BoxButtonsLocked(box->info.window);
   }
   return out;
 }
@@ -443,10 +445,8 @@ bool Machine::AnswerBox(int button) {
       }
     }
     if (!box) return false;
-    UINT buttons = box->info.type & MB_TYPEMASK;
-    bool valid = button == IDOK || (button == IDCANCEL && buttons == MB_OKCANCEL) ||
-                 ((button == IDYES || button == IDNO) && buttons == MB_YESNO);
-    if (buttons == MB_YESNO && button == IDOK) valid = false;
+    bool valid = false;
+    for (const BoxButton& b : impl_->BoxButtonsLocked(box->info.window)) valid |= b.id == button;
     if (!valid) return false;
     box->answer = button;
     if (auto* t = impl_->ThreadLocked(box->threadId)) impl_->WakeLocked(*t);

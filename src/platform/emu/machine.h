@@ -28,13 +28,27 @@ namespace emu {
 
 enum class Platform { NT, Win9x };
 
+// A push button of a message box: its ID (IDOK ...) and caption (code page 932).
+struct BoxButton {
+  int id = 0;
+  std::string caption;
+  bool operator==(const BoxButton&) const = default;
+};
+
 // A message box as the machine's user sees it.
 struct BoxInfo {
   HWND owner = nullptr;
   std::string caption;  // code page 932
   std::string text;     // code page 932
   UINT type = 0;
+  HWND window = nullptr;  // the box's own window while it is open
+  // Left to right, with the captions they have now (the system's, unless the program renamed
+  // them while the box was open).
+  std::vector<BoxButton> buttons;
 };
+
+// The buttons Windows gives a message box of `type` (MB_OK ...), with the system's captions.
+std::vector<BoxButton> SystemBoxButtons(UINT type);
 
 struct WindowInfo {
   HWND handle = nullptr;

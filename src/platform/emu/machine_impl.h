@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/cdaudio/drive.h"
+#include "platform/emu/exit_state.h"
 #include "platform/emu/gdi_state.h"
 #include "platform/emu/machine.h"
 #include "platform/emu/mci_state.h"
@@ -53,9 +54,10 @@ struct MutexObject {
 };
 
 struct HandleRec {
-  enum class Kind { Mutex, Thread } kind = Kind::Mutex;
+  enum class Kind { Mutex, Thread, Token } kind = Kind::Mutex;
   std::string name;    // mutex
   DWORD threadId = 0;  // thread
+  DWORD access = 0;    // token: the rights it was opened with
 };
 
 struct ProcessRec {
@@ -64,6 +66,10 @@ struct ProcessRec {
   int exitCode = 0;
   DWORD mainThread = 0;
   std::map<HANDLE, HandleRec> handles;
+  // The token's shutdown privilege (NT): disabled until the program enables it.
+  bool shutdownPrivilege = false;
+  // Load counts of the modules the program loaded with LoadLibraryA.
+  std::map<HMODULE, int> libraries;
   std::thread thread;
   std::vector<std::thread> workers;
 };
@@ -86,6 +92,7 @@ struct WindowRec {
   bool minimized = false;
   DWORD threadId = 0;
   LONG_PTR userData = 0;
+  int id = 0;  // a child window's control ID
   bool destroying = false;
 };
 
@@ -99,7 +106,7 @@ struct TimerRec {
 };
 
 struct OpenBox {
-  BoxInfo info;
+  BoxInfo info;  // its buttons are read from the box's window when asked
   DWORD threadId = 0;
   int answer = 0;  // 0 while open
 };
@@ -155,6 +162,7 @@ struct Machine::Impl {
   MciState mci;
   ShellState shell;
   GdiState gdi;
+  ExitState exit;
 
   std::vector<std::unique_ptr<OpenBox>> boxes;
   std::vector<BoxInfo> boxLog;
@@ -181,6 +189,11 @@ struct Machine::Impl {
   std::string MutexSystemName(const std::string& name) const;
   // Ends an emulated process: its handles close, its windows and timers go.
   void EndProcessLocked(ProcessRec& process, int exitCode);
+  // A message box's window and its buttons (dialogs.cpp).
+  HWND CreateBoxWindowLocked(const BoxInfo& box, DWORD threadId);
+  std::vector<BoxButton> BoxButtonsLocked(HWND box) const;
+  // Calls the calling thread's CBT hook, as Windows does when the box is activated (mu released).
+  void CallCbtHooks(int code, WPARAM wParam, LPARAM lParam);
   // Posts the MCI completions collected under the lock; called with `mu` released.
   void PostMciCompletions();
 };

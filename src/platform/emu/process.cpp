@@ -79,6 +79,7 @@ std::string Machine::Impl::MutexSystemName(const std::string& name) const {
 void Machine::Impl::CloseHandleLocked(ProcessRec& process, HANDLE handle) {
   auto it = process.handles.find(handle);
   if (it == process.handles.end()) return;
+  if (it->second.kind == HandleRec::Kind::Token) exit.trace.push_back("CloseHandle token");
   if (it->second.kind == HandleRec::Kind::Mutex) {
     auto m = mutexes.find(it->second.name);
     if (m != mutexes.end() && --m->second.refs == 0) {
@@ -98,6 +99,7 @@ void Machine::Impl::EndProcessLocked(ProcessRec& process, int exitCode) {
     if (t->pid == process.id) ids.insert(id);
   }
   std::erase_if(windows, [&](const auto& w) { return ids.count(w.second.threadId) != 0; });
+  std::erase_if(exit.hooks, [&](const auto& h) { return ids.count(h.second.threadId) != 0; });
   std::erase_if(timers, [&](const TimerRec& t) { return ids.count(t.threadId) != 0; });
   std::erase_if(boxes, [&](const auto& b) { return ids.count(b->threadId) != 0; });
   // The main thread ends here; workers still waiting are woken and find their process gone.

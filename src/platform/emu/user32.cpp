@@ -150,7 +150,7 @@ BOOL UnregisterClassA(LPCSTR className, HINSTANCE /*instance*/) {
 }
 
 HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
-                     int width, int height, HWND parent, HMENU /*menu*/, HINSTANCE instance,
+                     int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
                      LPVOID param) {
   auto& impl = Impl();
   if (auto error = impl.machine.TakeFailure("CreateWindowExA")) {
@@ -179,6 +179,8 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
     w.style = style;
     w.exStyle = exStyle;
     w.parent = parent == HWND_MESSAGE ? nullptr : parent;
+    // A child window's "menu" is its control ID.
+    if (style & WS_CHILD) w.id = static_cast<int>(reinterpret_cast<uintptr_t>(menu));
     if (x == CW_USEDEFAULT) x = y = 0;
     if (width == CW_USEDEFAULT) width = height = 0;
     w.rect = RECT{x, y, x + width, y + height};
@@ -610,30 +612,11 @@ BOOL KillTimer(HWND window, UINT_PTR idEvent) {
   return TRUE;
 }
 
-int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
-  // The machine's user reads code page 932, as the A form keeps it.
-  auto narrow = [](LPCWSTR wide) -> std::string {
-    if (!wide) return {};
-    std::u16string s;
-    while (*wide) s += static_cast<char16_t>(*wide++);
-    return emu::NarrowCodePage932(s);
-  };
-  std::string t = narrow(text);
-  std::string c = narrow(caption);
-  return MessageBoxA(owner, text ? t.c_str() : nullptr, caption ? c.c_str() : nullptr, type);
-}
+namespace {
 
-int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
-  auto& impl = Impl();
-  emu::BoxInfo info{owner, caption ? caption : "Error", text ? text : "", type};
-  std::function<int(const emu::BoxInfo&)> answerer;
-  {
-    std::lock_guard lock(impl.mu);
-    impl.boxLog.push_back(info);
-    answerer = impl.boxAnswerer;
-  }
-  if (answerer) return answerer(info);
-
+// The box's own message loop: the thread's timers and posted messages keep being dispatched while
+// it is open, as under Windows. Returns the button that closed it.
+int RunBoxLoop(emu::Machine::Impl& impl, const emu::BoxInfo& info) {
   std::unique_lock lock(impl.mu);
   auto& self = impl.CurrentThreadLocked();
   auto box = std::make_unique<emu::OpenBox>();
@@ -643,8 +626,6 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
   impl.boxes.push_back(std::move(box));
   ++self.modalDepth;
   int answer = 0;
-  // The box runs its own message loop: the thread's timers and posted messages keep being
-  // dispatched while it is open, as under Windows.
   for (;;) {
     if (open->answer != 0) {
       answer = open->answer;
@@ -652,7 +633,7 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
     }
     if (self.quit) {
       // WM_QUIT ends the box; the quit stays pending for the caller's own loop.
-      answer = (type & MB_TYPEMASK) == MB_OK ? IDOK : IDCANCEL;
+      answer = (info.type & MB_TYPEMASK) == MB_OK ? IDOK : IDCANCEL;
       break;
     }
     MSG msg;
@@ -668,6 +649,56 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
   }
   --self.modalDepth;
   std::erase_if(impl.boxes, [&](const auto& b) { return b.get() == open; });
+  return answer;
+}
+
+}  // namespace
+
+int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
+  // The machine's user reads code page 932, as the A form keeps it.
+  auto narrow = [](LPCWSTR wide) -> std::string {
+    if (!wide) return {};
+    std::u16string s;
+    while (*wide) s += static_cast<char16_t>(*wide++);
+    return emu::NarrowCodePage932(s);
+  };
+  std::string t = narrow(text);
+  std::string c = narrow(caption);
+  return MessageBoxA(owner, text ? t.c_str() : nullptr, caption ? c.c_str() : nullptr, type);
+}
+
+int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
+  auto& impl = Impl();
+  emu::BoxInfo info;
+  info.owner = owner;
+  info.caption = caption ? caption : "Error";
+  info.text = text ? text : "";
+  info.type = type;
+  std::function<int(const emu::BoxInfo&)> answerer;
+  {
+    std::lock_guard lock(impl.mu);
+    info.window = impl.CreateBoxWindowLocked(info, impl.CurrentThreadLocked().id);
+    answerer = impl.boxAnswerer;
+  }
+  // The box is activated before it waits for the user: a CBT hook of the thread sees it first.
+  CBTACTIVATESTRUCT activation{FALSE, nullptr};
+  impl.CallCbtHooks(HCBT_ACTIVATE, reinterpret_cast<WPARAM>(info.window),
+                    reinterpret_cast<LPARAM>(&activation));
+  {
+    std::lock_guard lock(impl.mu);
+    info.buttons = impl.BoxButtonsLocked(info.window);
+    impl.boxLog.push_back(info);
+  }
+  int answer = 0;
+  if (answerer) {
+    answer = answerer(info);
+  } else {
+    answer = RunBoxLoop(impl, info);
+  }
+  std::lock_guard lock(impl.mu);
+  std::erase_if(impl.windows, [&](const auto& w) {
+    return w.first == info.window || w.second.parent == info.window;
+  });
   return answer;
 }
 

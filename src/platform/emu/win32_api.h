@@ -172,6 +172,7 @@ DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size);
 HMODULE GetModuleHandleA(LPCSTR moduleName);
 UINT GetWindowsDirectoryA(LPSTR buffer, UINT size);
 BOOL GetVersionExA(LPOSVERSIONINFOA versionInformation);
+DWORD GetVersion();
 void Sleep(DWORD milliseconds);
 DWORD GetTickCount();
 DWORD GetCurrentThreadId();
@@ -369,3 +370,4 @@ BOOL MessageBeep(UINT type);
 
 #include "platform/emu/win32_mmsystem.h"
 #include "platform/emu/win32_shell.h"
+#include "platform/emu/win32_system.h"

@@ -1,0 +1,231 @@
+#include "exitwin/ExitWin32.h"
+
+#include <cstring>
+#include <mutex>
+#include <string>
+
+#include "toolkit/FormReader.h"
+
+namespace {
+
+constexpr UINT kRestartWindows = 0x42;  // EW_RESTARTWINDOWS, for the 16-bit ExitWindows
+
+// What the two operations of the privileged exit say when they fail.
+struct ExitTexts {
+  const char* tokenFailed;
+  const char* adjustFailed;
+};
+constexpr ExitTexts kShutdownTexts{
+    "Could not open the Token.\r\nShutting down Windows is failed",
+    "Could not adjust the Privilege.\r\nShutting down Windows is failed"};
+constexpr ExitTexts kRebootTexts{"Could not open the Token.\r\nRebooting Windows is failed",
+                                 "Could not adjust the Privilege.\r\nRebooting Windows is failed"};
+
+// Asked afresh by each operation that needs it. A system that cannot say is taken for NT: the
+// privileged path and the refused restart are the safe side there, where nothing of the 16-bit
+// route may be called.
+bool IsWindowsNT() {
+  OSVERSIONINFOA version;
+  std::memset(&version, 0, sizeof version);
+  version.dwOSVersionInfoSize = sizeof version;  // 148
+  if (!GetVersionExA(&version)) return true;
+  return version.dwPlatformId == VER_PLATFORM_WIN32_NT;
+}
+
+// Closes a handle when the scope ends, however it ends.
+class HandleCloser {
+ public:
+  explicit HandleCloser(HANDLE handle) : handle_(handle) {}
+  ~HandleCloser() { CloseHandle(handle_); }
+  HandleCloser(const HandleCloser&) = delete;
+  HandleCloser& operator=(const HandleCloser&) = delete;
+
+ private:
+  HANDLE handle_;
+};
+
+// Shut-down and reboot on Windows NT: the process enables its shutdown privilege, then asks.
+void PrivilegedExit(UINT flags, const ExitTexts& texts) {
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) {
+    throw EExitError(texts.tokenFailed);
+  }
+  // The token is not needed once the privilege is set.
+  HandleCloser closer(token);
+  TOKEN_PRIVILEGES privileges;
+  std::memset(&privileges, 0, sizeof privileges);
+  // Without the privilege's identifier nothing can be enabled, and Windows would refuse the exit:
+  // that is the adjustment failing, and the user is told so.
+  if (!LookupPrivilegeValueA(nullptr, "SeShutdownPrivilege", &privileges.Privileges[0].Luid)) {
+    throw EExitError(texts.adjustFailed);
+  }
+  privileges.PrivilegeCount = 1;
+  privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+  const bool adjusted = AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr);
+  if (!adjusted || !ExitWindowsEx(flags, 0)) throw EExitError(texts.adjustFailed);
+}
+
+// --- The Windows 9x restart: USER's 16-bit ExitWindows through the flat thunk ------------------
+
+// A 64-bit program has no 16-bit route, and no 64-bit Windows has a 16-bit USER.
+#if defined(_WIN32) && !defined(__i386__)
+#define ORVANTA_16BIT_ROUTE 0
+#else
+#define ORVANTA_16BIT_ROUTE 1
+#endif
+
+#if ORVANTA_16BIT_ROUTE
+
+// Windows 9x's kernel32 exports these by number only (35, 36, 37).
+typedef DWORD(WINAPI* LoadLibrary16Proc)(LPCSTR name);  // instance; below 32: failure
+typedef void(WINAPI* FreeLibrary16Proc)(WORD instance);
+typedef DWORD(WINAPI* GetProcAddress16Proc)(WORD instance, LPCSTR name);  // 16:16; 0: none
+
+// Set on each call of ExitWindows16; nothing else reads them.
+WORD user16Instance = 0;
+DWORD exitWindows1616 = 0;
+HMODULE kernel32Module = nullptr;
+FARPROC qtThunk = nullptr;
+
+template <class F>
+F ProcAs(FARPROC proc) {
+  return reinterpret_cast<F>(reinterpret_cast<void (*)()>(proc));
+}
+
+// Runs a release when the scope ends, on every way out.
+template <class F>
+class ScopeExit {
+ public:
+  explicit ScopeExit(F release) : release_(release) {}
+  ~ScopeExit() { release_(); }
+  ScopeExit(const ScopeExit&) = delete;
+  ScopeExit& operator=(const ScopeExit&) = delete;
+
+ private:
+  F release_;
+};
+
+#if defined(_WIN32) && defined(__i386__)
+// The call through QT_Thunk. QT_Thunk enters the 16-bit function whose 16:16 address is in EDX
+// with the arguments the caller pushed (copied to the 16-bit stack), and uses the 0x40 bytes
+// below the caller's frame pointer as its own scratch space, so the caller must own that much
+// stack below its locals. ExitWindows is a Pascal function: its arguments are pushed left to
+// right, the 32-bit return code first, then the 16-bit reserved word.
+//   WORD __cdecl OrvantaQtThunkExitWindows(FARPROC thunk, DWORD target, DWORD code,
+//                                          DWORD reserved, DWORD instance)
+extern "C" WORD OrvantaQtThunkExitWindows(FARPROC thunk, DWORD target, DWORD code, DWORD reserved,
+                                          DWORD instance);
+asm(R"(
+    .text
+    .p2align 4
+    .globl _OrvantaQtThunkExitWindows
+_OrvantaQtThunkExitWindows:
+    pushl %ebp
+    movl  %esp, %ebp
+    pushl %ebx                  # the registers this function must keep: the "locals"
+    pushl %esi
+    pushl %edi
+    subl  $66, %esp             # the 66-byte scratch area, below the locals
+    movw  24(%ebp), %ax         # its first word: the 16-bit instance handle
+    movw  %ax, (%esp)
+    pushl 16(%ebp)              # ExitWindows(DWORD dwReturnCode,
+    pushw 20(%ebp)              #             UINT wReserved)
+    movl  12(%ebp), %edx        # 16:16 address of ExitWindows
+    call  *8(%ebp)              # QT_Thunk
+    movzwl %ax, %eax            # the 16-bit result
+    leal  -12(%ebp), %esp       # drop whatever the thunk left on the stack
+    popl  %edi
+    popl  %esi
+    popl  %ebx
+    popl  %ebp
+    ret
+)");
+
+WORD CallExitWindows16(DWORD returnCode, WORD reserved) {
+  return OrvantaQtThunkExitWindows(qtThunk, exitWindows1616, returnCode, reserved, user16Instance);
+}
+#else
+// The emulated machine's QT_Thunk takes EDX and the arguments as the stack would hold them: the
+// last pushed (the reserved word) first.
+WORD CallExitWindows16(DWORD returnCode, WORD reserved) {
+  BYTE stack[sizeof reserved + sizeof returnCode];
+  std::memcpy(stack, &reserved, sizeof reserved);
+  std::memcpy(stack + sizeof reserved, &returnCode, sizeof returnCode);
+  return ProcAs<EMU_QT_THUNK>(qtThunk)(exitWindows1616, stack, sizeof stack);
+}
+#endif
+#endif  // ORVANTA_16BIT_ROUTE
+
+// USER's ExitWindows(returnCode, reserved) of Windows 9x; 0 when Windows refused.
+WORD ExitWindows16(DWORD returnCode, WORD reserved) {
+#if !ORVANTA_16BIT_ROUTE
+  // The module cannot be loaded. (The ordinals below would name other functions of a 64-bit
+  // kernel32.)
+  (void)returnCode;
+  (void)reserved;
+  throw vcl::Exception("Faild to call User.exe");
+#else
+  // The 16-bit exports are looked up by number: the import library has no names for them.
+  const HMODULE kernel = GetModuleHandleA("kernel32.dll");
+  auto load16 =
+      ProcAs<LoadLibrary16Proc>(kernel ? GetProcAddress(kernel, MAKEINTRESOURCEA(35)) : nullptr);
+  auto free16 =
+      ProcAs<FreeLibrary16Proc>(kernel ? GetProcAddress(kernel, MAKEINTRESOURCEA(36)) : nullptr);
+  // Without the exports (any NT system) the module cannot be loaded.
+  const DWORD instance = (load16 && free16) ? load16("User.exe") : 0;
+  if (instance < 32) throw vcl::Exception("Faild to call User.exe");
+  user16Instance = static_cast<WORD>(instance);
+  ScopeExit releaseUser([free16] { free16(user16Instance); });
+
+  auto getProc16 = ProcAs<GetProcAddress16Proc>(GetProcAddress(kernel, MAKEINTRESOURCEA(37)));
+  exitWindows1616 = getProc16 ? getProc16(user16Instance, "ExitWindows") : 0;
+  if (exitWindows1616 == 0) throw vcl::Exception("Faild to call ExitWindows");
+
+  kernel32Module = LoadLibraryA("Kernel32.dll");
+  if (!kernel32Module) throw vcl::Exception("Faild to call Kernel32.dll");
+  ScopeExit releaseKernel([] { FreeLibrary(kernel32Module); });
+
+  qtThunk = GetProcAddress(kernel32Module, "QT_Thunk");
+  if (!qtThunk) throw vcl::Exception("Faild to call QT_Thunk");
+
+  return CallExitWindows16(returnCode, reserved);
+#endif
+}
+
+}  // namespace
+
+void TExitWin::PowerOffWindows() {
+  if (IsWindowsNT()) {
+    // NT shuts down without being asked to power off.
+    PrivilegedExit(EWX_SHUTDOWN, kShutdownTexts);
+  } else if (!ExitWindowsEx(EWX_SHUTDOWN | EWX_POWEROFF, 0)) {
+    throw EExitError("Could not power off Windows");
+  }
+}
+
+void TExitWin::RebootWindows() {
+  if (IsWindowsNT()) {
+    PrivilegedExit(EWX_REBOOT, kRebootTexts);
+  } else if (!ExitWindowsEx(EWX_REBOOT, 0)) {
+    throw EExitError("Could not reboot Windows");
+  }
+}
+
+void TExitWin::RestartWindows() {
+  if (IsWindowsNT()) throw EExitError("Can not restart Windows on Windows NT");
+  if (ExitWindows16(kRestartWindows, 0) == 0) throw EExitError("Could not restart Windows");
+}
+
+void TExitWin::LogOffWindows() {
+  // The same on every platform: a log-off needs no privilege.
+  if (!ExitWindowsEx(EWX_LOGOFF, 0)) throw EExitError("Could not log off Windows");
+}
+
+void RegisterExitWinClasses() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    vcl::TClassInfo exitWin{
+        "TExitWin", "", [](vcl::TComponent* o) -> vcl::TComponent* { return new TExitWin(o); }, {}};
+    vcl::TClassRegistry::Instance().Register(exitWin);
+  });
+}
