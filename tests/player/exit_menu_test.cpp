@@ -1,0 +1,138 @@
+// The right-click menu through the console, as a user meets it: which items it shows and how they
+// read, the confirmation, the Windows-exit requests, and the program's own end.
+#include <optional>
+
+#include "CodePage.h"
+#include "PlayerScenario.h"
+#include "platform/emu/tray_control.h"
+
+namespace player_test {
+namespace {
+
+class ExitMenu : public PlayerScenario {
+ protected:
+  // Stores the right-click options as the dialog's Save would have.
+  void Options(const std::string& keysAndValues) {
+    std::istringstream pairs(keysAndValues);
+    std::string key, value;
+    while (pairs >> key >> value) {
+      ASSERT_EQ(Do("ini settings RB_TabSheet " + key + " " + value + "\n"), "");
+    }
+  }
+  // The native menu a right click opens: captions, "-" for a separator, "(off)" when greyed.
+  std::string RightMenu() {
+    EXPECT_EQ(Do("click right\n"), "");
+    std::optional<emu::PopupMenuInfo> menu = emu::OpenPopupMenu(machine_);
+    if (!menu) return "no menu";
+    std::string items;
+    for (const emu::MenuItemInfo& item : menu->items) {
+      items +=
+          item.Separator() ? "-" : sim::FromCodePage(item.text) + (item.Enabled() ? "" : "(off)");
+      items += " | ";
+    }
+    Do("dismiss\n");
+    return items;
+  }
+  std::string ExitItem(const std::string& item) {
+    return Do("click right\nchoose " + item + "\nshow box\nshow exits\n");
+  }
+  std::string SettingsBytes() const {
+    std::ifstream in(machine_.HostPath(machine_.SettingsPath()), std::ios::binary);
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+  }
+};
+
+TEST_F(ExitMenu, OptionsDecideTheItemsAndTheirKatakanaWidth) {
+  Options("PowerOff_CheckBox 0 Reboot_CheckBox 0 Restart_CheckBox 0 LogOff_CheckBox 0");
+  Do("start\n");
+  // Nothing but the property item, a separator and the exit item: no separator first or doubled.
+  EXPECT_EQ(RightMenu(), "プロパティ(&R) | - | OrvantaBrevoの終了(&X) | ");
+  Do("quit\n");
+  console_.Finish();
+
+  Options(
+      "PowerOff_CheckBox 1 Reboot_CheckBox 1 Restart_CheckBox 1 LogOff_CheckBox 1 "
+      "RB_Spell_CheckBox 1");
+  Do("drive D: cdrom\nstart\n");
+  EXPECT_EQ(RightMenu(),
+            "ｼｬｯﾄﾀﾞｳﾝ | 再起動 | Windows9xの再起動(off) | ﾛｸﾞｵﾌ | - | ﾌﾟﾛﾊﾟﾃｨ(&R) | - | "
+            "OrvantaBrevoの終了(&X) | ");
+  const std::string menus = Do("show menus captions\n");
+  EXPECT_NE(menus.find("All_Repeat[off,unchecked,\"全曲ﾘﾋﾟｰﾄ(&A)\"]"), std::string::npos) << menus;
+}
+
+TEST_F(ExitMenu, ConfirmationIsAskedOnlyWhenItsBoxIsCheckedAndOnlyOkCounts) {
+  Options("Dialog_CheckBox 1");
+  Do("start\n");
+  EXPECT_EQ(ExitItem("PowerOff"),
+            "box: caption=\"警告\" text=\"\\nシャットダウンしてもよろしいですか？\" icon=warning "
+            "buttons=okcancel labels=\"OK|ｷｬﾝｾﾙ\"\n"
+            "exits: none\n");
+  // The question stands on the second line: the text starts with CR LF.
+  EXPECT_EQ(machine_.BoxLog().back().text.substr(0, 2), "\r\n");
+  EXPECT_EQ(Do("answer cancel\nshow box\nshow exits\n"), "box: none\nexits: none\n");
+
+  ExitItem("Reboot");
+  EXPECT_EQ(Do("answer ok\nshow exits\nshow process\n"),
+            "exit: reboot flags=0x2 privilege=on\nprocess: running\n");
+
+  Options("Dialog_CheckBox 0");
+  Do("quit\n");
+  console_.Finish();
+  Do("start\n");
+  EXPECT_EQ(ExitItem("PowerOff"),
+            "box: none\n"
+            "exit: reboot flags=0x2 privilege=on\n"
+            "exit: shutdown flags=0x1 privilege=on\n");
+}
+
+TEST_F(ExitMenu, Windows9xRestartsThroughThe16BitRouteAndPowersOff) {
+  Do("machine 9x\nstart\n");
+  EXPECT_EQ(ExitItem("Restart"), "box: none\nexit: restart9x code=0x42\n");
+  EXPECT_EQ(ExitItem("PowerOff"),
+            "box: none\nexit: restart9x code=0x42\nexit: poweroff flags=0x9\n");
+  EXPECT_EQ(Do("show process\n"), "process: running\n");
+}
+
+TEST_F(ExitMenu, FailuresAreShownAndTheProgramStays) {
+  Do("machine 9x\nstart\nfail QT_Thunk\n");
+  EXPECT_EQ(ExitItem("Restart"),
+            "box: caption=\"OrvantaBrevo\" text=\"Faild to call QT_Thunk.\" icon=error buttons=ok\n"
+            "exits: none\n");
+  Do("answer ok\nfail ExitWindowsEx\n");
+  EXPECT_EQ(ExitItem("LogOff"),
+            "box: caption=\"OrvantaBrevo\" text=\"Could not log off Windows.\" icon=error "
+            "buttons=ok\n"
+            "exits: none\n");
+  EXPECT_EQ(Do("answer ok\nshow process\nshow tray\n"),
+            "process: running\ntray: visible=1 image=ZCD tip=\"Orvanta\"\n");
+}
+
+TEST_F(ExitMenu, AnAcceptedLogOffEndsTheProgram) {
+  Do("drive D: cdrom\nstart\n");
+  EXPECT_EQ(ExitItem("LogOff"), "box: none\nexit: logoff flags=0x0\n");
+  EXPECT_EQ(Do("show process\nshow tray\n"), "process: ended code=0\ntray: none\n");
+}
+
+TEST_F(ExitMenu, ExitEndsTheProgramQuietlyWithAndWithoutADrive) {
+  // First without a CD drive (no device open), then while a disc plays.
+  for (const char* setup : {"", "drive D: cdrom\ndisc D: audio:0:10\n"}) {
+    Do(std::string(setup) + "start\nclick left\nwait 500\n" +
+       (*setup ? "choose Play\n" : "dismiss\n"));
+    const std::string before = SettingsBytes();
+    EXPECT_EQ(Do("click right\nchoose Exit\nshow tray\nshow device\n"),
+              "tray: none\ndevice: closed\n")
+        << setup;
+    EXPECT_FALSE(machine_.Process(machine_.Processes().back().id).running) << setup;
+    EXPECT_EQ(machine_.Processes().back().exitCode, 0) << setup;
+    // Nothing is written at the end.
+    EXPECT_EQ(SettingsBytes(), before) << setup;
+  }
+  // Not a word on the way out.
+  EXPECT_TRUE(machine_.BoxLog().empty());
+}
+
+}  // namespace
+}  // namespace player_test
