@@ -250,13 +250,14 @@ orv_session_begin() {
   export ORV_SESSION=$ORV_XVFB_PID
 }
 
-# orv_start_in_desktop EXE LOG: starts EXE in the virtual desktop, in the background.
+# orv_start_in_desktop EXE LOG [ARG...]: starts EXE in the virtual desktop, in the background.
 orv_start_in_desktop() {
   local exe=$1 log=$2
+  shift 2
   (
     cd "$(dirname "$exe")" || exit 1
     if [[ -n ${ORV_LOCK_FD:-} ]]; then exec {ORV_LOCK_FD}>&-; fi
-    exec wine explorer "/desktop=$ORV_DESKTOP,$ORV_DESKTOP_SIZE" "$(orv_winpath "$exe")"
+    exec wine explorer "/desktop=$ORV_DESKTOP,$ORV_DESKTOP_SIZE" "$(orv_winpath "$exe")" "$@"
   ) </dev/null >"$log" 2>&1 &
   ORV_LAUNCHERS+=($!)
   ORV_LAST_LAUNCHER=$!

@@ -2,7 +2,10 @@
 // exit status of `wine prog.exe` keeps only the low byte of the exit code, so
 // the checks ask the wineserver directly through this small console program.
 //
-//   probe run [--desktop NAME] MS EXE   start EXE, wait up to MS ms for it to end
+//   probe run [--desktop NAME] [--report FILE] [--linger MS2] MS EXE
+//                                       start EXE, wait up to MS ms for it to end; the
+//                                       outcome also goes to FILE, and the probe stays MS2 ms
+//                                       longer (a virtual desktop it started in stays open)
 //   probe list IMAGE                    processes whose image name is IMAGE
 //   probe kill MS IMAGE                 TerminateProcess each, wait up to MS ms
 //   probe windows DESKTOP IMAGE         top-level windows of those processes
@@ -56,16 +59,20 @@ ULONGLONG Now() {
   return GetTickCount64();
 }
 
-int Run(int argc, char** argv) {
-  const char* desktop = nullptr;
-  int i = 0;
-  if (i + 1 < argc && strcmp(argv[i], "--desktop") == 0) {
-    desktop = argv[i + 1];
-    i += 2;
+int Report(const char* line, const char* file, int status) {
+  printf("%s", line);
+  if (file) {
+    if (FILE* out = fopen(file, "w")) {
+      fputs(line, out);
+      fclose(out);
+    }
   }
-  if (argc - i != 2) return kUsage;
-  const DWORD bound = strtoul(argv[i], nullptr, 10);
-  const char* exe = argv[i + 1];
+  return status;
+}
+
+// Starts `exe` and reports how it ended, on stdout and in `report` when given.
+int RunOne(const char* desktop, DWORD bound, const char* exe, const char* report) {
+  char line[256] = "";
 
   // Start it from its own folder, as a double click in Explorer would.
   std::string folder(exe);
@@ -81,8 +88,8 @@ int Run(int argc, char** argv) {
   const ULONGLONG start = Now();
   if (!CreateProcessA(exe, command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si,
                       &pi)) {
-    printf("cannot start %s: error %lu\n", exe, GetLastError());
-    return kCannotStart;
+    snprintf(line, sizeof line, "cannot start %s: error %lu\n", exe, GetLastError());
+    return Report(line, report, kCannotStart);
   }
   CloseHandle(pi.hThread);
   const DWORD waited = WaitForSingleObject(pi.hProcess, bound);
@@ -91,16 +98,39 @@ int Run(int argc, char** argv) {
     // A copy left behind would hold the program's mutex and spoil the next step.
     TerminateProcess(pi.hProcess, kTerminatedCode);
     WaitForSingleObject(pi.hProcess, 5000);
-    printf("still running after %llu ms (pid %lu); terminated it\n", elapsed, pi.dwProcessId);
+    snprintf(line, sizeof line, "still running after %llu ms (pid %lu); terminated it\n", elapsed,
+             pi.dwProcessId);
     CloseHandle(pi.hProcess);
-    return kStillRunning;
+    return Report(line, report, kStillRunning);
   }
   DWORD code = 0;
   GetExitCodeProcess(pi.hProcess, &code);
   CloseHandle(pi.hProcess);
-  printf("exited with code %lu (0x%08lX) after %llu ms (pid %lu)\n", code, code, elapsed,
-         pi.dwProcessId);
-  return kOk;
+  snprintf(line, sizeof line, "exited with code %lu (0x%08lX) after %llu ms (pid %lu)\n", code,
+           code, elapsed, pi.dwProcessId);
+  return Report(line, report, kOk);
+}
+
+int Run(int argc, char** argv) {
+  const char* desktop = nullptr;
+  int i = 0;
+  const char* report = nullptr;
+  DWORD linger = 0;
+  for (; i + 1 < argc && strncmp(argv[i], "--", 2) == 0; i += 2) {
+    if (strcmp(argv[i], "--desktop") == 0) {
+      desktop = argv[i + 1];
+    } else if (strcmp(argv[i], "--report") == 0) {
+      report = argv[i + 1];
+    } else if (strcmp(argv[i], "--linger") == 0) {
+      linger = strtoul(argv[i + 1], nullptr, 10);
+    } else {
+      return kUsage;
+    }
+  }
+  if (argc - i != 2) return kUsage;
+  const int status = RunOne(desktop, strtoul(argv[i], nullptr, 10), argv[i + 1], report);
+  Sleep(linger);
+  return status;
 }
 
 int List(const char* image) {

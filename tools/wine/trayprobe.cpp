@@ -98,6 +98,50 @@ int Tips(const char* desktop) {
   return found ? kOk : kNone;
 }
 
+// The text a window shows, as UTF-8 on one line. WM_GETTEXT is sent, so it also reads the
+// windows of other processes.
+std::string TextOf(HWND hwnd) {
+  WCHAR text[512] = L"";
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                           2000, &length)) {
+    return "";
+  }
+  char utf8[2048] = "";
+  WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof utf8, nullptr, nullptr);
+  std::string line;
+  for (const char* p = utf8; *p; ++p) {
+    if (*p == '\r') {
+      line += "\\r";
+    } else if (*p == '\n') {
+      line += "\\n";
+    } else {
+      line += *p;
+    }
+  }
+  return line;
+}
+
+int Boxes(const char* desktop) {
+  int found = 0;
+  for (HWND box : TopLevel(desktop)) {
+    if (ClassOf(box) != "#32770" || !Shown(box)) continue;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(box, &pid);
+    printf("box\t%lu\t%s\n", pid, TextOf(box).c_str());
+    EnumChildWindows(
+        box,
+        [](HWND item, LPARAM) -> BOOL {
+          printf("item\t%s\t%d\t%s\n", ClassOf(item).c_str(), GetDlgCtrlID(item),
+                 TextOf(item).c_str());
+          return TRUE;
+        },
+        0);
+    ++found;
+  }
+  return found ? kOk : kNone;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -106,5 +150,6 @@ int main(int argc, char** argv) {
   if (strcmp(argv[1], "tray") == 0) return Tray(argv[2]);
   if (strcmp(argv[1], "menus") == 0) return Menus(argv[2]);
   if (strcmp(argv[1], "tips") == 0) return Tips(argv[2]);
+  if (strcmp(argv[1], "boxes") == 0) return Boxes(argv[2]);
   return kUsage;
 }
