@@ -1,12 +1,15 @@
 // Windows-side eyes on the taskbar and popup menus for check-tray.sh: Wine's explorer draws the
 // notification area's icons and tips itself, out of reach of the shell's tools.
 //
-//   trayprobe tray DESKTOP    the taskbar, shown once an icon is added (the icons sit at its right
-//                             end): "tray<TAB>left<TAB>top<TAB>right<TAB>bottom", screen
-//                             coordinates
-//   trayprobe menus DESKTOP   the popup menus shown:
-//   "menu<TAB>pid<TAB>left<TAB>top<TAB>right<TAB>bottom" trayprobe tips DESKTOP    the tooltips
-//   shown: "tip<TAB>text" (UTF-8)
+//   trayprobe tray DESKTOP    the taskbar, shown once an icon is added (the icons sit at
+//                             its right end), in screen coordinates:
+//                             tray<TAB>left<TAB>top<TAB>right<TAB>bottom
+//   trayprobe menus DESKTOP   the popup menus shown, one line each:
+//                             menu<TAB>pid<TAB>left<TAB>top<TAB>right<TAB>bottom
+//   trayprobe tips DESKTOP    the tooltips shown, one line each: tip<TAB>text (UTF-8)
+//
+// Built for the architecture of the exe under test, so the 32-bit build is looked at by a
+// 32-bit program.
 //
 // Exit codes: 0 = found some, 4 = found none, 64 = bad usage.
 #include <windows.h>
@@ -34,17 +37,17 @@ bool Shown(HWND hwnd) {
   return (GetWindowLongA(hwnd, GWL_STYLE) & WS_VISIBLE) != 0;
 }
 
+// A lambda would not do: on x86 the callback must be __stdcall.
+BOOL CALLBACK Collect(HWND hwnd, LPARAM param) {
+  reinterpret_cast<std::vector<HWND>*>(param)->push_back(hwnd);
+  return TRUE;
+}
+
 std::vector<HWND> TopLevel(const char* desktop) {
   std::vector<HWND> found;
   HDESK hdesk = OpenDesktopA(desktop, 0, FALSE, DESKTOP_READOBJECTS | DESKTOP_ENUMERATE);
   if (!hdesk) return found;
-  EnumDesktopWindows(
-      hdesk,
-      [](HWND hwnd, LPARAM param) -> BOOL {
-        reinterpret_cast<std::vector<HWND>*>(param)->push_back(hwnd);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&found));
+  EnumDesktopWindows(hdesk, Collect, reinterpret_cast<LPARAM>(&found));
   CloseDesktop(hdesk);
   return found;
 }
