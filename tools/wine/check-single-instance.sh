@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The x64 exe under Wine keeps a single copy running:
+# The exe (x64 or x86) under Wine keeps a single copy running:
 #   (a) a first copy starts, reaches its message loop and keeps running;
 #   (b) a second copy started meanwhile ends at once with exit code 0 and
 #       leaves the first alone;
@@ -11,12 +11,7 @@ ORV_CHECK=single-instance
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 src=${1:?usage: $0 path/to/OrvantaBrevo.exe}
-[[ -f $src ]] || orv_die "no exe at $src"
-# Only the 64-bit Wine is practical here; a wrong build should say so, not time out.
-if command -v file >/dev/null; then
-  kind=$(file -b "$src")
-  [[ $kind == PE32+*"(GUI) x86-64"* ]] || orv_die "$src is not an x64 Windows GUI exe: $kind"
-fi
+orv_use_exe "$src"
 
 # The program finds its copies by a named mutex, whatever the file is called;
 # the image name only matters to the probe, so the copy gets the real name.
@@ -25,12 +20,12 @@ TITLE=OrvantaBrevo
 SECOND_BOUND_MS=20000 # "at once", with room for a busy shared machine
 
 orv_session_begin
-run_dir=$ORV_WINE_DIR/$ORV_CHECK
+run_dir=$ORV_OUT/$ORV_CHECK
 rm -rf "$run_dir"
 mkdir -p "$run_dir"
 cp "$src" "$run_dir/$ORV_IMAGE"
 exe=$run_dir/$ORV_IMAGE
-orv_log "testing $src (copied to $exe)"
+orv_log "testing the $ORV_ARCH exe $src (copied to $exe)"
 
 orv_running "$ORV_IMAGE" &&
   orv_die "an $ORV_IMAGE is already running in $WINEPREFIX before the check began"

@@ -7,6 +7,12 @@
 # own opens its own. Every wait has a bound, and clean-up on any exit ends only
 # what this run started: its programs, its prefix's wineserver, its Xvfb (by PID).
 #
+# The exe under test is x64 or x86 (orv_use_exe); both run in the one 64-bit
+# prefix. Helpers (probe.exe, trayprobe.exe) are built for the exe's
+# architecture into build/wine/bin/ARCH, and a check's logs and screenshots go
+# to build/wine/ARCH, so the x86 exe is looked at by 32-bit programs as it
+# would be on 32-bit Windows.
+#
 # Knobs (environment):
 #   ORVANTA_WINE_LOCALE    e.g. ja_JP.UTF-8: built with localedef into
 #                          build/wine/locale; each locale gets its own prefix
@@ -19,7 +25,9 @@ ORV_WINE_DIR=$ORV_ROOT/build/wine
 ORV_DESKTOP=orvanta
 ORV_DESKTOP_SIZE=1024x768
 ORV_SCREEN=1280x800x24
-ORV_PROBE=$ORV_WINE_DIR/bin/probe.exe
+ORV_ARCH=               # x64 or x86: the exe under test's, set by orv_use_exe
+ORV_OUT=$ORV_WINE_DIR   # this architecture's logs and screenshots
+ORV_PROBE=
 ORV_LOCALE=${ORVANTA_WINE_LOCALE:-}
 if [[ -n $ORV_LOCALE ]]; then
   ORV_PREFIX=$ORV_WINE_DIR/prefix-$ORV_LOCALE
@@ -54,7 +62,7 @@ orv_die() {
 
 orv_report_seen() {
   echo "--- what was seen"
-  if [[ -n ${WINEPREFIX:-} && -x $ORV_PROBE && -n ${ORV_IMAGE:-} ]]; then
+  if [[ -n ${WINEPREFIX:-} && -n $ORV_PROBE && -x $ORV_PROBE && -n ${ORV_IMAGE:-} ]]; then
     echo "Windows processes named $ORV_IMAGE:"
     orv_probe list "$ORV_IMAGE" | sed 's/^/  /'
     echo "their top-level windows (pid, visibility, width, height, class, title):"
@@ -73,7 +81,7 @@ orv_report_seen() {
   done
   echo "prefix: ${WINEPREFIX:-none}; display: ${DISPLAY:-none}"
   echo "For Wine's own error messages run again with ORVANTA_WINEDEBUG=err+all; the"
-  echo "programs' Wine output then goes to $ORV_WINE_DIR/$ORV_CHECK/*.log and to this log."
+  echo "programs' Wine output then goes to $ORV_OUT/$ORV_CHECK/*.log and to this log."
   echo "---"
 }
 
@@ -132,7 +140,7 @@ orv_winpath() {
 }
 
 orv_screenshot() {
-  local shot=$ORV_WINE_DIR/$1.png
+  local shot=$ORV_OUT/$1.png
   timeout 30 import -display "$DISPLAY" -window root "$shot" 2>/dev/null || return 1
   ORV_LAST_SHOT=$shot
 }
@@ -185,9 +193,18 @@ orv_locale_setup() {
   { export LC_ALL=$ORV_LOCALE; } 2>/dev/null
 }
 
+# The architectures this Wine runs. Debian's wine command takes the 32-bit
+# loader when wine32:i386 is installed and wine64 otherwise.
+orv_wine_archs() {
+  if [[ -x /usr/lib/wine/wine ]]; then echo "x64 x86"; else echo x64; fi
+}
+
+# A prefix is reused only if made by the same Wine with the same loaders: one
+# made by wine64 alone cannot start anything once wine32 is installed (kernel32
+# fails to load with c0000135), so the loaders are part of the stamp.
 orv_prefix_setup() {
   local stamp=$ORV_PREFIX/.orvanta-ready want
-  want="$(wine --version 2>/dev/null) ${ORV_LOCALE:-default}"
+  want="$(wine --version 2>/dev/null) ${ORV_LOCALE:-default} runs: $(orv_wine_archs)"
   export WINEPREFIX=$ORV_PREFIX
   # A run that died earlier may have left its wineserver behind, holding the
   # program's mutex; the prefix belongs to these checks alone.
@@ -197,7 +214,10 @@ orv_prefix_setup() {
     orv_log "reusing Wine prefix $ORV_PREFIX"
     return 0
   fi
-  orv_log "making Wine prefix $ORV_PREFIX (wineboot -i)"
+  if [[ -f $stamp ]]; then
+    orv_log "the prefix was made by another Wine ($(cat "$stamp")); making it again"
+  fi
+  orv_log "making Wine prefix $ORV_PREFIX (wineboot -i) for $want"
   rm -rf "$ORV_PREFIX"
   mkdir -p "$ORV_WINE_DIR"
   orv_wine 300 wineboot -i >"$ORV_WINE_DIR/wineboot.log" 2>&1 ||
@@ -210,13 +230,51 @@ orv_prefix_setup() {
   orv_log "prefix made"
 }
 
-orv_probe_build() {
-  local src=$ORV_TOOLS/probe.cpp
-  [[ -x $ORV_PROBE && $ORV_PROBE -nt $src ]] && return 0
-  mkdir -p "$(dirname "$ORV_PROBE")"
-  timeout 300 x86_64-w64-mingw32-g++-posix -std=c++20 -O2 -Wall -Wextra -static \
-    -o "$ORV_PROBE.tmp" "$src" || orv_die "could not build $src"
-  mv "$ORV_PROBE.tmp" "$ORV_PROBE"
+# orv_pe_uint FILE OFFSET SIZE: a little-endian unsigned number in FILE.
+orv_pe_uint() { od -An -t "u$3" -j "$2" -N "$3" "$1" 2>/dev/null | tr -d ' '; }
+
+# orv_exe_arch EXE: prints x64 or x86 for a Windows GUI exe, fails for anything else.
+orv_exe_arch() {
+  local exe=$1 pe machine subsystem
+  pe=$(orv_pe_uint "$exe" 60 4)
+  [[ $pe =~ ^[0-9]+$ && $(od -An -tx1 -j "$pe" -N 4 "$exe" 2>/dev/null | tr -d ' ') == 50450000 ]] || return 1
+  machine=$(orv_pe_uint "$exe" $((pe + 4)) 2)
+  # The subsystem sits at the same place in the 32- and 64-bit optional headers.
+  subsystem=$(orv_pe_uint "$exe" $((pe + 24 + 68)) 2)
+  [[ $subsystem == 2 ]] || return 1 # IMAGE_SUBSYSTEM_WINDOWS_GUI
+  case $machine in
+    34404) echo x64 ;; # IMAGE_FILE_MACHINE_AMD64
+    332) echo x86 ;;   # IMAGE_FILE_MACHINE_I386
+    *) return 1 ;;
+  esac
+}
+
+# orv_use_exe EXE: the exe under test decides the architecture of the helpers
+# and where its logs and screenshots go. Call it before orv_session_begin.
+orv_use_exe() {
+  [[ -f $1 ]] || orv_die "no exe at $1"
+  ORV_ARCH=$(orv_exe_arch "$1") || orv_die "$1 is not an x64 or x86 Windows GUI exe"
+  [[ " $(orv_wine_archs) " == *" $ORV_ARCH "* ]] ||
+    orv_die "this Wine cannot run the $ORV_ARCH exe $1 (install the 32-bit Wine: tools/ci/deps.sh wine)"
+  ORV_OUT=$ORV_WINE_DIR/$ORV_ARCH
+  ORV_PROBE=$ORV_WINE_DIR/bin/$ORV_ARCH/probe.exe
+  mkdir -p "$ORV_OUT"
+}
+
+# orv_helper_build NAME: tools/wine/NAME.cpp as build/wine/bin/ARCH/NAME.exe for
+# the exe's architecture, built when missing or older than its source.
+orv_helper_build() {
+  local src=$ORV_TOOLS/$1.cpp out=$ORV_WINE_DIR/bin/$ORV_ARCH/$1.exe cxx
+  case $ORV_ARCH in
+    x64) cxx=x86_64-w64-mingw32-g++-posix ;;
+    x86) cxx=i686-w64-mingw32-g++-posix ;;
+    *) orv_die "orv_helper_build $1: no exe chosen (orv_use_exe)" ;;
+  esac
+  [[ -x $out && $out -nt $src ]] && return 0
+  mkdir -p "$(dirname "$out")"
+  timeout 300 "$cxx" -std=c++20 -O2 -Wall -Wextra -Werror -static -o "$out.tmp" "$src" ||
+    orv_die "could not build $src for $ORV_ARCH"
+  mv "$out.tmp" "$out"
 }
 
 # Opens the session, or joins the one an enclosing script opened.
@@ -228,6 +286,7 @@ orv_session_begin() {
   export WINEDEBUG=${ORVANTA_WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml="
   if [[ -n ${ORV_SESSION:-} ]]; then
     kill -0 "$ORV_SESSION" 2>/dev/null || orv_die "the enclosing Wine session ($ORV_SESSION) is gone"
+    [[ -z $ORV_ARCH ]] || orv_helper_build probe
     return 0
   fi
   mkdir -p "$ORV_WINE_DIR"
@@ -246,7 +305,7 @@ orv_session_begin() {
   orv_xvfb_start
   orv_log "Xvfb on $DISPLAY (pid $ORV_XVFB_PID)"
   orv_prefix_setup
-  orv_probe_build
+  [[ -z $ORV_ARCH ]] || orv_helper_build probe
   export ORV_SESSION=$ORV_XVFB_PID
 }
 
@@ -290,7 +349,7 @@ orv_on_exit() {
   trap - EXIT HUP INT TERM
   local image pid
   for image in "${ORV_END_IMAGES[@]}"; do
-    [[ -n ${WINEPREFIX:-} && -x $ORV_PROBE ]] && orv_probe kill 10000 "$image" >/dev/null 2>&1
+    [[ -n ${WINEPREFIX:-} && -n $ORV_PROBE && -x $ORV_PROBE ]] && orv_probe kill 10000 "$image" >/dev/null 2>&1
   done
   if ((ORV_OWNER)); then
     orv_wineserver -k

@@ -1,39 +1,57 @@
 #!/usr/bin/env bash
-# Runs every Wine check in this folder (check-*.sh) against the x64 exe, all in
-# one Xvfb and one Wine prefix, and prints one line per check.
-# Usage: tools/wine/run-checks.sh [EXE]
-#   EXE defaults to build/windows-x64/src/app/OrvantaBrevo.exe
-# Exit status: 0 when every check passed. Each check's log is build/wine/NAME.log.
+# Runs every Wine check in this folder (check-*.sh) against each exe given, all
+# in one Xvfb and one Wine prefix, and prints one line per check and exe.
+# Usage: tools/wine/run-checks.sh [EXE...]
+#   EXEs default to the x64 and the x86 build:
+#   build/windows-x64/src/app/OrvantaBrevo.exe build/windows-x86/src/app/OrvantaBrevo.exe
+# Exit status: 0 when every check passed on every exe. Each check's log is
+# build/wine/ARCH/NAME.log (ARCH is x64 or x86).
 set -uo pipefail
 ORV_CHECK=run-checks
 # shellcheck source-path=SCRIPTDIR source=lib.sh
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
-exe=${1:-$ORV_ROOT/build/windows-x64/src/app/OrvantaBrevo.exe}
-[[ -f $exe ]] || orv_die "no exe at $exe (build it: cmake --preset windows-x64 && cmake --build --preset windows-x64)"
-exe=$(realpath "$exe")
+exes=("$@")
+if ((${#exes[@]} == 0)); then
+  exes=("$ORV_ROOT"/build/windows-{x64,x86}/src/app/OrvantaBrevo.exe)
+fi
+archs=()
+for i in "${!exes[@]}"; do
+  exe=${exes[i]}
+  [[ -f $exe ]] || orv_die "no exe at $exe (build it: cmake --preset windows-x64 && cmake --build --preset windows-x64, likewise windows-x86)"
+  exes[i]=$(realpath "$exe")
+  arch=$(orv_exe_arch "$exe") || orv_die "$exe is not an x64 or x86 Windows GUI exe"
+  # Each architecture's logs and screenshots have one place.
+  [[ " ${archs[*]} " != *" $arch "* ]] || orv_die "two $arch exes given; give one of each at most"
+  archs[i]=$arch
+done
 
 orv_session_begin
 
 checks=("$ORV_TOOLS"/check-*.sh)
 [[ -e ${checks[0]} ]] || orv_die "no check-*.sh in $ORV_TOOLS"
 failed=()
-for check in "${checks[@]}"; do
-  name=$(basename "$check" .sh)
-  name=${name#check-}
-  log=$ORV_WINE_DIR/$name.log
-  start=$(date +%s%N)
-  bash "$check" "$exe" >"$log" 2>&1
-  rc=$?
-  ms=$((($(date +%s%N) - start) / 1000000))
-  took=$(printf '%d.%ds' $((ms / 1000)) $((ms % 1000 / 100)))
-  if ((rc == 0)); then
-    echo "PASS  $name  ($took)"
-  else
-    why=$(grep -m1 '^FAIL' "$log" || echo "exit status $rc")
-    echo "FAIL  $name  ($took): ${why#FAIL (*): }"
-    failed+=("$log")
-  fi
+for i in "${!exes[@]}"; do
+  exe=${exes[i]}
+  arch=${archs[i]}
+  mkdir -p "$ORV_WINE_DIR/$arch"
+  for check in "${checks[@]}"; do
+    name=$(basename "$check" .sh)
+    name=${name#check-}
+    log=$ORV_WINE_DIR/$arch/$name.log
+    start=$(date +%s%N)
+    bash "$check" "$exe" >"$log" 2>&1
+    rc=$?
+    ms=$((($(date +%s%N) - start) / 1000000))
+    took=$(printf '%d.%ds' $((ms / 1000)) $((ms % 1000 / 100)))
+    if ((rc == 0)); then
+      echo "PASS  $arch  $name  ($took)"
+    else
+      why=$(grep -m1 '^FAIL' "$log" || echo "exit status $rc")
+      echo "FAIL  $arch  $name  ($took): ${why#FAIL (*): }"
+      failed+=("$log")
+    fi
+  done
 done
 
 # CI keeps the console, not necessarily build/: show the failures in full.
