@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is needed, then builds and runs every check: the host tests, the same tests under
-# AddressSanitizer and UBSan, both Windows builds, and the Windows exe under Wine.
+# AddressSanitizer and UBSan, both Windows builds, and both Windows exes under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 start=$SECONDS
@@ -26,7 +26,9 @@ for preset in windows-x64 windows-x86; do
   cmake --build --preset "$preset"
 done
 
-step "Wine checks"
-tools/wine/run-checks.sh build/windows-x64/src/app/OrvantaBrevo.exe
+step "Wine checks (x64 and x86)"
+wine_start=$SECONDS
+tools/wine/run-checks.sh build/windows-x64/src/app/OrvantaBrevo.exe build/windows-x86/src/app/OrvantaBrevo.exe
+echo "Wine checks took $((SECONDS - wine_start))s"
 
 step "All checks passed"
