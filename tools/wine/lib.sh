@@ -62,7 +62,7 @@ orv_die() {
 
 orv_report_seen() {
   echo "--- what was seen"
-  if [[ -n ${WINEPREFIX:-} && -n $ORV_PROBE && -x $ORV_PROBE && -n ${ORV_IMAGE:-} ]]; then
+  if [[ -n ${WINEPREFIX:-} && -x $ORV_PROBE && -n ${ORV_IMAGE:-} ]]; then
     echo "Windows processes named $ORV_IMAGE:"
     orv_probe list "$ORV_IMAGE" | sed 's/^/  /'
     echo "their top-level windows (pid, visibility, width, height, class, title):"
@@ -349,7 +349,7 @@ orv_on_exit() {
   trap - EXIT HUP INT TERM
   local image pid
   for image in "${ORV_END_IMAGES[@]}"; do
-    [[ -n ${WINEPREFIX:-} && -n $ORV_PROBE && -x $ORV_PROBE ]] && orv_probe kill 10000 "$image" >/dev/null 2>&1
+    [[ -n ${WINEPREFIX:-} && -x $ORV_PROBE ]] && orv_probe kill 10000 "$image" >/dev/null 2>&1
   done
   if ((ORV_OWNER)); then
     orv_wineserver -k
