@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The right-click menu's commands of the x64 exe under Wine:
+# The right-click menu's commands of the exe (x64 or x86) under Wine:
 #   (a) "OrvantaBrevoの終了(&X)", chosen with its access key, ends the program with exit code 0, and
 #       its icon leaves the notification area (screenshots exit-menu.png, exit-after.png);
 #   (b) with Dialog_CheckBox=1 in the settings file, "ログオフ" asks first: a box captioned "警告"
@@ -14,26 +14,21 @@ ORV_CHECK=exit
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 src=${1:?usage: $0 path/to/OrvantaBrevo.exe}
-[[ -f $src ]] || orv_die "no exe at $src"
+orv_use_exe "$src"
 
 ORV_IMAGE=OrvantaBrevo.exe
 TITLE=OrvantaBrevo
-TRAYPROBE=$ORV_WINE_DIR/bin/trayprobe.exe
+TRAYPROBE=$ORV_WINE_DIR/bin/$ORV_ARCH/trayprobe.exe
 
 orv_session_begin
-run_dir=$ORV_WINE_DIR/$ORV_CHECK
+run_dir=$ORV_OUT/$ORV_CHECK
 rm -rf "$run_dir"
 mkdir -p "$run_dir"
 cp "$src" "$run_dir/$ORV_IMAGE"
 exe=$run_dir/$ORV_IMAGE
-orv_log "testing $src (copied to $exe)"
+orv_log "testing the $ORV_ARCH exe $src (copied to $exe)"
 
-if [[ ! -x $TRAYPROBE || $TRAYPROBE -ot $ORV_TOOLS/trayprobe.cpp ]]; then
-  mkdir -p "$(dirname "$TRAYPROBE")"
-  timeout 300 x86_64-w64-mingw32-g++-posix -std=c++20 -O2 -Wall -Wextra -static \
-    -o "$TRAYPROBE.tmp" "$ORV_TOOLS/trayprobe.cpp" || orv_die "could not build trayprobe.cpp"
-  mv "$TRAYPROBE.tmp" "$TRAYPROBE"
-fi
+orv_helper_build trayprobe
 trayprobe() { orv_wine 60 "$TRAYPROBE" "$@" | tr -d '\r'; }
 
 orv_running "$ORV_IMAGE" &&

@@ -37,7 +37,7 @@ bool Shown(HWND hwnd) {
   return (GetWindowLongA(hwnd, GWL_STYLE) & WS_VISIBLE) != 0;
 }
 
-// A lambda would not do: on x86 the callback must be __stdcall.
+// Callbacks are functions, not lambdas: on x86 they must be __stdcall.
 BOOL CALLBACK Collect(HWND hwnd, LPARAM param) {
   reinterpret_cast<std::vector<HWND>*>(param)->push_back(hwnd);
   return TRUE;
@@ -125,6 +125,11 @@ std::string TextOf(HWND hwnd) {
   return line;
 }
 
+BOOL CALLBACK PrintItem(HWND item, LPARAM) {
+  printf("item\t%s\t%d\t%s\n", ClassOf(item).c_str(), GetDlgCtrlID(item), TextOf(item).c_str());
+  return TRUE;
+}
+
 int Boxes(const char* desktop) {
   int found = 0;
   for (HWND box : TopLevel(desktop)) {
@@ -132,14 +137,7 @@ int Boxes(const char* desktop) {
     DWORD pid = 0;
     GetWindowThreadProcessId(box, &pid);
     printf("box\t%lu\t%s\n", pid, TextOf(box).c_str());
-    EnumChildWindows(
-        box,
-        [](HWND item, LPARAM) -> BOOL {
-          printf("item\t%s\t%d\t%s\n", ClassOf(item).c_str(), GetDlgCtrlID(item),
-                 TextOf(item).c_str());
-          return TRUE;
-        },
-        0);
+    EnumChildWindows(box, PrintItem, 0);
     ++found;
   }
   return found ? kOk : kNone;
