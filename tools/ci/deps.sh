@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages a group of tasks needs. Usage: deps.sh host|windows|wine ...
-# Runs apt-get as root, or through sudo when not root.
+# Runs apt-get as root, or through sudo when not root. Packages named NAME:i386 are
+# 32-bit ones; the i386 architecture is added to dpkg the first time one is missing.
 set -euo pipefail
 
 packages=()
@@ -8,7 +9,8 @@ for group in "$@"; do
   case "$group" in
     host) packages+=(build-essential cmake libgtest-dev libgmock-dev python3 clang-format) ;;
     windows) packages+=(mingw-w64) ;;
-    wine) packages+=(wine xvfb xdotool imagemagick fonts-ipafont-gothic locales procps) ;;
+    # wine32:i386 runs the x86 exe (the 64-bit Wine alone runs only the x64 one).
+    wine) packages+=(wine wine32:i386 xvfb xdotool imagemagick fonts-ipafont-gothic locales procps) ;;
     *) echo "deps.sh: unknown group '$group'" >&2; exit 2 ;;
   esac
 done
@@ -22,5 +24,8 @@ done
 as_root=()
 [ "$(id -u)" -eq 0 ] || as_root=(sudo)
 echo "Installing: ${missing[*]}"
+if [[ " ${missing[*]}" == *:i386* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+  "${as_root[@]}" dpkg --add-architecture i386
+fi
 "${as_root[@]}" apt-get update -qq
 DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
