@@ -23,6 +23,8 @@ version=$(python3 "$ORV_ROOT/tools/resgen/resgen.py" --print-version) || orv_die
 setup=${1:-$ORV_ROOT/build/release/OrvantaBrevo-$version-setup.exe}
 [[ -f $setup ]] || orv_die "no installer at $setup (make one: tools/release.sh)"
 setup=$(realpath "$setup")
+# The installer is a 32-bit exe, so that it starts on 32-bit Windows too.
+[[ -x /usr/lib/wine/wine ]] || orv_die "the 32-bit Wine is not installed (tools/ci/deps.sh wine: wine32:i386)"
 ORV_IMAGE=OrvantaBrevo.exe
 TITLE=OrvantaBrevo
 KEY='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\OrvantaBrevo'
