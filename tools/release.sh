@@ -31,7 +31,8 @@ to_windows_text tools/release/README.txt >"$stage/README.txt"
 to_windows_text LICENSE >"$stage/LICENSE.txt"
 cp resources/generated/mainicon.ico "$stage/OrvantaBrevo.ico"
 
-# The archives' time stamps are the last commit's, so the same tree gives the same archives.
+# The zips' time stamps are the last commit's, so the same tree gives the same zips (the installer
+# carries the time it was made).
 stamp=$(git log -1 --format=%ct 2>/dev/null || date +%s)
 for arch in x64 x86; do
   cp "build/windows-$arch/src/app/OrvantaBrevo.exe" "$stage/OrvantaBrevo-$arch.exe"
