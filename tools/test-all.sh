@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Installs what is needed, then builds and runs every check: the host tests, the same tests under
-# AddressSanitizer and UBSan, both Windows builds, and both Windows exes under Wine.
+# AddressSanitizer and UBSan, both Windows builds, and the both Windows exes under Wine; then a release
+# (archives, installer, sums) and the installer under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 start=$SECONDS
 step() { printf '\n==== %s (%ds)\n' "$*" $((SECONDS - start)); }
 
 step "Installing packages"
-tools/ci/deps.sh host windows wine
+tools/ci/deps.sh host windows wine release
 
 step "Formatting"
 files=$(git ls-files '*.cpp' '*.h' 2>/dev/null || find src tests tools -name '*.cpp' -o -name '*.h')
@@ -30,5 +31,11 @@ step "Wine checks (x64 and x86)"
 wine_start=$SECONDS
 tools/wine/run-checks.sh build/windows-x64/src/app/OrvantaBrevo.exe build/windows-x86/src/app/OrvantaBrevo.exe
 echo "Wine checks took $((SECONDS - wine_start))s"
+
+step "Release: archives, installer, sums (tools/release.sh)"
+tools/release.sh
+
+step "Wine checks of the installer"
+tools/wine/installer-checks.sh
 
 step "All checks passed"

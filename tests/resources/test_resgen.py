@@ -120,9 +120,12 @@ class EncodingTest(unittest.TestCase):
         self.assertEqual(data[plane + 4], 0b01000000)  # only the inverted pixel is masked
 
 
+VERSION_STRINGS = "".join(f"{key}: X\n" for key in rcfile.REQUIRED_STRINGS)
+
+
 def write_sources(root, index, files):
     (root / "index.txt").write_text(index)
-    (root / "version.txt").write_text("version: 1.2.3\nProductName: X\n")
+    (root / "version.txt").write_text("version: 1.2.3\n" + VERSION_STRINGS)
     for name, text in files.items():
         (root / name).write_text(text)
 
@@ -183,11 +186,25 @@ class RunTest(unittest.TestCase):
                          ["a.ico", "resource_images.inc", "resource_index.inc"])
         self.assertNotIn("HAND", (self.out / "OrvantaBrevo.rc").read_text())
 
+    def test_print_version_prints_only_the_checked_version_and_writes_nothing(self):
+        write_sources(self.src, "ICON A a.txt\n", {"a.txt": ICON})
+        result = subprocess.run([sys.executable, str(RESGEN), "--src", str(self.src), "--out", str(self.out),
+                                 "--print-version"], capture_output=True, text=True)
+        self.assertEqual((result.returncode, result.stdout, result.stderr), (0, "1.2.3\n", ""))
+        self.assertFalse(self.out.exists())
+        # The release scripts must not go on with a version the resource would refuse.
+        (self.src / "version.txt").write_text("version: 1.x\n" + VERSION_STRINGS)
+        result = subprocess.run([sys.executable, str(RESGEN), "--src", str(self.src), "--print-version"],
+                                capture_output=True, text=True)
+        self.assertEqual((result.returncode, result.stdout), (1, ""))
+        self.assertIn("not up to four numbers", result.stderr)
+
 
 class VersionTest(unittest.TestCase):
     def test_version_settings(self):
-        version, language, strings = rcfile.parse_version("version: 2.5\nlanguage: 0409\nProductName: P\n", "v")
-        self.assertEqual((version, language, strings), ("2.5", 0x409, [("ProductName", "P")]))
+        version, language, strings = rcfile.parse_version("version: 2.5\nlanguage: 0409\n" + VERSION_STRINGS, "v")
+        self.assertEqual((version, language), ("2.5", 0x409))
+        self.assertEqual(sorted(strings), [(key, "X") for key in sorted(rcfile.REQUIRED_STRINGS)])
         script = rcfile.resource_script([("ICON", "A", "a.ico")], (version, language, strings), "m")
         self.assertIn("FILEVERSION 2,5,0,0", script)
         self.assertIn('BLOCK "040904B0"', script)
@@ -195,12 +212,16 @@ class VersionTest(unittest.TestCase):
 
     def test_version_mistakes(self):
         cases = {
-            "missing": ("ProductName: P\n", "'version' is missing"),
+            "missing": (VERSION_STRINGS, "'version' is missing"),
             "too big": ("version: 1.70000\n", "not up to four numbers"),
             "five parts": ("version: 1.2.3.4.5\n", "not up to four numbers"),
             "quote": ('version: 1\nProductName: a"b\n', "printable ASCII"),
             "derived": ("version: 1\nFileVersion: 2\n", "follows from 'version'"),
             "unknown": ("version: 1\ncolour: red\n", "unknown setting 'colour'"),
+            "no company": ("version: 1\n" + VERSION_STRINGS.replace("CompanyName: X\n", ""), "missing CompanyName"),
+            "no copyright or name": (
+                "version: 1\n" + VERSION_STRINGS.replace("LegalCopyright: X\n", "").replace("ProductName: X\n", ""),
+                "missing LegalCopyright, ProductName"),
         }
         for name, (text, fragment) in cases.items():
             with self.subTest(name):

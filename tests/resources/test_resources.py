@@ -172,13 +172,23 @@ class ScriptTest(unittest.TestCase):
         listed = re.findall(r'^ORVANTA_RESOURCE\((\w+), "(\w+)"\)$', index, re.M)
         self.assertEqual(listed, [(k, n) for n, k, _ in self.resources])
 
-    def test_version_is_0_11_2_and_matches_the_project(self):
-        project = re.search(r"project\(OrvantaBrevo VERSION ([\d.]+)", (REPO / "CMakeLists.txt").read_text())
-        self.assertEqual(project.group(1), "0.11.2")
+    def test_version_block_says_what_the_exe_is_and_whose(self):
         for line in ("FILEVERSION 0,11,2,0", "PRODUCTVERSION 0,11,2,0", 'VALUE "FileVersion", "0.11.2"',
                      'VALUE "ProductVersion", "0.11.2"', 'VALUE "ProductName", "OrvantaBrevo"',
+                     'VALUE "CompanyName", "OrvantaBrevo"',
+                     'VALUE "LegalCopyright", "Copyright (C) 2026 OrvantaBrevo"',
                      'VALUE "OriginalFilename", "OrvantaBrevo.exe"'):
             self.assertIn(line, self.script)
+
+    def test_every_copy_of_the_version_matches_version_txt(self):
+        version = resgen.read_version(RES / "src")[0]
+        self.assertEqual(version, "0.11.2")
+        # CMake reads version.txt itself; the manifest and the version tab repeat it by hand.
+        identity = re.search(r'<assemblyIdentity type="win32" name="OrvantaBrevo" version="([\d.]+)"',
+                             (RES / "OrvantaBrevo.manifest").read_text())
+        self.assertEqual(identity.group(1), ".".join((version.split(".") + ["0"] * 4)[:4]))
+        form = (REPO / "src" / "form" / "PropertyFormDefinition.cpp").read_text(encoding="utf-8")
+        self.assertEqual(re.findall(r"Caption = 'Version ([\d.]+)'", form), [version])
 
     def test_manifest_runs_as_invoker_with_common_controls_6(self):
         manifest = (RES / "OrvantaBrevo.manifest").read_text()

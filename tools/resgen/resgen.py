@@ -4,6 +4,7 @@
     python3 tools/resgen/resgen.py                 regenerate resources/ in place
     python3 tools/resgen/resgen.py --out DIR       write DIR/OrvantaBrevo.rc and DIR/generated/
     python3 tools/resgen/resgen.py --preview F.png also draw every image, magnified, into F.png
+    python3 tools/resgen/resgen.py --print-version print the program's version and nothing else
 
 resources/src/index.txt lists the resources in the order of the script; each line names
 the kind, the resource name and the pixel-art source. The output is the same bytes on
@@ -30,13 +31,17 @@ GENERATED = "generated"
 _NAME = re.compile(r"^[A-Z][A-Z0-9_]*$")
 
 
+def read_source(path):
+    try:
+        return path.read_text(encoding="utf-8")
+    except OSError as error:
+        raise SourceError(f"{path}: cannot read: {error.strerror}") from None
+
+
 def read_index(src):
     """[(kind, name, source path)] from src/index.txt, with the names checked."""
     path = src / "index.txt"
-    try:
-        text = path.read_text(encoding="utf-8")
-    except OSError as error:
-        raise SourceError(f"{path}: cannot read: {error.strerror}") from None
+    text = read_source(path)
     entries, seen = [], {}
     for lineno, raw in enumerate(text.splitlines(), 1):
         line = raw.split("#", 1)[0].strip()
@@ -66,27 +71,24 @@ def read_index(src):
     return entries
 
 
+def read_version(src):
+    """(version, language, strings) from src/version.txt, checked."""
+    path = src / "version.txt"
+    return rcfile.parse_version(read_source(path), str(path))
+
+
 def build(src):
     """Every output file as {path relative to the resources folder: bytes}."""
     outputs = {}
     script_entries, images, arts = [], [], []
     for kind, name, source in read_index(src):
-        try:
-            text = source.read_text(encoding="utf-8")
-        except OSError as error:
-            raise SourceError(f"{source}: cannot read: {error.strerror}") from None
-        art = pixelart.parse(text, str(source), kind)
+        art = pixelart.parse(read_source(source), str(source), kind)
         arts.append(art)
         file = f"{GENERATED}/{name.lower()}{winformats.EXTENSIONS[kind]}"
         outputs[file] = winformats.encode(art)
         script_entries.append((kind, name, file))
         images += [(kind, name, g.width, g.height, art.bits) for g in art.grids]
-    version_path = src / "version.txt"
-    try:
-        version_text = version_path.read_text(encoding="utf-8")
-    except OSError as error:
-        raise SourceError(f"{version_path}: cannot read: {error.strerror}") from None
-    version = rcfile.parse_version(version_text, str(version_path))
+    version = read_version(src)
     outputs[SCRIPT] = rcfile.resource_script(script_entries, version, MANIFEST).encode("ascii")
     outputs[f"{GENERATED}/resource_index.inc"] = rcfile.resource_index(script_entries).encode("ascii")
     outputs[f"{GENERATED}/resource_images.inc"] = rcfile.resource_images(images).encode("ascii")
@@ -112,8 +114,13 @@ def main(argv=None):
     parser.add_argument("--src", type=Path, default=REPO / "resources" / "src", help="folder of the sources")
     parser.add_argument("--out", type=Path, default=REPO / "resources", help="folder that receives the .rc and generated/")
     parser.add_argument("--preview", type=Path, help="also write a magnified PNG of every image")
+    parser.add_argument("--print-version", action="store_true",
+                        help="print the version from version.txt (for the release scripts) and write nothing")
     args = parser.parse_args(argv)
     try:
+        if args.print_version:
+            print(read_version(args.src)[0])
+            return 0
         outputs, arts = build(args.src)
     except SourceError as error:
         print(f"resgen: error: {error}", file=sys.stderr)
