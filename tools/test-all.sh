@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is needed, then builds and runs every check: the host tests, the same tests under
-# AddressSanitizer and UBSan, both Windows builds, and the both Windows exes under Wine; then a release
+# AddressSanitizer and UBSan, both Windows builds, and both Windows exes under Wine; then a release
 # (archives, installer, sums) and the installer under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
