@@ -49,6 +49,12 @@ TPropertyForm::TPropertyForm(vcl::TComponent* owner) : vcl::TForm(owner) {
   RegisterMethod("RestartClick", [this](TObject* s) { RestartClick(s); });
   RegisterMethod("LogOffClick", [this](TObject* s) { LogOffClick(s); });
   RegisterMethod("ExitClick", [this](TObject* s) { ExitClick(s); });
+  RegisterMethod("VersionClick", [this](TObject* s) { VersionClick(s); });
+  RegisterMethod("OK_ButtonClick", [this](TObject* s) { OK_ButtonClick(s); });
+  RegisterMethod("Cancel_ButtonClick", [this](TObject* s) { Cancel_ButtonClick(s); });
+  RegisterMethod("Save_ButtonClick", [this](TObject* s) { Save_ButtonClick(s); });
+  RegisterMethod("Mail_LabelClick", [this](TObject* s) { Mail_LabelClick(s); });
+  RegisterMethod("HomePage_LabelClick", [this](TObject* s) { HomePage_LabelClick(s); });
   ReadDefinition(kPropertyFormDefinition);
   Bind(PageControl, "PageControl");
   Bind(CDDrive, "CDDrive");
@@ -64,6 +70,8 @@ TPropertyForm::TPropertyForm(vcl::TComponent* owner) : vcl::TForm(owner) {
   Bind(OK_Button, "OK_Button");
   Bind(Cancel_Button, "Cancel_Button");
   Bind(Save_Button, "Save_Button");
+  Bind(Mail_Label, "Mail_Label");
+  Bind(HomePage_Label, "HomePage_Label");
   Bind(MediaPlayer, "MediaPlayer");
   Bind(TrayIcon, "TrayIcon");
   Bind(ExitWin, "ExitWin");

@@ -37,6 +37,8 @@ class TPropertyForm : public vcl::TForm {
   vcl::TButton* OK_Button = nullptr;
   vcl::TButton* Cancel_Button = nullptr;
   vcl::TButton* Save_Button = nullptr;
+  vcl::TLabel* Mail_Label = nullptr;
+  vcl::TLabel* HomePage_Label = nullptr;
   TMediaPlayer* MediaPlayer = nullptr;
   TTrayIcon* TrayIcon = nullptr;
   TExitWin* ExitWin = nullptr;
@@ -121,6 +123,14 @@ class TPropertyForm : public vcl::TForm {
   void CheckBoxClick(TObject* sender);
   void AutoPlay_CheckBoxClick(TObject* sender);
   void ExitWin_CheckBoxClick(TObject* sender);
+
+  // --- The dialog's own commands ----------------------------------------------------------------
+  void VersionClick(TObject* sender);
+  void OK_ButtonClick(TObject* sender);
+  void Cancel_ButtonClick(TObject* sender);
+  void Save_ButtonClick(TObject* sender);
+  void Mail_LabelClick(TObject* sender);
+  void HomePage_LabelClick(TObject* sender);
 
   // --- The right-click menu (Windows exit and the program's end) ---------------------------------
   // Which exit items show, the katakana width of four captions, and Dialog_CheckBox's enabling.

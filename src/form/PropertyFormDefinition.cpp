@@ -139,6 +139,9 @@ const char kPropertyFormDefinition[] = R"(object PropertyForm: TPropertyForm
           Width = 167
           Height = 27
           Caption = 'Orvanta'
+          Font.Color = clBlack
+          Font.Height = -27
+          Font.Style = [fsBold]
         end
         object Label1: TLabel
           Left = 149
@@ -146,6 +149,8 @@ const char kPropertyFormDefinition[] = R"(object PropertyForm: TPropertyForm
           Width = 97
           Height = 24
           Caption = 'Brevo'
+          Font.Height = -24
+          Font.Style = [fsBold]
         end
         object Ver_Text: TLabel
           Left = 157
@@ -153,6 +158,8 @@ const char kPropertyFormDefinition[] = R"(object PropertyForm: TPropertyForm
           Width = 81
           Height = 13
           Caption = 'Version 0.11.2'
+          Font.Color = clBlack
+          Font.Height = -13
         end
         object Copy_Text: TLabel
           Left = 106
@@ -160,6 +167,7 @@ const char kPropertyFormDefinition[] = R"(object PropertyForm: TPropertyForm
           Width = 182
           Height = 13
           Caption = 'Copyright (C) 2026 OrvantaBrevo'
+          Font.Height = -13
         end
         object MailTitle_Label: TLabel
           Left = 75
@@ -173,6 +181,9 @@ const char kPropertyFormDefinition[] = R"(object PropertyForm: TPropertyForm
           Height = 12
           Cursor = 1
           Caption = 'orvanta@example.jp'
+          Font.Color = clBlue
+          Font.Style = [fsUnderline]
+          OnClick = Mail_LabelClick
         end
         object HomePageTitle_Label: TLabel
           Left = 75
@@ -186,6 +197,9 @@ const char kPropertyFormDefinition[] = R"(object PropertyForm: TPropertyForm
           Height = 12
           Cursor = 1
           Caption = 'http://www.example.jp/orvanta/'
+          Font.Color = clBlue
+          Font.Style = [fsUnderline]
+          OnClick = HomePage_LabelClick
         end
       end
     end
@@ -197,6 +211,7 @@ const char kPropertyFormDefinition[] = R"(object PropertyForm: TPropertyForm
     Height = 25
     Caption = 'OK'
     TabOrder = 3
+    OnClick = OK_ButtonClick
   end
   object Cancel_Button: TButton
     Left = 159
@@ -205,6 +220,7 @@ const char kPropertyFormDefinition[] = R"(object PropertyForm: TPropertyForm
     Height = 25
     Caption = 'キャンセル'
     TabOrder = 2
+    OnClick = Cancel_ButtonClick
   end
   object Save_Button: TButton
     Left = 263
@@ -213,6 +229,7 @@ const char kPropertyFormDefinition[] = R"(object PropertyForm: TPropertyForm
     Height = 25
     Caption = '設定の更新'
     TabOrder = 1
+    OnClick = Save_ButtonClick
   end
   object MediaPlayer: TMediaPlayer
     DeviceType = dtCDAudio
@@ -289,6 +306,7 @@ const char kPropertyFormDefinition[] = R"(object PropertyForm: TPropertyForm
     end
     object Version: TMenuItem
       Caption = 'プロパティ(&R)'
+      OnClick = VersionClick
     end
     object N5: TMenuItem
       Caption = '-'

@@ -16,6 +16,7 @@
 #include <windows.h>
 #include <mmsystem.h>
 #include <shellapi.h>
+#include <commctrl.h>
 // clang-format on
 #else
 #include "platform/emu/win32_api.h"

@@ -1,5 +1,7 @@
 #include "toolkit/Controls.h"
 
+#include "toolkit/WinText.h"
+
 namespace vcl {
 
 void TControl::SetBounds(int left, int top, int width, int height) {
@@ -9,8 +11,29 @@ void TControl::SetBounds(int left, int top, int width, int height) {
   height_ = height;
 }
 
+void TControl::SetEnabled(bool enabled) {
+  enabled_ = enabled;
+  if (window_) EnableWindow(window_, enabled);
+}
+
+void TControl::SetVisible(bool visible) {
+  visible_ = visible;
+  if (window_) ShowWindow(window_, visible ? SW_SHOWNA : SW_HIDE);
+}
+
+void TControl::SetCaption(std::string caption) {
+  caption_ = std::move(caption);
+  if (window_) SetWindowCaption(window_, caption_);
+}
+
 void TControl::Click() {
   if (OnClick) OnClick(this);
+}
+
+void TControl::AttachWindow(HWND window) {
+  window_ = window;
+  if (!enabled_) EnableWindow(window_, FALSE);
+  NativeCreated();
 }
 
 }  // namespace vcl

@@ -27,6 +27,11 @@ const std::string& TValue::AsIdentifier() const {
   throw EReadError("Invalid property value: an identifier is expected");
 }
 
+const std::vector<std::string>& TValue::AsSet() const {
+  if (kind == Kind::Set) return items;
+  throw EReadError("Invalid property value: a set is expected");
+}
+
 TClassRegistry& TClassRegistry::Instance() {
   static TClassRegistry registry;
   return registry;

@@ -44,6 +44,7 @@ struct TValue {
   int AsInt() const;
   const std::string& AsString() const;
   const std::string& AsIdentifier() const;
+  const std::vector<std::string>& AsSet() const;
 };
 
 // How a class's stored properties are set. A property is a plain value, a handler (bound by name

@@ -111,6 +111,10 @@ bool TApplication::ProcessMessage() {
   }
   bool handled = false;
   if (OnMessage) Guarded([&] { OnMessage(msg, handled); });
+  // The shown dialog's keys: Tab and Shift+Tab between its controls, the space bar on a check box.
+  if (!handled && mainForm_ && mainForm_->Visible() && mainForm_->HandleAllocated()) {
+    handled = IsDialogMessageText(mainForm_->Handle(), &msg);
+  }
   if (!handled) {
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
@@ -180,14 +184,15 @@ HWND TForm::Handle() {
     WNDCLASSA wc{};
     wc.lpfnWndProc = &TForm::WindowProc;
     wc.hInstance = GetModuleHandleA(nullptr);
+    wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
     wc.lpszClassName = cls.c_str();
     RegisterClassA(&wc);
-    int width = clientWidth_ + 2 * kFrameWidth;
-    int height = clientHeight_ + kCaptionHeight + 2 * kFrameWidth;
-    handle_ = CreateWindowExA(WS_EX_DLGMODALFRAME, cls.c_str(), Caption().c_str(),
-                              WS_POPUP | WS_CAPTION | WS_DLGFRAME, Left(), Top(), width, height,
-                              Application ? Application->Handle() : nullptr, nullptr,
-                              GetModuleHandleA(nullptr), nullptr);
+    // A dialog frame without a system menu or any title-bar button; placed and sized by Layout.
+    handle_ = CreateWindowText(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, cls.c_str(), Caption(),
+                               WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN, Left(), Top(),
+                               clientWidth_ + 2 * kFrameWidth,
+                               clientHeight_ + kCaptionHeight + 2 * kFrameWidth,
+                               Application ? Application->Handle() : nullptr, 0);
     if (!handle_) throw EOutOfResources("Error creating window");
     SetWindowLongPtrA(handle_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   }
@@ -196,12 +201,19 @@ HWND TForm::Handle() {
 
 void TForm::SetVisible(bool visible) {
   TControl::SetVisible(visible);
-  if (visible || handle_) ShowWindow(Handle(), visible ? SW_SHOW : SW_HIDE);
+  if (!visible && !handle_) return;
+  const bool first = visible && !controlsMade_;
+  if (visible) CreateControlWindows();
+  ShowWindow(Handle(), visible ? SW_SHOW : SW_HIDE);
+  // The keyboard starts at the first control in its order; later it is where the user left it.
+  if (first && firstFocus_) SetFocus(firstFocus_);
+  // A tray program's dialog comes to the front when it is asked for.
+  if (visible) SetForegroundWindow(handle_);
 }
 
 void TForm::SetCaption(std::string caption) {
   TControl::SetCaption(std::move(caption));
-  if (handle_) SetWindowTextA(handle_, Caption().c_str());
+  if (handle_) SetWindowCaption(handle_, Caption());
 }
 
 void TForm::Show() {
@@ -224,6 +236,8 @@ LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     Close();
     return 0;
   }
+  LRESULT result = 0;
+  if (ControlMessage(message, wParam, lParam, result)) return result;
   return DefWindowProcA(handle_, message, wParam, lParam);
 }
 
@@ -259,7 +273,34 @@ void RegisterToolkitClasses() {
         ValueProperty<TControl>([](auto& c, auto& v) { c.SetVisible(v.AsBool()); });
     control.properties["Cursor"] =
         ValueProperty<TControl>([](auto& c, auto& v) { c.SetCursor(v.AsInt()); });
-    control.properties["TabOrder"] = ValueProperty<TControl>([](auto&, auto& v) { v.AsInt(); });
+    control.properties["TabOrder"] =
+        ValueProperty<TControl>([](auto& c, auto& v) { c.SetTabOrder(v.AsInt()); });
+    // The control's own font: a character height (negative, as stored), bold or underlined, and
+    // a colour (clBlack, clBlue).
+    control.properties["Font.Height"] = ValueProperty<TControl>(
+        [](auto& c, auto& v) { c.FontSpec().height = v.AsInt() < 0 ? -v.AsInt() : v.AsInt(); });
+    control.properties["Font.Style"] = ValueProperty<TControl>([](auto& c, auto& v) {
+      for (const std::string& style : v.AsSet()) {
+        if (style == "fsBold") {
+          c.FontSpec().bold = true;
+        } else if (style == "fsUnderline") {
+          c.FontSpec().underline = true;
+        } else {
+          throw EReadError("unknown font style " + style);
+        }
+      }
+    });
+    control.properties["Font.Color"] = ValueProperty<TControl>([](auto& c, auto& v) {
+      const std::string& color = v.AsIdentifier();
+      c.FontSpec().hasColor = true;
+      if (color == "clBlack") {
+        c.FontSpec().color = RGB(0, 0, 0);
+      } else if (color == "clBlue") {
+        c.FontSpec().color = RGB(0, 0, 255);
+      } else {
+        throw EReadError("unknown colour " + color);
+      }
+    });
     control.properties["OnClick"] = EventProperty<TControl>(&TControl::OnClick);
     r.Register(control);
 

@@ -5,6 +5,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/win32.h"
 #include "toolkit/Controls.h"
@@ -101,6 +102,10 @@ class TForm : public TControl {
 
   HWND Handle();  // the form's window, made on first use
   bool HandleAllocated() const { return handle_ != nullptr; }
+  // The screen's pixels per inch that the form's windows are laid out for (96 as designed).
+  int Dpi() const { return dpi_; }
+  // The control whose native window `window` is; null for any other window.
+  TControl* ControlOfWindow(HWND window) const;
   void Show();
   void Hide();
   // Closing the main form ends the application; another form is hidden.
@@ -123,10 +128,36 @@ class TForm : public TControl {
  private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
+  // --- The native windows of the controls (FormWindows.cpp)
+  // --------------------------------------- A control's window with its place as designed: left,
+  // top, right, bottom in its container's client pixels at 96 DPI.
+  struct TPlaced {
+    TControl* control;
+    RECT design;
+  };
+  // Makes the windows of every control, once, when the form is first shown.
+  void CreateControlWindows();
+  void CreateChildren(TControl* parent, HWND container, int dx, int dy);
+  HWND CreateControlWindow(TControl* control, HWND container, RECT design);
+  // Places the form and its controls for `dpi_`; at `suggested`'s position when Windows gives one.
+  void Layout(const RECT* suggested);
+  void MakeFonts();
+  int Scale(int designPixels) const;
+  // A control's answers to its window's messages that reach the form.
+  bool ControlMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+
   HWND handle_ = nullptr;
   int clientWidth_ = 0;
   int clientHeight_ = 0;
   std::map<std::string, TNotifyEvent, std::less<>> methods_;
+  bool controlsMade_ = false;
+  HWND firstFocus_ = nullptr;  // the first window in keyboard order
+  int dpi_ = 96;
+  int nextControlId_ = 100;
+  std::vector<TPlaced> placed_;
+  std::map<HWND, TControl*> controlOf_;
+  HFONT formFont_ = nullptr;
+  std::map<TControl*, HFONT> ownFonts_;
 };
 
 // Registers the toolkit's own component classes for form definitions (once per process).

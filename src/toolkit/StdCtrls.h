@@ -8,19 +8,26 @@
 
 namespace vcl {
 
+// A static text; with a click event it reports clicks.
 class TLabel : public TControl {
  public:
   using TControl::TControl;
+  TNativeSpec NativeSpec() const override;
+  void NativeCommand(UINT code) override;
 };
 
+// A frame with a caption around other controls (which are the form's windows, not its own).
 class TGroupBox : public TControl {
  public:
   using TControl::TControl;
+  TNativeSpec NativeSpec() const override;
 };
 
 class TButton : public TControl {
  public:
   using TControl::TControl;
+  TNativeSpec NativeSpec() const override;
+  void NativeCommand(UINT code) override;
 };
 
 // A check box's click event runs on every change of its state, by the user or by the program, and
@@ -30,15 +37,19 @@ class TCheckBox : public TControl {
   using TControl::TControl;
   bool Checked() const { return checked_; }
   void SetChecked(bool checked);
-  // The user's click: toggles the state (when enabled).
-  void UserClick();
+  TNativeSpec NativeSpec() const override;
+  // The window toggled itself on the user's click or space bar: the object follows.
+  void NativeCommand(UINT code) override;
+
+ protected:
+  void NativeCreated() override;
 
  private:
   bool checked_ = false;
 };
 
 // A drop-down list that allows selection only. Selecting from the program runs no event; a user's
-// selection runs OnChange.
+// selection runs OnChange. The entries go to the window when it is made.
 class TComboBox : public TControl {
  public:
   using TControl::TControl;
@@ -49,10 +60,13 @@ class TComboBox : public TControl {
   void SetItemIndex(int index);
   // The selected entry's text, empty with nothing selected.
   std::string Text() const;
-  // The user's selection of entry `index`.
-  void UserSelect(int index);
+  TNativeSpec NativeSpec() const override;
+  void NativeCommand(UINT code) override;
 
   TNotifyEvent OnChange;
+
+ protected:
+  void NativeCreated() override;
 
  private:
   std::vector<std::string> items_;

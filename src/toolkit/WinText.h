@@ -22,3 +22,21 @@ BOOL SetWindowCaption(HWND window, const std::string& text);
 BOOL AppendMenuText(HMENU menu, UINT flags, UINT_PTR id, const std::string& caption);
 
 }  // namespace vcl
+
+namespace vcl {
+
+// A window with a caption or text; `id` is a child's control ID.
+HWND CreateWindowText(DWORD exStyle, const char* className, const std::string& text, DWORD style,
+                      int x, int y, int width, int height, HWND parent, int id);
+// A message whose lParam carries a text (CB_ADDSTRING ...).
+LRESULT SendTextMessage(HWND window, UINT message, WPARAM wParam, const std::string& text);
+// Inserts a tab with `text` at `index` of a tab control.
+LRESULT InsertTab(HWND tabControl, int index, const std::string& text);
+BOOL IsDialogMessageText(HWND dialog, MSG* msg);
+// A font of face `face` (empty: any face the system maps to the character set); character height
+// `height` pixels, weight, underline, character set.
+HFONT CreateFontText(const std::string& face, int height, bool bold, bool underline, BYTE charSet);
+// True when the system has a font family named `face` for `charSet`.
+bool FontFaceExists(const std::string& face, BYTE charSet);
+
+}  // namespace vcl

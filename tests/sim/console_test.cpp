@@ -63,8 +63,9 @@ TEST(ConsoleScript, ShowAllGivesTheBuiltAnswersInConsoleOrder) {
                         "All_Repeat[off,unchecked] Eject[on]\n"
                         "RBPopupMenu: PowerOff[on] Reboot[on] Restart[off] LogOff[on] Version[on] "
                         "Exit[on]\n"
+                        "dialog: hidden\n"
                         "device: open drive=D: mode=notready\n") +
-                kFirstSettings + "box: none\nexits: none\nprocess: running\n");
+                kFirstSettings + "box: none\nexits: none\nshell: none\nprocess: running\n");
   EXPECT_EQ(run.exitCode, 0);
 }
 
@@ -120,8 +121,8 @@ TEST(ConsoleScript, UnknownCommandIsAnErrorAndTheScriptGoesOn) {
 
 TEST(ConsoleScript, CommandsNotBuiltYetAnswerNotAvailable) {
   ScriptRun run = RunScript(
-      "dialog tab 1\n"
-      "show dialog\n"
+      "help\n"
+      "watch\n"
       "show process\n");
   std::string expected;
   for (int i = 0; i < 2; ++i) expected += "error: not available\n";

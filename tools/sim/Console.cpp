@@ -19,7 +19,7 @@ namespace sim {
 namespace {
 
 // Parts of the console that later work builds; until then their commands say so.
-constexpr std::string_view kNotBuilt[] = {"dialog"};
+constexpr std::string_view kNotBuilt[] = {"help", "watch"};
 
 // A clock step is walked timer by timer, so an absurd wait would look like a hang; a day of
 // machine time is more than any scenario needs.
@@ -125,6 +125,7 @@ void Console::Dispatch(const Words& words) {
       {"click", &Console::Click},
       {"choose", &Console::Choose},
       {"dismiss", &Console::Dismiss},
+      {"dialog", &Console::DialogCommand},
   };
   const std::string& name = words[0];
   const Words args(words.begin() + 1, words.end());

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <iosfwd>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -45,12 +46,27 @@ class Console {
   void Click(const Words& args);
   void Choose(const Words& args);
   void Dismiss(const Words& args);
+  void DialogCommand(const Words& args);
 
   void ShowSubject(std::string_view subject);
   void ShowDevice();
   void ShowSettings();
   void ShowBox();
   void ShowExits();
+  void ShowDialog();
+  void ShowShell();
+
+  // The running program's dialog: its window, whether it is shown, its controls' windows by name.
+  struct DialogWindows {
+    HWND form = nullptr;
+    bool shown = false;
+    HWND pages = nullptr;
+    HWND save = nullptr;
+    std::map<std::string, HWND> windows;
+  };
+  DialogWindows TheDialog();
+  // The window of the dialog's control `name`; refused when the dialog is not shown.
+  HWND DialogControl(const std::string& name);
   void ShowProcess();
   void ShowTray();
   void ShowMenus(bool captions);

@@ -13,10 +13,8 @@
 namespace sim {
 namespace {
 
-constexpr std::string_view kSubjects[] = {"tray",     "menus", "dialog", "device",
-                                          "settings", "box",   "exits",  "process"};
-constexpr std::string_view kShown[] = {"tray", "menus", "device", "settings",
-                                       "box",  "exits", "process"};
+constexpr std::string_view kSubjects[] = {"tray", "menus", "dialog", "device", "settings",
+                                          "box",  "exits", "shell",  "process"};
 
 std::string IconName(UINT type) {
   switch (type & MB_ICONMASK) {
@@ -52,13 +50,6 @@ std::string ButtonsName(UINT type) {
     default:
       return std::to_string(type & MB_TYPEMASK);
   }
-}
-
-bool Built(std::string_view subject) {
-  for (std::string_view shown : kShown) {
-    if (shown == subject) return true;
-  }
-  return false;
 }
 
 std::string ModeName(DWORD mode) {
@@ -97,9 +88,7 @@ void Console::Show(const Words& args) {
   if (args.size() != 1) throw Refusal("usage: show WHAT");
   const std::string& subject = args[0];
   if (subject == "all") {
-    for (std::string_view each : kSubjects) {
-      if (Built(each)) ShowSubject(each);
-    }
+    for (std::string_view each : kSubjects) ShowSubject(each);
     return;
   }
   ShowSubject(subject);
@@ -112,10 +101,9 @@ void Console::ShowSubject(std::string_view subject) {
   if (subject == "settings") return ShowSettings();
   if (subject == "box") return ShowBox();
   if (subject == "exits") return ShowExits();
+  if (subject == "dialog") return ShowDialog();
+  if (subject == "shell") return ShowShell();
   if (subject == "process") return ShowProcess();
-  for (std::string_view known : kSubjects) {
-    if (known == subject) throw Refusal("not available");
-  }
   std::string list;
   for (std::string_view known : kSubjects) list += std::string(known) + ", ";
   throw Refusal("show: unknown subject " + Quote(subject) + " (one of " + list + "all)");

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/cdaudio/drive.h"
+#include "platform/emu/dialog_control.h"
 #include "platform/emu/exit_state.h"
 #include "platform/emu/gdi_state.h"
 #include "platform/emu/machine.h"
@@ -42,6 +43,7 @@ struct ThreadRec {
   bool quit = false;
   int quitCode = 0;
   int modalDepth = 0;
+  HWND focus = nullptr;                // the window with the keyboard focus
   std::optional<uint64_t> sleepUntil;  // in Sleep
   std::deque<MSG> posted;
   std::deque<SentMessage*> sent;
@@ -94,6 +96,12 @@ struct WindowRec {
   LONG_PTR userData = 0;
   int id = 0;  // a child window's control ID
   bool destroying = false;
+  int64_t z = 0;         // place among its siblings: the smaller, the nearer the top
+  HFONT font = nullptr;  // WM_SETFONT
+  // The state of a standard control (controls.cpp).
+  int check = 0;                   // BUTTON: BST_CHECKED ...
+  std::vector<std::string> items;  // COMBOBOX entries, SysTabControl32 tabs (code page 932)
+  int selection = -1;              // COMBOBOX, SysTabControl32
 };
 
 struct TimerRec {
@@ -154,6 +162,25 @@ struct Machine::Impl {
   std::map<HWND, WindowRec> windows;
   uintptr_t nextWindow = 0x10010;
   std::vector<TimerRec> timers;
+  int64_t nextZBottom = 0;       // z of the next window put at the bottom
+  int64_t nextZTop = 0;          // z of the next window put at the top
+  std::set<int> commonControls;  // processes that called InitCommonControlsEx for the tabs
+  int dpi = 96;
+  // Font families the machine has (code page 932): a Japanese Windows' "ＭＳ Ｐゴシック" and
+  // others.
+  std::vector<std::string> fonts{"\x82\x6c\x82\x72\x20\x82\x6f\x83\x53\x83\x56\x83\x62\x83\x4e",
+                                 "MS UI Gothic", "Tahoma"};
+  struct FontRec {
+    std::string face;
+    LONG height = 0;
+    LONG weight = 0;
+    bool underline = false;
+    BYTE charSet = 0;
+  };
+  std::map<HFONT, FontRec> fontObjects;
+  HCURSOR cursor = nullptr;
+  bool shiftDown = false;
+  std::vector<ShellExecuteCall> shellExecutes;
   UINT_PTR nextThreadTimerId = 0x7000;
   std::map<std::string, HICON> icons;  // "ICON:NAME" / "CURSOR:NAME" -> handle
   std::map<HICON, std::string> iconNames;
@@ -192,6 +219,8 @@ struct Machine::Impl {
   // A message box's window and its buttons (dialogs.cpp).
   HWND CreateBoxWindowLocked(const BoxInfo& box, DWORD threadId);
   std::vector<BoxButton> BoxButtonsLocked(HWND box) const;
+  // The window procedure of a standard control class ("BUTTON" ...), or null (controls.cpp).
+  static WNDPROC BuiltinClassProc(const std::string& upperName);
   // Calls the calling thread's CBT hook, as Windows does when the box is activated (mu released).
   void CallCbtHooks(int code, WPARAM wParam, LPARAM lParam);
   // Posts the MCI completions collected under the lock; called with `mu` released.

@@ -161,10 +161,18 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
   {
     std::lock_guard lock(impl.mu);
     auto cls = impl.classes.find(Upper(className));
+    emu::WindowClass builtin;
     if (cls == impl.classes.end()) {
-      SetLastError(ERROR_CANNOT_FIND_WND_CLASS);
-      return nullptr;
+      // The standard controls; the tab control only once the common controls are asked for.
+      builtin.name = className ? className : "";
+      builtin.proc = emu::Machine::Impl::BuiltinClassProc(Upper(className));
+      const bool tabs = Upper(className) == "SYSTABCONTROL32";
+      if (!builtin.proc || (tabs && !impl.commonControls.count(impl.CurrentThreadLocked().pid))) {
+        SetLastError(ERROR_CANNOT_FIND_WND_CLASS);
+        return nullptr;
+      }
     }
+    const emu::WindowClass& windowClass = cls == impl.classes.end() ? builtin : cls->second;
     if (parent && parent != HWND_MESSAGE && !impl.WindowLocked(parent)) {
       SetLastError(ERROR_INVALID_WINDOW_HANDLE);
       return nullptr;
@@ -173,8 +181,9 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
     impl.nextWindow += 4;
     emu::WindowRec w;
     w.handle = handle;
-    w.className = cls->second.name;
-    w.proc = cls->second.proc;
+    w.className = windowClass.name;
+    w.proc = windowClass.proc;
+    w.z = ++impl.nextZBottom;  // a new window goes to the bottom of its siblings
     w.text = windowName ? windowName : "";
     w.style = style;
     w.exStyle = exStyle;
@@ -228,10 +237,24 @@ BOOL DestroyWindow(HWND window) {
   return TRUE;
 }
 
-LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM /*lParam*/) {
+LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_NCCREATE:
       return TRUE;
+    case WM_SETTEXT:
+      return SetWindowTextA(window, reinterpret_cast<LPCSTR>(lParam));
+    case WM_GETTEXT:
+      return GetWindowTextA(window, reinterpret_cast<LPSTR>(lParam), static_cast<int>(wParam));
+    case WM_SETFONT:
+    case WM_GETFONT: {
+      auto& impl = Impl();
+      std::lock_guard lock(impl.mu);
+      auto* w = impl.WindowLocked(window);
+      if (!w) return 0;
+      if (message == WM_GETFONT) return reinterpret_cast<LRESULT>(w->font);
+      w->font = reinterpret_cast<HFONT>(wParam);
+      return 0;
+    }
     case WM_CLOSE:
       DestroyWindow(window);
       return 0;
@@ -351,7 +374,7 @@ BOOL GetWindowRect(HWND window, LPRECT rect) {
   return TRUE;
 }
 
-BOOL SetWindowPos(HWND window, HWND /*insertAfter*/, int x, int y, int cx, int cy, UINT flags) {
+BOOL SetWindowPos(HWND window, HWND insertAfter, int x, int y, int cx, int cy, UINT flags) {
   auto& impl = Impl();
   {
     std::lock_guard lock(impl.mu);
@@ -369,6 +392,8 @@ BOOL SetWindowPos(HWND window, HWND /*insertAfter*/, int x, int y, int cx, int c
       r.bottom = r.top + cy;
     }
     w->rect = r;
+    if (!(flags & SWP_NOZORDER) && insertAfter == HWND_BOTTOM) w->z = ++impl.nextZBottom;
+    if (!(flags & SWP_NOZORDER) && insertAfter == HWND_TOP) w->z = --impl.nextZTop;
   }
   if (flags & SWP_SHOWWINDOW) ShowWindow(window, SW_SHOWNA);
   if (flags & SWP_HIDEWINDOW) ShowWindow(window, SW_HIDE);

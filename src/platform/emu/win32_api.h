@@ -368,6 +368,10 @@ BOOL DestroyIcon(HICON icon);
 int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 BOOL MessageBeep(UINT type);
 
+// In this order: each part uses the types of those before it.
+// clang-format off
 #include "platform/emu/win32_mmsystem.h"
 #include "platform/emu/win32_shell.h"
 #include "platform/emu/win32_system.h"
+#include "platform/emu/win32_controls.h"
+// clang-format on

@@ -1,0 +1,666 @@
+// user32's standard controls (BUTTON, STATIC, COMBOBOX) and comctl32's tab control, with the
+// messages and notifications the property dialog relies on; the dialog manager's keyboard
+// (IsDialogMessage, GetNextDlgTabItem), focus and enabling; fonts as gdi32 keeps them; and the
+// user's hand on all of it (dialog_control.h).
+//
+// As on Windows: a click or the space bar toggles an automatic check box and sends BN_CLICKED to
+// its parent, BM_SETCHECK sends nothing; a user's pick in a list sends CBN_SELCHANGE, CB_SETCURSEL
+// nothing; a click on a tab sends TCN_SELCHANGING then TCN_SELCHANGE, TCM_SETCURSEL nothing;
+// hidden and disabled windows take no input; Tab follows WS_TABSTOP in z-order and goes into
+// windows marked WS_EX_CONTROLPARENT.
+#include <algorithm>
+#include <cstring>
+
+#include "platform/emu/dialog_control.h"
+#include "platform/emu/machine_impl.h"
+#include "platform/emu/shell_internal.h"
+
+namespace emu {
+namespace {
+
+// Machine-only messages by which the user's picks reach a control on its own thread.
+constexpr UINT kPickItemMessage = 0xFFF1;
+constexpr UINT kPickTabMessage = 0xFFF2;
+constexpr LONG kTabHeight = 22;
+
+WindowRec* Locked(Machine::Impl& impl, HWND window) {
+  return impl.WindowLocked(window);
+}
+
+void Notify(HWND window, UINT code) {
+  const HWND parent = GetParent(window);
+  SendMessageA(parent, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(window), code),
+               reinterpret_cast<LPARAM>(window));
+}
+
+LRESULT NotifyHeader(HWND window, UINT code) {
+  NMHDR header{window, static_cast<UINT_PTR>(GetDlgCtrlID(window)), code};
+  return SendMessageA(GetParent(window), WM_NOTIFY, header.idFrom,
+                      reinterpret_cast<LPARAM>(&header));
+}
+
+DWORD StyleOf(HWND window) {
+  auto& impl = Impl();
+  std::lock_guard lock(impl.mu);
+  auto* w = Locked(impl, window);
+  return w ? w->style : 0;
+}
+
+// An automatic check box turns over; any button tells its parent it was clicked.
+void ButtonClicked(HWND window) {
+  if ((StyleOf(window) & BS_TYPEMASK) == BS_GROUPBOX) return;
+  {
+    auto& impl = Impl();
+    std::lock_guard lock(impl.mu);
+    auto* w = Locked(impl, window);
+    if (!w) return;
+    if ((w->style & BS_TYPEMASK) == BS_AUTOCHECKBOX) {
+      w->check = w->check == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED;
+    }
+  }
+  Notify(window, BN_CLICKED);
+}
+
+LRESULT CALLBACK ButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto& impl = Impl();
+  switch (message) {
+    case BM_GETCHECK: {
+      std::lock_guard lock(impl.mu);
+      auto* w = Locked(impl, window);
+      return w ? w->check : 0;
+    }
+    case BM_SETCHECK: {
+      std::lock_guard lock(impl.mu);
+      if (auto* w = Locked(impl, window)) w->check = static_cast<int>(wParam);
+      return 0;
+    }
+    case BM_CLICK:
+      if (IsWindowEnabled(window)) ButtonClicked(window);
+      return 0;
+    case WM_LBUTTONDOWN:
+      if (StyleOf(window) & WS_TABSTOP) SetFocus(window);
+      return 0;
+    case WM_LBUTTONUP:
+      ButtonClicked(window);
+      return 0;
+    case WM_KEYUP:
+      if (wParam == VK_SPACE && GetFocus() == window) ButtonClicked(window);
+      return 0;
+    default:
+      return DefWindowProcA(window, message, wParam, lParam);
+  }
+}
+
+LRESULT CALLBACK StaticProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_LBUTTONUP && (StyleOf(window) & SS_NOTIFY)) {
+    Notify(window, STN_CLICKED);
+    return 0;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK ComboProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto& impl = Impl();
+  std::unique_lock lock(impl.mu);
+  auto* w = Locked(impl, window);
+  if (!w) return CB_ERR;
+  const int count = static_cast<int>(w->items.size());
+  switch (message) {
+    case CB_ADDSTRING:
+      w->items.push_back(reinterpret_cast<LPCSTR>(lParam));
+      return count;
+    case CB_RESETCONTENT:
+      w->items.clear();
+      w->selection = -1;
+      return 0;
+    case CB_GETCOUNT:
+      return count;
+    case CB_GETCURSEL:
+      return w->selection;
+    case CB_SETCURSEL: {
+      const int index = static_cast<int>(static_cast<INT_PTR>(wParam));
+      w->selection = index >= 0 && index < count ? index : -1;
+      return w->selection >= 0 ? w->selection : CB_ERR;
+    }
+    case WM_LBUTTONDOWN:
+      lock.unlock();
+      SetFocus(window);
+      return 0;
+    case kPickItemMessage: {
+      const int index = static_cast<int>(wParam);
+      if (index < 0 || index >= count) return 0;
+      w->selection = index;
+      lock.unlock();
+      SetFocus(window);
+      Notify(window, CBN_SELCHANGE);
+      return 0;
+    }
+    default:
+      lock.unlock();
+      return DefWindowProcA(window, message, wParam, lParam);
+  }
+}
+
+LRESULT CALLBACK TabProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto& impl = Impl();
+  std::unique_lock lock(impl.mu);
+  auto* w = Locked(impl, window);
+  if (!w) return -1;
+  const int count = static_cast<int>(w->items.size());
+  switch (message) {
+    case TCM_INSERTITEMA: {
+      const auto* item = reinterpret_cast<const TCITEMA*>(lParam);
+      const int index = std::clamp(static_cast<int>(wParam), 0, count);
+      w->items.insert(w->items.begin() + index,
+                      (item && (item->mask & TCIF_TEXT) && item->pszText) ? item->pszText : "");
+      if (w->selection < 0) w->selection = 0;
+      return index;
+    }
+    case TCM_GETITEMCOUNT:
+      return count;
+    case TCM_GETCURSEL:
+      return w->selection;
+    case TCM_SETCURSEL: {
+      const int previous = w->selection;
+      const int index = static_cast<int>(wParam);
+      if (index < 0 || index >= count) return -1;
+      w->selection = index;
+      return previous;
+    }
+    case TCM_ADJUSTRECT: {
+      // The display area: inside the frame, below the row of tabs.
+      auto* rect = reinterpret_cast<RECT*>(lParam);
+      if (!rect) return 0;
+      const LONG sign = wParam ? -1 : 1;
+      rect->left += sign * 4;
+      rect->top += sign * (kTabHeight + 2);
+      rect->right -= sign * 4;
+      rect->bottom -= sign * 4;
+      return 0;
+    }
+    case WM_LBUTTONDOWN:
+      lock.unlock();
+      SetFocus(window);
+      return 0;
+    case kPickTabMessage: {
+      const int index = static_cast<int>(wParam);
+      if (index < 0 || index >= count) return 0;
+      lock.unlock();
+      SetFocus(window);
+      if (index == TabProc(window, TCM_GETCURSEL, 0, 0)) return 0;
+      if (NotifyHeader(window, TCN_SELCHANGING)) return 0;  // the parent kept the page
+      TabProc(window, TCM_SETCURSEL, static_cast<WPARAM>(index), 0);
+      NotifyHeader(window, TCN_SELCHANGE);
+      return 0;
+    }
+    default:
+      lock.unlock();
+      return DefWindowProcA(window, message, wParam, lParam);
+  }
+}
+
+// Whether the user can reach the window: it and every window around it shown and enabled.
+// The window and the parents it is a child of (an owner is not one of them).
+template <class F>
+void ForSelfAndParents(Machine::Impl& impl, HWND window, F&& each) {
+  for (auto* w = Locked(impl, window); w;
+       w = (w->style & WS_CHILD) && w->parent ? Locked(impl, w->parent) : nullptr) {
+    each(*w);
+  }
+}
+
+bool ReachableLocked(Machine::Impl& impl, HWND window, bool needEnabled) {
+  bool reachable = Locked(impl, window) != nullptr;
+  ForSelfAndParents(impl, window, [&](const WindowRec& w) {
+    reachable = reachable && w.visible && !(needEnabled && (w.style & WS_DISABLED));
+  });
+  return reachable;
+}
+
+// The tab stops under `parent`, in z-order, going into control parents.
+void CollectTabStopsLocked(Machine::Impl& impl, HWND parent, std::vector<HWND>& out) {
+  std::vector<const WindowRec*> children;
+  for (const auto& [handle, w] : impl.windows) {
+    if (w.parent == parent && (w.style & WS_CHILD)) children.push_back(&w);
+  }
+  std::sort(children.begin(), children.end(),
+            [](const WindowRec* a, const WindowRec* b) { return a->z < b->z; });
+  for (const WindowRec* w : children) {
+    if (!w->visible || (w->style & WS_DISABLED)) continue;
+    if (w->exStyle & WS_EX_CONTROLPARENT) {
+      CollectTabStopsLocked(impl, w->handle, out);
+    } else if (w->style & WS_TABSTOP) {
+      out.push_back(w->handle);
+    }
+  }
+}
+
+bool IsWithin(Machine::Impl& impl, HWND ancestor, HWND window) {
+  std::lock_guard lock(impl.mu);
+  for (auto* w = Locked(impl, window); w; w = w->parent ? Locked(impl, w->parent) : nullptr) {
+    if (w->handle == ancestor) return true;
+  }
+  return false;
+}
+
+BOOL DialogMessage(HWND dialog, LPMSG msg) {
+  auto& impl = Impl();
+  if (!msg || !dialog || !IsWithin(impl, dialog, msg->hwnd)) return FALSE;
+  if (msg->message == WM_KEYDOWN) {
+    switch (msg->wParam) {
+      case VK_TAB: {
+        const bool back = GetKeyState(VK_SHIFT) < 0;
+        if (HWND next = GetNextDlgTabItem(dialog, GetFocus(), back)) SetFocus(next);
+        return TRUE;
+      }
+      // With no default push button, Enter and Esc reach the dialog as IDOK and IDCANCEL.
+      case VK_RETURN:
+        SendMessageA(dialog, WM_COMMAND, IDOK, reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+        return TRUE;
+      case VK_ESCAPE:
+        SendMessageA(dialog, WM_COMMAND, IDCANCEL,
+                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDCANCEL)));
+        return TRUE;
+      default:
+        break;
+    }
+  }
+  TranslateMessage(msg);
+  DispatchMessageA(msg);
+  return TRUE;
+}
+
+// Posts to the window's thread and waits until the programs have settled; false when the user
+// could not reach it.
+bool Act(Machine& machine, HWND window, UINT message, WPARAM wParam, bool needEnabled) {
+  auto& impl = machine.impl();
+  {
+    std::lock_guard lock(impl.mu);
+    if (!ReachableLocked(impl, window, needEnabled)) return false;
+  }
+  PostMessageA(window, message, wParam, 0);
+  machine.Settle();
+  return true;
+}
+
+}  // namespace
+
+WNDPROC Machine::Impl::BuiltinClassProc(const std::string& upperName) {
+  if (upperName == "BUTTON") return &ButtonProc;
+  if (upperName == "STATIC") return &StaticProc;
+  if (upperName == "COMBOBOX") return &ComboProc;
+  if (upperName == "SYSTABCONTROL32") return &TabProc;
+  return nullptr;
+}
+
+// --- The user ------------------------------------------------------------------------------------
+
+bool ClickWindow(Machine& machine, HWND window) {
+  if (!Act(machine, window, WM_LBUTTONDOWN, MK_LBUTTON, true)) return false;
+  return Act(machine, window, WM_LBUTTONUP, 0, true);
+}
+
+bool SelectListItem(Machine& machine, HWND comboBox, int index) {
+  return Act(machine, comboBox, kPickItemMessage, static_cast<WPARAM>(index), true);
+}
+
+bool ClickTab(Machine& machine, HWND tabControl, int index) {
+  return Act(machine, tabControl, kPickTabMessage, static_cast<WPARAM>(index), true);
+}
+
+HWND FocusWindow(Machine& machine, HWND anyWindow) {
+  auto& impl = machine.impl();
+  std::lock_guard lock(impl.mu);
+  auto* w = Locked(impl, anyWindow);
+  auto* thread = w ? impl.ThreadLocked(w->threadId) : nullptr;
+  return thread ? thread->focus : nullptr;
+}
+
+bool PressKey(Machine& machine, HWND anyWindow, int virtualKey, bool shift) {
+  HWND focus = FocusWindow(machine, anyWindow);
+  if (!focus) return false;
+  auto& impl = machine.impl();
+  {
+    std::lock_guard lock(impl.mu);
+    impl.shiftDown = shift;
+  }
+  PostMessageA(focus, WM_KEYDOWN, static_cast<WPARAM>(virtualKey), 0);
+  PostMessageA(focus, WM_KEYUP, static_cast<WPARAM>(virtualKey), 0);
+  machine.Settle();
+  std::lock_guard lock(impl.mu);
+  impl.shiftDown = false;
+  return true;
+}
+
+std::optional<ControlInfo> Control(Machine& machine, HWND window) {
+  auto& impl = machine.impl();
+  std::lock_guard lock(impl.mu);
+  auto* w = Locked(impl, window);
+  if (!w) return std::nullopt;
+  ControlInfo info;
+  info.className = w->className;
+  info.text = w->text;
+  info.style = w->style;
+  info.shown = ReachableLocked(impl, window, false);
+  info.enabled = true;
+  ForSelfAndParents(impl, window,
+                    [&](const WindowRec& a) { info.enabled &= !(a.style & WS_DISABLED); });
+  info.check = w->check;
+  info.items = w->items;
+  info.selection = w->selection;
+  info.font = w->font;
+  info.rect = w->rect;
+  return info;
+}
+
+std::optional<FontInfo> Font(Machine& machine, HFONT font) {
+  auto& impl = machine.impl();
+  std::lock_guard lock(impl.mu);
+  auto it = impl.fontObjects.find(font);
+  if (it == impl.fontObjects.end()) return std::nullopt;
+  const auto& f = it->second;
+  return FontInfo{f.face, f.height, f.weight, f.underline, f.charSet};
+}
+
+void SetFontFamilies(Machine& machine, std::vector<std::string> faces) {
+  auto& impl = machine.impl();
+  std::lock_guard lock(impl.mu);
+  impl.fonts = std::move(faces);
+}
+
+void SetScreenDpi(Machine& machine, int dpi) {
+  auto& impl = machine.impl();
+  std::lock_guard lock(impl.mu);
+  impl.dpi = dpi;
+}
+
+}  // namespace emu
+
+// --- user32: focus, enabling, the dialog manager
+// ---------------------------------------------------
+
+using emu::Impl;
+
+HWND SetFocus(HWND window) {
+  auto& impl = Impl();
+  std::lock_guard lock(impl.mu);
+  auto& self = impl.CurrentThreadLocked();
+  if (window && !impl.WindowLocked(window)) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return nullptr;
+  }
+  HWND previous = self.focus;
+  self.focus = window;
+  return previous;
+}
+
+HWND GetFocus() {
+  auto& impl = Impl();
+  std::lock_guard lock(impl.mu);
+  return impl.CurrentThreadLocked().focus;
+}
+
+BOOL EnableWindow(HWND window, BOOL enable) {
+  auto& impl = Impl();
+  std::lock_guard lock(impl.mu);
+  auto* w = impl.WindowLocked(window);
+  if (!w) return FALSE;
+  const BOOL wasDisabled = (w->style & WS_DISABLED) ? TRUE : FALSE;
+  if (enable) {
+    w->style &= ~static_cast<DWORD>(WS_DISABLED);
+  } else {
+    w->style |= WS_DISABLED;
+    // A disabled window loses the focus.
+    auto& self = impl.CurrentThreadLocked();
+    if (self.focus == window) self.focus = nullptr;
+  }
+  return wasDisabled;
+}
+
+BOOL IsWindowEnabled(HWND window) {
+  auto& impl = Impl();
+  std::lock_guard lock(impl.mu);
+  auto* w = impl.WindowLocked(window);
+  return w && !(w->style & WS_DISABLED);
+}
+
+HWND GetParent(HWND window) {
+  auto& impl = Impl();
+  std::lock_guard lock(impl.mu);
+  auto* w = impl.WindowLocked(window);
+  return w ? w->parent : nullptr;
+}
+
+int GetDlgCtrlID(HWND window) {
+  auto& impl = Impl();
+  std::lock_guard lock(impl.mu);
+  auto* w = impl.WindowLocked(window);
+  return w ? w->id : 0;
+}
+
+short GetKeyState(int virtualKey) {
+  auto& impl = Impl();
+  std::lock_guard lock(impl.mu);
+  return (virtualKey == VK_SHIFT && impl.shiftDown) ? static_cast<short>(0x8000) : 0;
+}
+
+HWND GetNextDlgTabItem(HWND dialog, HWND control, BOOL previous) {
+  auto& impl = Impl();
+  std::lock_guard lock(impl.mu);
+  std::vector<HWND> stops;
+  emu::CollectTabStopsLocked(impl, dialog, stops);
+  if (stops.empty()) return nullptr;
+  auto at = std::find(stops.begin(), stops.end(), control);
+  if (at == stops.end()) return previous ? stops.back() : stops.front();
+  const size_t i = static_cast<size_t>(at - stops.begin());
+  return previous ? stops[(i + stops.size() - 1) % stops.size()] : stops[(i + 1) % stops.size()];
+}
+
+BOOL IsDialogMessageA(HWND dialog, LPMSG msg) {
+  return emu::DialogMessage(dialog, msg);
+}
+
+BOOL IsDialogMessageW(HWND dialog, LPMSG msg) {
+  return emu::DialogMessage(dialog, msg);
+}
+
+BOOL AdjustWindowRectEx(LPRECT rect, DWORD style, BOOL /*menu*/, DWORD /*exStyle*/) {
+  if (!rect) return FALSE;
+  // The machine's frame: 3 pixels each side, a caption of 19 above.
+  if ((style & WS_CAPTION) == WS_CAPTION) {
+    rect->left -= 3;
+    rect->right += 3;
+    rect->top -= 3 + 19;
+    rect->bottom += 3;
+  }
+  return TRUE;
+}
+
+BOOL SystemParametersInfoA(UINT action, UINT /*param*/, LPVOID value, UINT /*winIni*/) {
+  if (action != SPI_GETWORKAREA || !value) return FALSE;
+  // The 1024 x 768 screen less a taskbar of 30 pixels at the bottom.
+  *static_cast<RECT*>(value) = RECT{0, 0, 1024, 738};
+  return TRUE;
+}
+
+BOOL GetClientRect(HWND window, LPRECT rect) {
+  RECT outer{};
+  if (!rect || !GetWindowRect(window, &outer)) return FALSE;
+  *rect = RECT{0, 0, outer.right - outer.left, outer.bottom - outer.top};
+  return TRUE;
+}
+
+HCURSOR SetCursor(HCURSOR cursor) {
+  auto& impl = Impl();
+  std::lock_guard lock(impl.mu);
+  HCURSOR previous = impl.cursor;
+  impl.cursor = cursor;
+  return previous;
+}
+
+HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x,
+                     int y, int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
+                     LPVOID param) {
+  auto narrow = [](LPCWSTR wide) {
+    std::u16string s;
+    for (const WCHAR* p = wide; p && *p; ++p) s += static_cast<char16_t>(*p);
+    return emu::NarrowCodePage932(s);
+  };
+  {
+    auto& impl = Impl();
+    std::lock_guard lock(impl.mu);
+    if (impl.platform != emu::Platform::NT) {
+      SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+      return nullptr;
+    }
+  }
+  const std::string cls = narrow(className);
+  const std::string text = narrow(windowName);
+  return CreateWindowExA(exStyle, cls.c_str(), windowName ? text.c_str() : nullptr, style, x, y,
+                         width, height, parent, menu, instance, param);
+}
+
+LRESULT SendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto narrow = [](LPCWSTR wide) {
+    std::u16string s;
+    for (const WCHAR* p = wide; p && *p; ++p) s += static_cast<char16_t>(*p);
+    return emu::NarrowCodePage932(s);
+  };
+  switch (message) {
+    case WM_SETTEXT:
+    case CB_ADDSTRING: {
+      const std::string text = narrow(reinterpret_cast<LPCWSTR>(lParam));
+      return SendMessageA(window, message, wParam, reinterpret_cast<LPARAM>(text.c_str()));
+    }
+    case TCM_INSERTITEMW: {
+      const auto* item = reinterpret_cast<const TCITEMW*>(lParam);
+      std::string text = item ? narrow(item->pszText) : std::string();
+      TCITEMA narrowItem{};
+      if (item) narrowItem.mask = item->mask;
+      narrowItem.pszText = text.data();
+      return SendMessageA(window, TCM_INSERTITEMA, wParam, reinterpret_cast<LPARAM>(&narrowItem));
+    }
+    default:
+      return SendMessageA(window, message, wParam, lParam);
+  }
+}
+
+// --- comctl32 ------------------------------------------------------------------------------------
+
+BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* init) {
+  if (!init || init->dwSize != sizeof(INITCOMMONCONTROLSEX)) return FALSE;
+  auto& impl = Impl();
+  std::lock_guard lock(impl.mu);
+  if (init->dwICC & ICC_TAB_CLASSES) impl.commonControls.insert(impl.CurrentThreadLocked().pid);
+  return TRUE;
+}
+
+// --- gdi32: fonts, the screen's context, colours ------------------------------------------------
+
+namespace {
+
+template <class LogFont>
+HFONT NewFont(const LogFont* font, std::string face) {
+  if (!font) return nullptr;
+  auto& impl = Impl();
+  std::lock_guard lock(impl.mu);
+  HFONT handle = reinterpret_cast<HFONT>(impl.gdi.nextHandle);
+  impl.gdi.nextHandle += 4;
+  impl.fontObjects[handle] = emu::Machine::Impl::FontRec{
+      std::move(face), font->lfHeight, font->lfWeight, font->lfUnderline != 0, font->lfCharSet};
+  return handle;
+}
+
+std::string NarrowFace(const WCHAR* face) {
+  std::u16string s;
+  for (int i = 0; i < LF_FACESIZE && face[i]; ++i) s += static_cast<char16_t>(face[i]);
+  return emu::NarrowCodePage932(s);
+}
+
+// Faces are compared without regard to case, as GDI does.
+bool SameFace(const std::string& a, const std::string& b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::tolower(static_cast<unsigned char>(x)) ==
+                  std::tolower(static_cast<unsigned char>(y));
+         });
+}
+
+bool HasFamily(const std::string& face) {
+  auto& impl = Impl();
+  std::lock_guard lock(impl.mu);
+  return std::any_of(impl.fonts.begin(), impl.fonts.end(),
+                     [&](const std::string& f) { return SameFace(f, face); });
+}
+
+}  // namespace
+
+HFONT CreateFontIndirectA(const LOGFONTA* font) {
+  return font ? NewFont(font, std::string(font->lfFaceName, strnlen(font->lfFaceName, LF_FACESIZE)))
+              : nullptr;
+}
+
+HFONT CreateFontIndirectW(const LOGFONTW* font) {
+  return font ? NewFont(font, NarrowFace(font->lfFaceName)) : nullptr;
+}
+
+int EnumFontFamiliesExA(HDC /*dc*/, LOGFONTA* font, FONTENUMPROCA proc, LPARAM param,
+                        DWORD /*flags*/) {
+  if (!font || !proc) return 0;
+  const std::string face(font->lfFaceName, strnlen(font->lfFaceName, LF_FACESIZE));
+  if (!HasFamily(face)) return 1;
+  return proc(font, nullptr, 0, param);
+}
+
+int EnumFontFamiliesExW(HDC /*dc*/, LOGFONTW* font, FONTENUMPROCW proc, LPARAM param,
+                        DWORD /*flags*/) {
+  if (!font || !proc) return 0;
+  if (!HasFamily(NarrowFace(font->lfFaceName))) return 1;
+  return proc(font, nullptr, 0, param);
+}
+
+HDC GetDC(HWND /*window*/) {
+  return reinterpret_cast<HDC>(static_cast<uintptr_t>(0x5C5C0));
+}
+
+int ReleaseDC(HWND /*window*/, HDC /*dc*/) {
+  return 1;
+}
+
+int GetDeviceCaps(HDC /*dc*/, int index) {
+  auto& impl = Impl();
+  std::lock_guard lock(impl.mu);
+  return index == LOGPIXELSY ? impl.dpi : 0;
+}
+
+COLORREF SetTextColor(HDC /*dc*/, COLORREF /*color*/) {
+  return 0;
+}
+
+int SetBkMode(HDC /*dc*/, int /*mode*/) {
+  return 2;  // OPAQUE before
+}
+
+DWORD GetSysColor(int /*index*/) {
+  return 0;
+}
+
+// --- shell32 -------------------------------------------------------------------------------------
+
+HINSTANCE ShellExecuteA(HWND window, LPCSTR operation, LPCSTR file, LPCSTR parameters,
+                        LPCSTR directory, INT showCmd) {
+  auto& impl = Impl();
+  std::lock_guard lock(impl.mu);
+  auto text = [](LPCSTR s) { return std::string(s ? s : ""); };
+  impl.shellExecutes.push_back(emu::ShellExecuteCall{window, text(operation), text(file),
+                                                     text(parameters), text(directory), showCmd});
+  // Above 32: the shell took it (what it opens is outside the machine).
+  return reinterpret_cast<HINSTANCE>(static_cast<uintptr_t>(42));
+}
+
+namespace emu {
+std::vector<ShellExecuteCall> ShellExecuteTrace(Machine& machine) {
+  auto& impl = machine.impl();
+  std::lock_guard lock(impl.mu);
+  return impl.shellExecutes;
+}
+}  // namespace emu
