@@ -2,12 +2,15 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstring>
+#include <map>
 #include <optional>
 #include <set>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "platform/profile/ini_text.h"
 #include "platform/profile/profile.h"
 #include "test_folder.h"
 
@@ -91,6 +94,57 @@ TEST_F(ProfileWrite, FileWithUnixLineBreaksGetsThemOnNewLines) {
   auto bare = folder_.Put("bare.ini", "[A]");
   EXPECT_TRUE(WriteString(bare, "a", "k", "v"));
   EXPECT_EQ(TestFolder::Read(bare), "[A]\r\nk=v\r\n");
+}
+
+// Every key the file shows, by section, as the profile functions read them back.
+std::map<std::pair<std::string, std::string>, std::string> VisibleValues(const fs::path& ini) {
+  std::map<std::pair<std::string, std::string>, std::string> values;
+  char sections[4096];
+  uint32_t n = profile::GetString(ini, nullptr, nullptr, "", sections, sizeof sections);
+  for (const char* s = sections; s < sections + n; s += std::strlen(s) + 1) {
+    char keys[4096];
+    uint32_t m = profile::GetString(ini, s, nullptr, "", keys, sizeof keys);
+    for (const char* k = keys; k < keys + m; k += std::strlen(k) + 1) {
+      values.emplace(std::make_pair(std::string(s), std::string(k)), Get(ini, s, k));
+    }
+  }
+  return values;
+}
+
+// Line ends of every kind, a byte-order mark, a last line without an end: a write that succeeds
+// makes the key read back as written, leaves every other key's value alone and keeps the file's
+// own line ends and bytes.
+TEST_F(ProfileWrite, WriteChangesOnlyItsKeyWhateverTheLineEnds) {
+  struct Case {
+    const char* before;
+    const char* section;
+    const char* key;
+    const char* after;
+  } cases[] = {
+      {"[S]\r\na=1\r", "S", "b", "[S]\r\na=1\rb=2\r\n"},
+      {"[S]\ra=1\r[T]\rc=3\r", "S", "b", "[S]\ra=1\rb=2\r[T]\rc=3\r"},
+      {"[S]\ra=1", "T", "b", "[S]\ra=1\r[T]\rb=2\r"},
+      {"[S]\ra=1\r", "S", "a", "[S]\ra=2\r"},
+      {"[S]\r\na=1\r\n[T]\nc=3", "T", "b", "[S]\r\na=1\r\n[T]\nc=3\r\nb=2\r\n"},
+      {"\xEF\xBB\xBF[S]\r\na=1\r\n", "S", "b", "\xEF\xBB\xBF[S]\r\na=1\r\nb=2\r\n"},
+      {"\xEF\xBB\xBF[S]\r\na=1\r\n", "s", "A", "\xEF\xBB\xBF[S]\r\na=2\r\n"},
+      {"\xEF\xBB\xBF", "S", "b", "\xEF\xBB\xBF[S]\r\nb=2\r\n"},
+  };
+  for (const Case& c : cases) {
+    auto ini = folder_.Put("c.ini", c.before);
+    auto others = VisibleValues(ini);
+    ASSERT_TRUE(WriteString(ini, c.section, c.key, "2")) << c.before;
+    EXPECT_EQ(TestFolder::Read(ini), c.after) << c.before;
+    EXPECT_EQ(Get(ini, c.section, c.key), "2") << c.before;
+    auto now = VisibleValues(ini);
+    for (auto* values : {&others, &now}) {
+      std::erase_if(*values, [&c](const auto& entry) {
+        return profile::detail::NamesEqual(entry.first.first, c.section) &&
+               profile::detail::NamesEqual(entry.first.second, c.key);
+      });
+    }
+    EXPECT_EQ(now, others) << c.before;
+  }
 }
 
 TEST_F(ProfileWrite, OnlyTheVisibleKeyAndSectionChange) {
