@@ -86,6 +86,18 @@ TEST_F(Kernel, ProfileWritesGoToTheMachineDiskAndRespectTheReadOnlyAttribute) {
   EXPECT_EQ(std::strlen(buffer), 1023u);
 }
 
+TEST_F(Kernel, ProfileWriteWithoutSectionFailsUnlessItIsTheFlush) {
+  const char* path = "C:\\OrvantaBrevo\\nosection.ini";
+  const auto host = machine.Root() / "C" / "OrvantaBrevo" / "nosection.ini";
+  SetLastError(0);
+  EXPECT_FALSE(WritePrivateProfileStringA(nullptr, "k", "v", path));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+  EXPECT_FALSE(WritePrivateProfileStringA(nullptr, nullptr, "v", path));
+  EXPECT_FALSE(std::filesystem::exists(host));
+  EXPECT_TRUE(WritePrivateProfileStringA(nullptr, nullptr, nullptr, path));
+  EXPECT_FALSE(std::filesystem::exists(host));
+}
+
 TEST_F(Kernel, ModulePathAndPlatform) {
   char path[MAX_PATH];
   DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
