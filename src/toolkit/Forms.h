@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/process_global.h"
 #include "platform/win32.h"
 #include "toolkit/Controls.h"
 
@@ -82,8 +83,8 @@ class TScreen {
 };
 
 // The process's application and screen; set by the program's entry while it runs.
-extern TApplication* Application;
-extern TScreen* Screen;
+extern ProcessPointer<TApplication> Application;
+extern ProcessPointer<TScreen> Screen;
 
 class TForm : public TControl {
  public:

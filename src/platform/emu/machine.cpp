@@ -208,6 +208,14 @@ Machine::Machine(MachineOptions options) : impl_(std::make_unique<Impl>(*this)) 
 
 Machine::~Machine() {
   EndAllProcesses();
+  std::map<const void*, ProcessDataRec> hostData;
+  {
+    std::lock_guard lock(impl_->mu);
+    if (auto host = impl_->processes.find(0); host != impl_->processes.end()) {
+      hostData = std::move(host->second->data);
+    }
+  }
+  DestroyProcessData(std::move(hostData));
   {
     std::lock_guard lock(impl_->mu);
     for (auto& [name, m] : impl_->mutexes) {
