@@ -126,6 +126,7 @@ TEST_F(ProfileWrite, WriteChangesOnlyItsKeyWhateverTheLineEnds) {
       {"[S]\ra=1", "T", "b", "[S]\ra=1\r[T]\rb=2\r"},
       {"[S]\ra=1\r", "S", "a", "[S]\ra=2\r"},
       {"[S]\r\na=1\r\n[T]\nc=3", "T", "b", "[S]\r\na=1\r\n[T]\nc=3\r\nb=2\r\n"},
+      {"[S]\ra=1\n\n", "S", "b", "[S]\ra=1\nb=2\r\n\n"},
       {"\xEF\xBB\xBF[S]\r\na=1\r\n", "S", "b", "\xEF\xBB\xBF[S]\r\na=1\r\nb=2\r\n"},
       {"\xEF\xBB\xBF[S]\r\na=1\r\n", "s", "A", "\xEF\xBB\xBF[S]\r\na=2\r\n"},
       {"\xEF\xBB\xBF", "S", "b", "\xEF\xBB\xBF[S]\r\nb=2\r\n"},

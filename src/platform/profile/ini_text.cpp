@@ -174,7 +174,10 @@ std::string Document::WithValue(std::string_view section, std::string_view key,
   const Line& after = lines_[anchor];
   out.append(text_.substr(0, after.end));
   if (after.end == after.content_end) out += NewLine();
-  out.append(key).append("=").append(value).append(NewLine());
+  out.append(key).append("=").append(value);
+  // A lone CR before an LF would make one line break of two and swallow the empty line after.
+  const bool lf_follows = after.end < text_.size() && text_[after.end] == '\n';
+  out.append(lf_follows && NewLine() == "\r" ? "\r\n" : NewLine());
   out.append(text_.substr(after.end));
   return out;
 }
