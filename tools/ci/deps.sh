@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages a group of tasks needs. Usage: deps.sh host|windows|wine ...
+# Installs the Debian 12 packages a group of tasks needs. Usage: deps.sh host|windows|wine|fuzz ...
 # Runs apt-get as root, or through sudo when not root.
 set -euo pipefail
 
@@ -9,6 +9,8 @@ for group in "$@"; do
     host) packages+=(build-essential cmake libgtest-dev libgmock-dev python3 clang-format) ;;
     windows) packages+=(mingw-w64) ;;
     wine) packages+=(wine xvfb xdotool imagemagick fonts-ipafont-gothic locales procps) ;;
+    # clang with libFuzzer and the sanitizer runtimes (tests/fuzz, tools/fuzz.sh).
+    fuzz) packages+=(clang libclang-rt-14-dev) ;;
     *) echo "deps.sh: unknown group '$group'" >&2; exit 2 ;;
   esac
 done
