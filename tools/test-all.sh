@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
 # Installs what is needed, then builds and runs every check: the host tests, the same tests under
-# AddressSanitizer and UBSan, both Windows builds, and both Windows exes under Wine; then a release
-# (archives, installer, sums) and the installer under Wine.
+# AddressSanitizer and UBSan, a 30-second run of each fuzz target, both Windows builds, and both
+# Windows exes under Wine; then a release (archives, installer, sums) and the installer under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 start=$SECONDS
 step() { printf '\n==== %s (%ds)\n' "$*" $((SECONDS - start)); }
 
 step "Installing packages"
-tools/ci/deps.sh host windows wine release
+tools/ci/deps.sh host windows wine release fuzz
 
 step "Formatting"
 files=$(git ls-files '*.cpp' '*.h' 2>/dev/null || find src tests tools -name '*.cpp' -o -name '*.h')
@@ -20,6 +20,9 @@ for preset in host host-asan; do
   cmake --build --preset "$preset"
   ctest --preset "$preset"
 done
+
+step "Fuzz smoke run: 30 s per target"
+tools/fuzz.sh 30
 
 for preset in windows-x64 windows-x86; do
   step "Build: $preset"

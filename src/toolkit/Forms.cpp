@@ -14,8 +14,8 @@
 
 namespace vcl {
 
-TApplication* Application = nullptr;
-TScreen* Screen = nullptr;
+ProcessPointer<TApplication> Application;
+ProcessPointer<TScreen> Screen;
 
 namespace {
 

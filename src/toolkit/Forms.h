@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/process_global.h"
 #include "platform/win32.h"
 #include "toolkit/Controls.h"
 
@@ -83,8 +84,8 @@ class TScreen {
 };
 
 // The process's application and screen; set by the program's entry while it runs.
-extern TApplication* Application;
-extern TScreen* Screen;
+extern ProcessPointer<TApplication> Application;
+extern ProcessPointer<TScreen> Screen;
 
 class TForm : public TControl {
  public:

@@ -2,6 +2,7 @@
 // wait that tells a single left click from a double click.
 #include <exception>
 
+#include "platform/process_global.h"
 #include "toolkit/Forms.h"
 #include "tray/TrayIcon.h"
 
@@ -12,17 +13,17 @@ constexpr const char* kClassName = "TCallbackWindow";
 // double-click message, if one comes, is handled before the wait ends.
 constexpr DWORD kSingleClickMargin = 50;
 
-TCallbackWindow* g_callbackWindow = nullptr;
+ProcessGlobal<TCallbackWindow*> g_callbackWindow;
 
 }  // namespace
 
 TCallbackWindow* CallbackWindow() {
-  return g_callbackWindow;
+  return *g_callbackWindow;
 }
 
 TCallbackWindow* TCallbackWindow::Ensure(vcl::TComponent* owner) {
-  if (!g_callbackWindow) g_callbackWindow = new TCallbackWindow(owner);
-  return g_callbackWindow;
+  if (!*g_callbackWindow) *g_callbackWindow = new TCallbackWindow(owner);
+  return *g_callbackWindow;
 }
 
 TCallbackWindow::TCallbackWindow(vcl::TComponent* owner) : vcl::TControl(owner) {
@@ -31,7 +32,7 @@ TCallbackWindow::TCallbackWindow(vcl::TComponent* owner) : vcl::TControl(owner) 
 
 TCallbackWindow::~TCallbackWindow() {
   // Icons added later get a new callback window instead of this one.
-  if (g_callbackWindow == this) g_callbackWindow = nullptr;
+  if (*g_callbackWindow == this) *g_callbackWindow = nullptr;
   if (handle_) {
     SetWindowLongPtrA(handle_, GWLP_USERDATA, 0);
     DestroyWindow(handle_);

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/process_global.h"
 #include "toolkit/ExtCtrls.h"
 #include "toolkit/SysUtils.h"
 
@@ -22,8 +23,8 @@ static_assert(NOTIFYICONDATAA_V1_SIZE == (sizeof(void*) == 4 ? 88 : 104),
 
 // The living icons in creation order, IDs ascending.
 std::vector<std::pair<int, TTrayIcon*>>& IconTable() {
-  static std::vector<std::pair<int, TTrayIcon*>> table;
-  return table;
+  static ProcessGlobal<std::vector<std::pair<int, TTrayIcon*>>> table;
+  return *table;
 }
 
 // The callback window for `icon`'s adds: the process's one, or a new one owned by the icon's owner

@@ -86,6 +86,34 @@ TEST_F(Kernel, ProfileWritesGoToTheMachineDiskAndRespectTheReadOnlyAttribute) {
   EXPECT_EQ(std::strlen(buffer), 1023u);
 }
 
+TEST_F(Kernel, ProfileWriteWithoutSectionFailsUnlessItIsTheFlush) {
+  const char* path = "C:\\OrvantaBrevo\\nosection.ini";
+  const auto host = machine.Root() / "C" / "OrvantaBrevo" / "nosection.ini";
+  SetLastError(0);
+  EXPECT_FALSE(WritePrivateProfileStringA(nullptr, "k", "v", path));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+  EXPECT_FALSE(WritePrivateProfileStringA(nullptr, nullptr, "v", path));
+  EXPECT_FALSE(std::filesystem::exists(host));
+  EXPECT_TRUE(WritePrivateProfileStringA(nullptr, nullptr, nullptr, path));
+  EXPECT_FALSE(std::filesystem::exists(host));
+}
+
+// ".." at a drive's root stays at the root, as on Windows: no Windows path leaves the machine.
+TEST_F(Kernel, WindowsPathsStayInsideTheMachineFolder) {
+  const auto c = machine.Root() / "C";
+  const std::pair<const char*, std::filesystem::path> cases[] = {
+      {"C:\\..\\..\\x.ini", c / "x.ini"}, {"c:/a/../../../b/./x.ini", c / "b" / "x.ini"},
+      {"..\\..\\..\\x.ini", c / "x.ini"}, {"x.ini", c / "WINDOWS" / "x.ini"},
+      {"\\..\\x.ini", c / "x.ini"},       {"C:\\dir\\\\x.ini", c / "dir" / "x.ini"},
+  };
+  for (const auto& [windows, host] : cases) EXPECT_EQ(machine.HostPath(windows), host) << windows;
+
+  ASSERT_TRUE(WritePrivateProfileStringA("S", "k", "v", "C:\\..\\..\\escape.ini"));
+  EXPECT_FALSE(std::filesystem::exists(machine.Root().parent_path() / "escape.ini"));
+  char value[8];
+  EXPECT_EQ(GetPrivateProfileStringA("S", "k", "", value, sizeof value, "C:\\escape.ini"), 1u);
+}
+
 TEST_F(Kernel, ModulePathAndPlatform) {
   char path[MAX_PATH];
   DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);

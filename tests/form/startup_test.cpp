@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "support/TestMachine.h"
+#include "toolkit/Forms.h"
+#include "toolkit/SysUtils.h"
 
 namespace {
 
@@ -24,6 +26,35 @@ TEST(Startup, SecondCopyEndsAtOnceWithCodeZeroAndFirstKeepsRunning) {
   // The mutex went with the first copy: a new one runs normally.
   int third = machine.StartProgram();
   EXPECT_TRUE(machine.Process(third).running);
+}
+
+// Program-wide state is each copy's own. With the mutex refused two copies run; an error in
+// either is shown by its own application, also once the other has ended.
+TEST(Startup, TwoCopiesRunningEachShowTheirOwnErrors) {
+  TestMachine machine;
+  machine.FailNext("CreateMutexA", ERROR_ACCESS_DENIED);
+  const int copies[] = {machine.StartProgram(), machine.StartProgram()};
+  HWND application[2] = {};
+  for (int i : {0, 1}) {
+    ASSERT_TRUE(machine.Process(copies[i]).running);
+    machine.RunInProcess(copies[i],
+                         [&application, i] { application[i] = vcl::Application->Handle(); });
+  }
+  ASSERT_NE(application[0], application[1]);
+
+  auto raise = [&machine](int pid) {
+    machine.RunInProcess(pid, [] { vcl::Guarded([] { throw vcl::Exception("raised"); }); });
+    const auto boxes = machine.OpenBoxes();
+    if (boxes.size() != 1) return HWND{};
+    machine.AnswerBox(IDOK);
+    return boxes[0].owner;
+  };
+  EXPECT_EQ(raise(copies[1]), application[1]);
+  EXPECT_EQ(raise(copies[0]), application[0]);
+  machine.RunInProcess(copies[1], [] { vcl::Application->Terminate(); });
+  ASSERT_FALSE(machine.Process(copies[1]).running);
+  EXPECT_EQ(raise(copies[0]), application[0]);
+  EXPECT_TRUE(machine.Process(copies[0]).running);
 }
 
 TEST(Startup, ShowsNoWindowAndTitlesTheApplication) {
@@ -54,8 +85,9 @@ TEST(Startup, ListsCdDrivesInLetterOrderAndStoresTheFirst) {
 TEST(Startup, HandCursorIsScreenCursorOne) {
   TestMachine machine;
   machine.StartProgram();
-  ASSERT_NE(vcl::Screen, nullptr);
-  EXPECT_EQ(emu::ImageName(vcl::Screen->Cursors(1)), "HAND");
+  vcl::TScreen* screen = vcl::Screen.InRunningProgram();
+  ASSERT_NE(screen, nullptr);
+  EXPECT_EQ(emu::ImageName(screen->Cursors(1)), "HAND");
 }
 
 TEST(Startup, DiscInTheDriveAtStartIsSeenByItsSerial) {

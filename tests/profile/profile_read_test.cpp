@@ -37,6 +37,7 @@ TEST_F(ProfileRead, LineKindsAndLineEndings) {
                          "  ;indented=2\n"
                          "no equals sign\n"
                          "crlf=1\r\n"
+                         "cr=0\r"
                          "lf=2\n"
                          "  [ T ]  trailing text\r\n"
                          "last=3");
@@ -44,6 +45,7 @@ TEST_F(ProfileRead, LineKindsAndLineEndings) {
   EXPECT_EQ(Get(ini, "S", ";indented", "-"), "-");
   EXPECT_EQ(Get(ini, "S", "no equals sign", "-"), "-");
   EXPECT_EQ(Get(ini, "S", "crlf"), "1");
+  EXPECT_EQ(Get(ini, "S", "cr"), "0");
   EXPECT_EQ(Get(ini, "S", "lf"), "2");
   EXPECT_EQ(Get(ini, "T", "last"), "3");
 }

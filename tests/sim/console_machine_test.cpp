@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -151,6 +152,12 @@ TEST_F(ConsoleMachine, IniTextReachesTheFileInCodePage932) {
   EXPECT_EQ(File(machine_.TitleDatabasePath()), "[C2C3B]\r\ntitle=\x83\x51\x81\x5B\x83\x80\r\n");
   EXPECT_EQ(Do("ini \"C:\\WINDOWS\\other.ini\" S K V\n"), "");
   EXPECT_EQ(File("C:\\WINDOWS\\other.ini"), "[S]\r\nK=V\r\n");
+}
+
+TEST_F(ConsoleMachine, IniPathsStayOnTheMachine) {
+  EXPECT_EQ(Do("ini \"C:\\..\\..\\x.ini\" S K V\n"), "");
+  EXPECT_EQ(File("C:\\x.ini"), "[S]\r\nK=V\r\n");
+  EXPECT_FALSE(std::filesystem::exists(machine_.Root().parent_path() / "x.ini"));
 }
 
 TEST_F(ConsoleMachine, IniRefusesPlacesAndTextItCannotWrite) {

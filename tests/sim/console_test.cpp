@@ -7,6 +7,8 @@
 
 namespace {
 
+using namespace std::string_literals;
+
 struct ScriptRun {
   std::string output;
   int exitCode = -1;
@@ -138,7 +140,11 @@ TEST(ConsoleScript, BadArgumentsAreErrorsThatNameTheProblem) {
       "show\n"
       "show everything\n"
       "start now\n"
-      "title \"open\n");
+      "title \"open\n"
+      "fail \"\"\n"
+      "ini \"C:\\a\0b.ini\" S K V\n"
+      "ini settings S K \"a\0\"\n"
+      "drive \"\0:\" cdrom\n"s);
   std::istringstream lines(run.output);
   std::string line;
   int errors = 0;
@@ -146,7 +152,8 @@ TEST(ConsoleScript, BadArgumentsAreErrorsThatNameTheProblem) {
     EXPECT_EQ(line.rfind("error: ", 0), 0u) << line;
     ++errors;
   }
-  EXPECT_EQ(errors, 7) << run.output;
+  EXPECT_EQ(errors, 11) << run.output;
+  EXPECT_EQ(run.output.find('\0'), std::string::npos) << "a NUL is not echoed";
   EXPECT_NE(run.output.find("\"95\""), std::string::npos);
   EXPECT_NE(run.output.find("\"D\""), std::string::npos);
   EXPECT_NE(run.output.find("\"soon\""), std::string::npos);

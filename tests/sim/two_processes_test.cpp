@@ -196,12 +196,15 @@ TEST_F(TwoProcesses, SecondConsoleSeesTheCopyOfTheFirstUntilItQuits) {
   ASSERT_TRUE(first.ReadUntilLine("process: running")) << first.Output();
 
   const std::string probe = Script("probe.txt", "start\nshow process\n");
-  {
-    ConsoleProcess second({"--script", probe, "--root", root_.string()});
+  // However the folder is spelled, it is the same machine.
+  fs::create_directory_symlink(root_, folder_ / "link");
+  for (const fs::path& spelling :
+       {root_, fs::path(root_.string() + "/"), folder_ / "." / "machine", folder_ / "link"}) {
+    ConsoleProcess second({"--script", probe, "--root", spelling.string()});
     ASSERT_TRUE(second.Started());
     second.CloseInput();
     EXPECT_EQ(second.Finish(), 0);
-    EXPECT_EQ(second.Output(), "process: ended code=0\n");
+    EXPECT_EQ(second.Output(), "process: ended code=0\n") << spelling;
   }
 
   // The first console is still alive, and its copy with it.

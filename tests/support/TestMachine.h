@@ -73,7 +73,8 @@ namespace testing_support {
 
 // The running program's form. Only to be used while the machine is settled, or inside RunInProcess.
 inline TPropertyForm* Form() {
-  return vcl::Application ? dynamic_cast<TPropertyForm*>(vcl::Application->MainForm()) : nullptr;
+  vcl::TApplication* application = vcl::Application.InRunningProgram();
+  return application ? dynamic_cast<TPropertyForm*>(application->MainForm()) : nullptr;
 }
 
 }  // namespace testing_support

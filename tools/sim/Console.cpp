@@ -76,6 +76,10 @@ bool Console::Execute(std::string_view line) {
   bool goOn = true;
   try {
     if (!split.error.empty()) throw Refusal(split.error);
+    // Windows strings end at a NUL: a word holding one would be cut short without a word.
+    for (const std::string& word : split.words) {
+      if (word.find('\0') != std::string::npos) throw Refusal("a word holds a NUL character");
+    }
     if (!split.words.empty()) {
       if (split.words[0] == "quit") {
         ExpectCount(split.words, 1, "quit");
@@ -279,6 +283,7 @@ void Console::ReadOnly(const Words& args) {
 void Console::Fail(const Words& args) {
   if (args.empty() || args.size() > 2) throw Refusal("usage: fail FUNCTION [ERROR]");
   const std::string& function = args[0];
+  if (function.empty()) throw Refusal("fail: the function name is empty");
   for (char c : function) {
     if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_') {
       throw Refusal("fail: " + Quote(function) + " is not a function name");

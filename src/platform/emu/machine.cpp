@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cctype>
 #include <cstdlib>
+#include <sstream>
 #include <stdexcept>
 
 #include "platform/emu/machine_impl.h"
@@ -191,7 +192,9 @@ Machine::Machine(MachineOptions options) : impl_(std::make_unique<Impl>(*this)) 
     root_ = templ;
     ownsRoot_ = true;
   } else {
-    root_ = std::filesystem::absolute(options.root);
+    // Named objects are keyed by the folder, so every spelling of it must give one name.
+    std::filesystem::create_directories(options.root);
+    root_ = std::filesystem::canonical(options.root);
   }
   std::filesystem::create_directories(HostPath(ProgramPath()).parent_path());
   std::filesystem::create_directories(HostPath(WindowsDirectory()));
@@ -205,6 +208,14 @@ Machine::Machine(MachineOptions options) : impl_(std::make_unique<Impl>(*this)) 
 
 Machine::~Machine() {
   EndAllProcesses();
+  std::map<const void*, ProcessDataRec> hostData;
+  {
+    std::lock_guard lock(impl_->mu);
+    if (auto host = impl_->processes.find(0); host != impl_->processes.end()) {
+      hostData = std::move(host->second->data);
+    }
+  }
+  DestroyProcessData(std::move(hostData));
   {
     std::lock_guard lock(impl_->mu);
     for (auto& [name, m] : impl_->mutexes) {
@@ -243,15 +254,27 @@ Platform Machine::GetPlatform() const {
 std::filesystem::path Machine::HostPath(std::string_view windowsPath) const {
   std::string path(windowsPath);
   std::replace(path.begin(), path.end(), '\\', '/');
-  if (path.size() >= 2 && path[1] == ':' && std::isalpha(static_cast<unsigned char>(path[0]))) {
-    std::string drive(1, static_cast<char>(std::toupper(static_cast<unsigned char>(path[0]))));
-    std::string rest = path.substr(2);
-    while (!rest.empty() && rest.front() == '/') rest.erase(rest.begin());
-    return root_ / drive / rest;
-  }
+  std::string drive = "C";
   // A bare name is looked for in the Windows folder, as the profile functions do.
-  while (!path.empty() && path.front() == '/') path.erase(path.begin());
-  return HostPath(WindowsDirectory()) / path;
+  std::vector<std::string> parts{"WINDOWS"};
+  if (path.size() >= 2 && path[1] == ':' && std::isalpha(static_cast<unsigned char>(path[0]))) {
+    drive.assign(1, static_cast<char>(std::toupper(static_cast<unsigned char>(path[0]))));
+    parts.clear();
+    path.erase(0, 2);
+  }
+  // "." is the folder itself and ".." its parent, but a drive's root is its own parent, as on
+  // Windows: no path leaves the drive's folder.
+  std::istringstream components(path);
+  for (std::string part; std::getline(components, part, '/');) {
+    if (part == "..") {
+      if (!parts.empty()) parts.pop_back();
+    } else if (!part.empty() && part != ".") {
+      parts.push_back(part);
+    }
+  }
+  std::filesystem::path host = root_ / drive;
+  for (const std::string& part : parts) host /= part;
+  return host;
 }
 
 void Machine::SetReadOnly(std::string_view windowsPath, bool readOnly) {

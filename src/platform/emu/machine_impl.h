@@ -62,6 +62,12 @@ struct HandleRec {
   DWORD access = 0;    // token: the rights it was opened with
 };
 
+// A program's global variable as one emulated process has it (process_data.h).
+struct ProcessDataRec {
+  void* data = nullptr;
+  void (*destroy)(void*) = nullptr;
+};
+
 struct ProcessRec {
   int id = 0;
   bool running = true;
@@ -74,7 +80,12 @@ struct ProcessRec {
   std::map<HMODULE, int> libraries;
   std::thread thread;
   std::vector<std::thread> workers;
+  std::map<const void*, ProcessDataRec> data;
 };
+
+// Destroys a process's copies of the program's global variables; called without `mu` held, as
+// a destructor may call the machine.
+void DestroyProcessData(std::map<const void*, ProcessDataRec> data);
 
 struct WindowClass {
   std::string name;

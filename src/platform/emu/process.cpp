@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "platform/emu/machine_impl.h"
+#include "platform/emu/process_data.h"
 
 namespace emu {
 namespace {
@@ -90,6 +91,48 @@ void Machine::Impl::CloseHandleLocked(ProcessRec& process, HANDLE handle) {
   process.handles.erase(it);
 }
 
+void DestroyProcessData(std::map<const void*, ProcessDataRec> data) {
+  for (auto& [key, rec] : data) rec.destroy(rec.data);
+}
+
+void* ProcessData(const void* key, MakeData make, DestroyData destroy) {
+  Machine* machine = Machine::CurrentOrNull();
+  if (!machine) {
+    static std::mutex mu;
+    static std::map<const void*, void*> outside;
+    std::lock_guard lock(mu);
+    void*& data = outside[key];
+    if (!data) data = make();
+    return data;
+  }
+  auto& impl = machine->impl();
+  {
+    std::lock_guard lock(impl.mu);
+    auto& data = impl.CurrentProcessLocked()->data;
+    if (auto it = data.find(key); it != data.end()) return it->second.data;
+  }
+  // Made without the lock, as a constructor may call the machine; only this process's threads
+  // reach its data, and a program makes its globals on one thread.
+  void* made = make();
+  std::lock_guard lock(impl.mu);
+  auto [it, added] = impl.CurrentProcessLocked()->data.emplace(key, ProcessDataRec{made, destroy});
+  if (!added) destroy(made);
+  return it->second.data;
+}
+
+std::vector<void*> RunningProcessData(const void* key) {
+  std::vector<void*> copies;
+  auto& impl = Impl();
+  std::lock_guard lock(impl.mu);
+  for (const auto& [pid, process] : impl.processes) {
+    if (!process->running || pid == 0) continue;
+    if (auto it = process->data.find(key); it != process->data.end()) {
+      copies.push_back(it->second.data);
+    }
+  }
+  return copies;
+}
+
 void Machine::Impl::EndProcessLocked(ProcessRec& process, int exitCode) {
   process.running = false;
   process.exitCode = exitCode;
@@ -134,6 +177,12 @@ int Machine::StartProcess(std::function<int()> entry) {
       // A C++ exception leaving a Windows program's entry ends it abnormally; here it is a test
       // failure that must not pass unseen.
       int code = entry();
+      std::map<const void*, ProcessDataRec> data;
+      {
+        std::lock_guard lock(impl->mu);
+        data = std::move(impl->processes.at(pid)->data);
+      }
+      DestroyProcessData(std::move(data));
       std::lock_guard lock(impl->mu);
       impl->EndProcessLocked(*impl->processes.at(pid), code);
     });

@@ -19,14 +19,17 @@ BOOL WritePrivateProfileStringA(LPCSTR appName, LPCSTR keyName, LPCSTR value, LP
     SetLastError(*error ? *error : ERROR_ACCESS_DENIED);
     return FALSE;
   }
+  if (!appName) {
+    // All three null asks Windows to flush its cache (there is none here); a key or value without
+    // a section names nothing to write.
+    if (!keyName && !value) return TRUE;
+    SetLastError(ERROR_FILE_NOT_FOUND);
+    return FALSE;
+  }
   std::string path = fileName ? fileName : "win.ini";
   if (machine.IsReadOnly(path)) {
     SetLastError(ERROR_ACCESS_DENIED);
     return FALSE;
-  }
-  if (!appName) {
-    // Windows flushes its cache for a null section; there is no cache here.
-    return TRUE;
   }
   if (!profile::WriteString(machine.HostPath(path), appName, keyName, value)) {
     SetLastError(ERROR_ACCESS_DENIED);

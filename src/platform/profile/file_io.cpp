@@ -1,6 +1,7 @@
 #include "platform/profile/file_io.h"
 
 #include <atomic>
+#include <cctype>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -16,6 +17,7 @@
 #include <sys/stat.h>
 #else
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -32,6 +34,113 @@ bool Fails(int armed, testing::WriteStage stage) {
   return armed == static_cast<int>(stage);
 }
 
+// A file open for writing, as a descriptor.
+class OutFile {
+ public:
+  OutFile() = default;
+  OutFile(const OutFile&) = delete;
+  OutFile& operator=(const OutFile&) = delete;
+  ~OutFile() { Close(); }
+
+  bool Open(const fs::path& file, bool create) {
+#ifdef _WIN32
+    fd_ = create ? _wopen(file.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
+                          _S_IREAD | _S_IWRITE)
+                 : _wopen(file.c_str(), _O_WRONLY | _O_BINARY | _O_NOINHERIT);
+#else
+    fd_ = ::open(file.c_str(),
+                 create ? O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC : O_WRONLY | O_CLOEXEC, 0666);
+#endif
+    return fd_ >= 0;
+  }
+
+  int fd() const {
+    return fd_;
+  }
+
+  bool Write(const char* data, std::size_t size) {
+    while (size > 0) {
+      unsigned chunk = size > (1u << 30) ? (1u << 30) : static_cast<unsigned>(size);
+#ifdef _WIN32
+      int n = _write(fd_, data, chunk);
+#else
+      ssize_t n = ::write(fd_, data, chunk);
+      if (n < 0 && errno == EINTR) continue;
+#endif
+      if (n <= 0) return false;
+      data += n;
+      size -= static_cast<std::size_t>(n);
+    }
+    return true;
+  }
+
+  bool Truncate(std::size_t size) {
+#ifdef _WIN32
+    return _chsize_s(fd_, static_cast<long long>(size)) == 0;
+#else
+    return ::ftruncate(fd_, static_cast<off_t>(size)) == 0;
+#endif
+  }
+
+  bool Sync() {
+#ifdef _WIN32
+    return _commit(fd_) == 0;
+#else
+    return ::fsync(fd_) == 0;
+#endif
+  }
+
+  bool Close() {
+    if (fd_ < 0) return true;
+#ifdef _WIN32
+    bool ok = _close(fd_) == 0;
+#else
+    bool ok = ::close(fd_) == 0;
+#endif
+    fd_ = -1;
+    return ok;
+  }
+
+ private:
+  int fd_ = -1;
+};
+
+uint64_t Fnv1a(std::string_view text) {
+  uint64_t hash = 1469598103934665603ull;
+  for (unsigned char c : text) hash = (hash ^ c) * 1099511628211ull;
+  return hash;
+}
+
+constexpr std::size_t kTempSuffixLength = 14;  // ".~" 8 hex digits ".tmp"
+
+// What a temporary's name starts with: the file's own name, or a hash of it when the name and the
+// suffix together would be longer than the folder's file system allows.
+std::string TempStem(const fs::path& target) {
+  std::string name = target.filename().string();
+  long max = 255;
+#ifndef _WIN32
+  fs::path folder = target.parent_path();
+  if (long limit = ::pathconf(folder.empty() ? "." : folder.c_str(), _PC_NAME_MAX); limit > 0) {
+    max = limit;
+  }
+#endif
+  if (name.size() + kTempSuffixLength <= static_cast<std::size_t>(max)) return name;
+  char stem[24];
+  std::snprintf(stem, sizeof stem, "~%016llx", static_cast<unsigned long long>(Fnv1a(name)));
+  return stem;
+}
+
+bool IsTempOf(const std::string& entry, const std::string& stem) {
+  if (entry.size() != stem.size() + kTempSuffixLength || entry.compare(0, stem.size(), stem) != 0 ||
+      entry.compare(stem.size(), 2, ".~") != 0 || entry.compare(entry.size() - 4, 4, ".tmp") != 0) {
+    return false;
+  }
+  for (std::size_t i = stem.size() + 2; i < entry.size() - 4; ++i) {
+    if (!std::isxdigit(static_cast<unsigned char>(entry[i]))) return false;
+  }
+  return true;
+}
+
 // A temporary file beside the target; removed again unless it was renamed into place.
 class TempFile {
  public:
@@ -39,7 +148,7 @@ class TempFile {
   TempFile(const TempFile&) = delete;
   TempFile& operator=(const TempFile&) = delete;
   ~TempFile() {
-    Close();
+    out_.Close();
     if (!path_.empty()) {
       std::error_code ec;
       fs::remove(path_, ec);
@@ -47,21 +156,15 @@ class TempFile {
   }
 
   // The name is random and the file is created exclusively, so two writers (or a stale temporary
-  // left by a crash) never share one.
+  // left by a crash) never share one. On failure errno tells why.
   bool Create(const fs::path& target) {
     thread_local std::mt19937_64 random{std::random_device{}()};
+    const std::string stem = TempStem(target);
     for (int attempt = 0; attempt < 16; ++attempt) {
       char suffix[32];
       std::snprintf(suffix, sizeof suffix, ".~%08x.tmp", static_cast<unsigned>(random()));
-      fs::path candidate = target;
-      candidate += suffix;
-#ifdef _WIN32
-      fd_ = _wopen(candidate.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
-                   _S_IREAD | _S_IWRITE);
-#else
-      fd_ = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-#endif
-      if (fd_ >= 0) {
+      fs::path candidate = target.parent_path() / (stem + suffix);
+      if (out_.Open(candidate, true)) {
         path_ = candidate;
         return true;
       }
@@ -85,45 +188,14 @@ class TempFile {
     if (st.st_uid != ::geteuid() || st.st_gid != ::getegid()) {
       // Only root may give a file away; anyone else keeps the file as their own, as an editor
       // would.
-      [[maybe_unused]] int ignored = ::fchown(fd_, st.st_uid, st.st_gid);
+      [[maybe_unused]] int ignored = ::fchown(out_.fd(), st.st_uid, st.st_gid);
     }
-    return ::fchmod(fd_, st.st_mode & 07777) == 0;
+    return ::fchmod(out_.fd(), st.st_mode & 07777) == 0;
 #endif
   }
 
-  bool Write(const char* data, std::size_t size) {
-    while (size > 0) {
-      unsigned chunk = size > (1u << 30) ? (1u << 30) : static_cast<unsigned>(size);
-#ifdef _WIN32
-      int n = _write(fd_, data, chunk);
-#else
-      ssize_t n = ::write(fd_, data, chunk);
-      if (n < 0 && errno == EINTR) continue;
-#endif
-      if (n <= 0) return false;
-      data += n;
-      size -= static_cast<std::size_t>(n);
-    }
-    return true;
-  }
-
-  bool Sync() {
-#ifdef _WIN32
-    return _commit(fd_) == 0;
-#else
-    return ::fsync(fd_) == 0;
-#endif
-  }
-
-  bool Close() {
-    if (fd_ < 0) return true;
-#ifdef _WIN32
-    bool ok = _close(fd_) == 0;
-#else
-    bool ok = ::close(fd_) == 0;
-#endif
-    fd_ = -1;
-    return ok;
+  OutFile& out() {
+    return out_;
   }
 
   bool RenameOver(const fs::path& target) {
@@ -136,8 +208,16 @@ class TempFile {
 
  private:
   fs::path path_;
-  int fd_ = -1;
+  OutFile out_;
 };
+
+// Without a temporary the new text goes over the old one: a crash midway can leave the file torn,
+// which is the price Windows pays in a read-only folder too.
+bool WriteInPlace(const fs::path& file, const std::string& data) {
+  OutFile out;
+  return out.Open(file, false) && out.Write(data.data(), data.size()) &&
+         out.Truncate(data.size()) && out.Sync() && out.Close();
+}
 
 // Makes the rename itself durable; the data is already safe, so a failure here changes nothing.
 void SyncFolderOf(const fs::path& file) {
@@ -177,20 +257,61 @@ std::optional<std::string> ReadWholeFile(const fs::path& file) {
   return data;
 }
 
+FolderLock::FolderLock(const fs::path& file) {
+#ifndef _WIN32
+  fs::path folder = file.parent_path();
+  fd_ = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd_ < 0) return;
+  while (::flock(fd_, LOCK_EX) != 0) {
+    if (errno != EINTR) {
+      ::close(fd_);
+      fd_ = -1;
+      return;
+    }
+  }
+#else
+  (void)file;
+#endif
+}
+
+FolderLock::~FolderLock() {
+#ifndef _WIN32
+  if (fd_ >= 0) ::close(fd_);  // closing lets the lock go
+#endif
+}
+
+void RemoveStaleTemporaries(const fs::path& file, const FolderLock& lock) {
+  if (!lock.held()) return;
+  const std::string stem = TempStem(file);
+  fs::path folder = file.parent_path();
+  std::error_code ec;
+  for (fs::directory_iterator it(folder.empty() ? fs::path(".") : folder, ec), end;
+       !ec && it != end; it.increment(ec)) {
+    if (IsTempOf(it->path().filename().string(), stem)) {
+      std::error_code ignored;
+      fs::remove(it->path(), ignored);
+    }
+  }
+}
+
 bool ReplaceFile(const fs::path& file, const std::string& data) {
   using testing::WriteStage;
   const int armed = armed_failure.exchange(kNoFailure);
 
   TempFile temp;
-  if (Fails(armed, WriteStage::kCreateTemp) || !temp.Create(file)) return false;
+  if (Fails(armed, WriteStage::kCreateTemp)) return false;
+  if (!temp.Create(file)) {
+    const bool refused = errno == EACCES || errno == EPERM;
+    return refused && WriteInPlace(file, data);
+  }
   if (!temp.KeepAttributesOf(file)) return false;
   if (Fails(armed, WriteStage::kWriteTemp)) {
-    temp.Write(data.data(), data.size() / 2);
+    temp.out().Write(data.data(), data.size() / 2);
     return false;
   }
-  if (!temp.Write(data.data(), data.size())) return false;
-  if (Fails(armed, WriteStage::kSyncTemp) || !temp.Sync()) return false;
-  if (!temp.Close()) return false;
+  if (!temp.out().Write(data.data(), data.size())) return false;
+  if (Fails(armed, WriteStage::kSyncTemp) || !temp.out().Sync()) return false;
+  if (!temp.out().Close()) return false;
   if (Fails(armed, WriteStage::kReplace) || !temp.RenameOver(file)) return false;
   SyncFolderOf(file);
   return true;

@@ -24,15 +24,26 @@ std::size_t FindChar(std::string_view s, std::size_t from, char c) {
   return std::string_view::npos;
 }
 
+// A line ends at CR LF, LF or a lone CR: Windows reads a file of CR line ends line by line too.
+std::size_t LineBreakAt(std::string_view text, std::size_t from) {
+  return text.find_first_of("\r\n", from);
+}
+
 Line ParseLine(std::string_view text, std::size_t begin) {
   Line line;
   line.begin = begin;
-  std::size_t lf = text.find('\n', begin);
-  line.end = lf == std::string_view::npos ? text.size() : lf + 1;
-  line.content_end = lf == std::string_view::npos ? text.size() : lf;
-  if (line.content_end > begin && text[line.content_end - 1] == '\r') --line.content_end;
+  std::size_t brk = LineBreakAt(text, begin);
+  if (brk == std::string_view::npos) {
+    line.content_end = line.end = text.size();
+  } else {
+    line.content_end = brk;
+    line.end = brk + (text.compare(brk, 2, "\r\n") == 0 ? 2 : 1);
+  }
 
-  std::string_view content = text.substr(begin, line.content_end - begin);
+  // A byte-order mark is kept in the file but is no part of the first line's text.
+  std::size_t content_begin = begin == 0 && HasByteOrderMark(text) ? kByteOrderMark.size() : begin;
+  if (content_begin > line.content_end) content_begin = line.content_end;
+  std::string_view content = text.substr(content_begin, line.content_end - content_begin);
   std::size_t first = 0;
   while (first < content.size() && IsBlank(content[first])) ++first;
   if (first == content.size()) return line;
@@ -46,12 +57,16 @@ Line ParseLine(std::string_view text, std::size_t begin) {
   } else if (std::size_t eq = FindChar(content, first, '='); eq != std::string_view::npos) {
     line.kind = LineKind::kKey;
     line.name = TrimBlanks(content.substr(first, eq - first));
-    line.equals = begin + eq;
+    line.equals = content_begin + eq;
   }
   return line;
 }
 
 }  // namespace
+
+bool HasByteOrderMark(std::string_view text) {
+  return text.substr(0, kByteOrderMark.size()) == kByteOrderMark;
+}
 
 bool IsLeadByte(char c) {
   auto b = static_cast<unsigned char>(c);
@@ -121,9 +136,10 @@ std::string_view Document::Value(std::size_t key_line) const {
 }
 
 std::string_view Document::NewLine() const {
-  std::size_t lf = text_.find('\n');
-  if (lf != std::string_view::npos && (lf == 0 || text_[lf - 1] != '\r')) return "\n";
-  return "\r\n";
+  std::size_t brk = LineBreakAt(text_, 0);
+  if (brk == std::string_view::npos) return "\r\n";
+  if (text_.compare(brk, 2, "\r\n") == 0) return "\r\n";
+  return text_[brk] == '\r' ? "\r" : "\n";
 }
 
 std::string Document::WithValue(std::string_view section, std::string_view key,
@@ -132,7 +148,10 @@ std::string Document::WithValue(std::string_view section, std::string_view key,
   std::optional<Section> found = FindSection(section);
   if (!found) {
     out = text_;
-    if (!out.empty() && out.back() != '\n') out += NewLine();
+    if (!lines_.empty() && lines_.back().end == lines_.back().content_end &&
+        out.size() > (HasByteOrderMark(out) ? kByteOrderMark.size() : 0)) {
+      out += NewLine();
+    }
     out.append("[").append(section).append("]").append(NewLine());
     out.append(key).append("=").append(value).append(NewLine());
     return out;
@@ -155,7 +174,10 @@ std::string Document::WithValue(std::string_view section, std::string_view key,
   const Line& after = lines_[anchor];
   out.append(text_.substr(0, after.end));
   if (after.end == after.content_end) out += NewLine();
-  out.append(key).append("=").append(value).append(NewLine());
+  out.append(key).append("=").append(value);
+  // A lone CR before an LF would make one line break of two and swallow the empty line after.
+  const bool lf_follows = after.end < text_.size() && text_[after.end] == '\n';
+  out.append(lf_follows && NewLine() == "\r" ? "\r\n" : NewLine());
   out.append(text_.substr(after.end));
   return out;
 }
@@ -184,6 +206,8 @@ std::string Document::WithoutSection(std::string_view section) const {
 std::string Document::WithoutLines(const std::vector<bool>& drop) const {
   std::string out;
   out.reserve(text_.size());
+  // The byte-order mark stays even when the first line goes.
+  if (!drop.empty() && drop[0] && HasByteOrderMark(text_)) out.append(kByteOrderMark);
   for (std::size_t i = 0; i < lines_.size(); ++i) {
     if (!drop[i]) out.append(text_.substr(lines_[i].begin, lines_[i].end - lines_[i].begin));
   }

@@ -13,6 +13,11 @@ namespace profile::detail {
 
 bool IsLeadByte(char c);
 
+// A UTF-8 byte-order mark at the start of a file is kept byte for byte and skipped when the first
+// line is read, so the section it stands before is found (docs/ARCHITECTURE.md, profile functions).
+inline constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+bool HasByteOrderMark(std::string_view text);
+
 // Blanks are spaces and tabs; neither can be the trail byte of a double-byte character, so trimming
 // from either end never cuts a character in two.
 std::string_view TrimBlanks(std::string_view s);
@@ -26,7 +31,7 @@ enum class LineKind { kOther, kComment, kSection, kKey };
 struct Line {
   std::size_t begin = 0;        // first byte
   std::size_t content_end = 0;  // first byte of the line break, or the end of the text
-  std::size_t end = 0;          // past the line break
+  std::size_t end = 0;          // past the line break (CR LF, LF or a lone CR)
   LineKind kind = LineKind::kOther;
   std::string_view name;   // section or key name, blanks trimmed
   std::size_t equals = 0;  // keys: offset of the '='

@@ -72,7 +72,7 @@ std::vector<std::string_view> KeyNames(const Document& doc, std::string_view sec
 }
 
 // Read, edit and replace must not interleave between two writers of this process, or one edit
-// would be lost.
+// would be lost (the folder lock does the same between processes).
 std::mutex& WriteMutex() {
   static std::mutex mutex;
   return mutex;
@@ -116,6 +116,8 @@ bool WriteString(const fs::path& file, const char* section, const char* key, con
 
   std::lock_guard<std::mutex> lock(WriteMutex());
   const fs::path target = FollowLinks(file);
+  const detail::FolderLock folder_lock(target);
+  detail::RemoveStaleTemporaries(target, folder_lock);
   std::error_code ec;
   const fs::file_status status = fs::status(target, ec);
   const bool exists = status.type() == fs::file_type::regular;
