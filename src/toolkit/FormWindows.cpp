@@ -46,17 +46,13 @@ LRESULT CALLBACK PageProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     case WM_CTLCOLORSTATIC:
       return SendMessageA(GetParent(window), message, wParam, lParam);
     default:
-      return DefWindowProcA(window, message, wParam, lParam);
+      return DefWindowProcText(window, message, wParam, lParam);
   }
 }
 
 void RegisterPageClass() {
-  WNDCLASSA wc{};
-  wc.lpfnWndProc = &PageProc;
-  wc.hInstance = GetModuleHandleA(nullptr);
-  wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-  wc.lpszClassName = TTabSheet::WindowClass();
-  RegisterClassA(&wc);  // fails harmlessly when registered already
+  // Fails harmlessly when registered already.
+  RegisterWindowClass(&PageProc, TTabSheet::WindowClass(), GetSysColorBrush(COLOR_BTNFACE));
 }
 
 using GetDpiForWindowProc = UINT(WINAPI*)(HWND);
@@ -168,16 +164,20 @@ void TForm::MakeFonts() {
     fonts[placed.control] =
         CreateFontText(face, Scale(height), spec.bold, spec.underline, SHIFTJIS_CHARSET);
   }
+  std::swap(formFont_, formFont);
+  std::swap(ownFonts_, fonts);
   for (const TPlaced& placed : placed_) {
-    auto own = fonts.find(placed.control);
-    const HFONT font = own != fonts.end() ? own->second : formFont;
-    SendMessageA(placed.control->WindowHandle(), WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    SendMessageA(placed.control->WindowHandle(), WM_SETFONT,
+                 reinterpret_cast<WPARAM>(FontOf(placed.control)), FALSE);
   }
   // The old fonts go once no window uses them.
-  if (formFont_) DeleteObject(formFont_);
-  for (const auto& [control, font] : ownFonts_) DeleteObject(font);
-  formFont_ = formFont;
-  ownFonts_ = std::move(fonts);
+  if (formFont) DeleteObject(formFont);
+  for (const auto& [control, font] : fonts) DeleteObject(font);
+}
+
+HFONT TForm::FontOf(TControl* control) const {
+  auto own = ownFonts_.find(control);
+  return own != ownFonts_.end() ? own->second : formFont_;
 }
 
 void TForm::Layout(const RECT* suggested) {
@@ -201,9 +201,16 @@ void TForm::Layout(const RECT* suggested) {
   for (const TPlaced& placed : placed_) {
     if (dynamic_cast<TTabSheet*>(placed.control)) continue;
     const RECT& d = placed.design;
-    SetWindowPos(placed.control->WindowHandle(), nullptr, Scale(d.left), Scale(d.top),
-                 Scale(d.right) - Scale(d.left), Scale(d.bottom) - Scale(d.top),
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    int width = Scale(d.right) - Scale(d.left);
+    int height = Scale(d.bottom) - Scale(d.top);
+    // A label fits its text, however wide the face the system has draws it.
+    if (dynamic_cast<TLabel*>(placed.control)) {
+      const SIZE text = MeasureText(FontOf(placed.control), placed.control->Caption());
+      width = std::max<int>(width, text.cx);
+      height = std::max<int>(height, text.cy);
+    }
+    SetWindowPos(placed.control->WindowHandle(), nullptr, Scale(d.left), Scale(d.top), width,
+                 height, SWP_NOZORDER | SWP_NOACTIVATE);
   }
   // The pages fill their tab control's display area.
   for (const TPlaced& placed : placed_) {
@@ -243,7 +250,10 @@ bool TForm::ControlMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& 
       SetBkMode(dc, TRANSPARENT);
       const TFontSpec& font = control->Font();
       SetTextColor(dc, font.hasColor ? font.color : GetSysColor(COLOR_WINDOWTEXT));
-      result = reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+      // Labels are transparent ("Brevo" overlaps "Orvanta"); boxes keep the face colour.
+      result = dynamic_cast<TLabel*>(control)
+                   ? reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH))
+                   : reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
       return true;
     }
     case WM_SETCURSOR: {

@@ -181,12 +181,7 @@ void TForm::AfterConstruction() {
 HWND TForm::Handle() {
   if (!handle_) {
     std::string cls = ClassName();
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = &TForm::WindowProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-    wc.lpszClassName = cls.c_str();
-    RegisterClassA(&wc);
+    RegisterWindowClass(&TForm::WindowProc, cls.c_str(), GetSysColorBrush(COLOR_BTNFACE));
     // A dialog frame without a system menu or any title-bar button; placed and sized by Layout.
     handle_ = CreateWindowText(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, cls.c_str(), Caption(),
                                WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN, Left(), Top(),
@@ -238,12 +233,12 @@ LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
   }
   LRESULT result = 0;
   if (ControlMessage(message, wParam, lParam, result)) return result;
-  return DefWindowProcA(handle_, message, wParam, lParam);
+  return DefWindowProcText(handle_, message, wParam, lParam);
 }
 
 LRESULT CALLBACK TForm::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   auto* self = reinterpret_cast<TForm*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-  if (!self) return DefWindowProcA(window, message, wParam, lParam);
+  if (!self) return DefWindowProcText(window, message, wParam, lParam);
   LRESULT result = 0;
   Guarded([&] { result = self->WndProc(message, wParam, lParam); });
   return result;

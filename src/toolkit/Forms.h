@@ -143,6 +143,7 @@ class TForm : public TControl {
   // Places the form and its controls for `dpi_`; at `suggested`'s position when Windows gives one.
   void Layout(const RECT* suggested);
   void MakeFonts();
+  HFONT FontOf(TControl* control) const;
   int Scale(int designPixels) const;
   // A control's answers to its window's messages that reach the form.
   bool ControlMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);

@@ -88,6 +88,30 @@ LRESULT InsertTab(HWND tabControl, int index, const std::string& text) {
                       reinterpret_cast<LPARAM>(&item));
 }
 
+ATOM RegisterWindowClass(WNDPROC proc, const char* className, HBRUSH background) {
+  if (WideUserInterface()) {
+    if (auto wideName = WidenCodePage932(className)) {
+      WNDCLASSW wc{};
+      wc.lpfnWndProc = proc;
+      wc.hInstance = GetModuleHandleA(nullptr);
+      wc.hbrBackground = background;
+      wc.lpszClassName = wideName->c_str();
+      return RegisterClassW(&wc);
+    }
+  }
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = proc;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.hbrBackground = background;
+  wc.lpszClassName = className;
+  return RegisterClassA(&wc);
+}
+
+LRESULT DefWindowProcText(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  return WideUserInterface() ? DefWindowProcW(window, message, wParam, lParam)
+                             : DefWindowProcA(window, message, wParam, lParam);
+}
+
 BOOL IsDialogMessageText(HWND dialog, MSG* msg) {
   return WideUserInterface() ? IsDialogMessageW(dialog, msg) : IsDialogMessageA(dialog, msg);
 }
@@ -126,6 +150,22 @@ HFONT CreateFontText(const std::string& face, int height, bool bold, bool underl
   FillFont(font, height, bold, underline, charSet);
   face.copy(font.lfFaceName, LF_FACESIZE - 1);
   return CreateFontIndirectA(&font);
+}
+
+SIZE MeasureText(HFONT font, const std::string& text) {
+  SIZE size{0, 0};
+  HDC screen = GetDC(nullptr);
+  if (!screen) return size;
+  HGDIOBJ previous = SelectObject(screen, font);
+  auto wide = Wide(text);
+  if (wide) {
+    GetTextExtentPoint32W(screen, wide->c_str(), static_cast<int>(wide->size()), &size);
+  } else {
+    GetTextExtentPoint32A(screen, text.c_str(), static_cast<int>(text.size()), &size);
+  }
+  SelectObject(screen, previous);
+  ReleaseDC(nullptr, screen);
+  return size;
 }
 
 bool FontFaceExists(const std::string& face, BYTE charSet) {

@@ -33,9 +33,16 @@ LRESULT SendTextMessage(HWND window, UINT message, WPARAM wParam, const std::str
 // Inserts a tab with `text` at `index` of a tab control.
 LRESULT InsertTab(HWND tabControl, int index, const std::string& text);
 BOOL IsDialogMessageText(HWND dialog, MSG* msg);
+// A window class whose windows show the program's texts: on NT a wide class, since Windows keeps
+// the text of a window of an ANSI class in the system code page. Its procedure must hand what it
+// does not handle to DefWindowProcText.
+ATOM RegisterWindowClass(WNDPROC proc, const char* className, HBRUSH background);
+LRESULT DefWindowProcText(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // A font of face `face` (empty: any face the system maps to the character set); character height
 // `height` pixels, weight, underline, character set.
 HFONT CreateFontText(const std::string& face, int height, bool bold, bool underline, BYTE charSet);
+// The size of `text` drawn in `font`, in pixels.
+SIZE MeasureText(HFONT font, const std::string& text);
 // True when the system has a font family named `face` for `charSet`.
 bool FontFaceExists(const std::string& face, BYTE charSet);
 

@@ -190,11 +190,14 @@ class ScriptTest(unittest.TestCase):
         form = (REPO / "src" / "form" / "PropertyFormDefinition.cpp").read_text(encoding="utf-8")
         self.assertEqual(re.findall(r"Caption = 'Version ([\d.]+)'", form), [version])
 
-    def test_manifest_runs_as_invoker_with_common_controls_6(self):
+    def test_manifest_runs_as_invoker_with_common_controls_6_aware_of_each_monitors_dpi(self):
         manifest = (RES / "OrvantaBrevo.manifest").read_text()
         self.assertIn('level="asInvoker"', manifest)
         self.assertRegex(manifest, r'name="Microsoft.Windows.Common-Controls" version="6.0.0.0"')
         self.assertGreaterEqual(manifest.count("<supportedOS "), 5)
+        # Windows 10 1703 and later read dpiAwareness; older ones the per-monitor dpiAware.
+        self.assertRegex(manifest, r"<dpiAwareness [^>]*>PerMonitorV2, PerMonitor</dpiAwareness>")
+        self.assertRegex(manifest, r"<dpiAware [^>]*>true/pm</dpiAware>")
 
 
 if __name__ == "__main__":

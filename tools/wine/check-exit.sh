@@ -28,48 +28,8 @@ cp "$src" "$run_dir/$ORV_IMAGE"
 exe=$run_dir/$ORV_IMAGE
 orv_log "testing the $ORV_ARCH exe $src (copied to $exe)"
 
-orv_helper_build trayprobe
-trayprobe() { orv_wine 60 "$TRAYPROBE" "$@" | tr -d '\r'; }
-
-orv_running "$ORV_IMAGE" &&
-  orv_die "an $ORV_IMAGE is already running in $WINEPREFIX before the check began"
-ORV_END_IMAGES+=("$ORV_IMAGE")
-
-# Japanese captions in the screenshots (see check-tray.sh).
-orv_wine 60 reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
-  /v Tahoma /t REG_MULTI_SZ /d 'ipagp.ttf,IPAPGothic' /f >/dev/null ||
-  orv_log "could not link a Japanese font: the screenshots will show boxes for the captions"
-
-# The icon: the taskbar shows with it, the icon at its right end. Sets x and y.
-find_icon() {
-  local line
-  line=$(trayprobe tray "$ORV_DESKTOP") || return 1
-  read -r _ left top right bottom <<<"$line"
-  [[ $right =~ ^-?[0-9]+$ && $top =~ ^-?[0-9]+$ && $bottom =~ ^-?[0-9]+$ ]] || return 1
-  x=$((right - 11))
-  y=$(((top + bottom) / 2))
-}
-# An empty spot is one colour; an icon image has several.
-icon_drawn() {
-  orv_screenshot "$1" || return 1
-  colours=$(convert "$ORV_LAST_SHOT" -crop "16x16+$((x - 8))+$((y - 8))" +repage -format %k info:)
-  ((colours > 2))
-}
-icon_gone() { ! icon_drawn "$1"; }
-menu_shown() { trayprobe menus "$ORV_DESKTOP"; }
-no_menu() { ! menu_shown; }
-
-# Right-clicks the icon and waits for the menu.
-right_menu() {
-  orv_wait_for 60 "the taskbar with the icon" find_icon || orv_die "no taskbar: the program added no icon"
-  orv_wait_for 20 "the icon drawn at $x,$y" icon_drawn "$1-icon" ||
-    orv_die "nothing is drawn at the icon's spot $x,$y (see $ORV_LAST_SHOT)"
-  orv_wait_for 30 "window \"$TITLE\" to answer" \
-    orv_probe ping "$ORV_DESKTOP" "$ORV_IMAGE" "$TITLE" 5000 || orv_die "the program does not answer"
-  xdotool mousemove "$x" "$y" click 3 || orv_die "xdotool could not click"
-  orv_wait_for 20 "the right-click menu" menu_shown || orv_die "no menu showed after a right click"
-  orv_screenshot "$1-menu" || orv_die "could not take a screenshot"
-}
+# shellcheck source-path=SCRIPTDIR source=tray-lib.sh
+source "$ORV_TOOLS/tray-lib.sh"
 
 # --- (a) the exit item
 report=$run_dir/exit-code.txt

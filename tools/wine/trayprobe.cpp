@@ -7,6 +7,13 @@
 //   trayprobe menus DESKTOP   the popup menus shown, one line each:
 //                             menu<TAB>pid<TAB>left<TAB>top<TAB>right<TAB>bottom
 //   trayprobe tips DESKTOP    the tooltips shown, one line each: tip<TAB>text (UTF-8)
+//   trayprobe forms DESKTOP CLASS
+//                             the shown top-level windows of window class CLASS:
+//                             form<TAB>left<TAB>top<TAB>right<TAB>bottom<TAB>client width<TAB>
+//                             client height<TAB>title, then a line per window inside it:
+//                             child<TAB>class<TAB>shown<TAB>enabled<TAB>checked<TAB>left<TAB>
+//                             top<TAB>right<TAB>bottom<TAB>text (screen coordinates; shown,
+//                             enabled and checked are 0 or 1)
 //
 // Built for the architecture of the exe under test, so the 32-bit build is looked at by a
 // 32-bit program.
@@ -143,10 +150,42 @@ int Boxes(const char* desktop) {
   return found ? kOk : kNone;
 }
 
+BOOL CALLBACK PrintChild(HWND child, LPARAM) {
+  RECT r{};
+  GetWindowRect(child, &r);
+  const std::string cls = ClassOf(child);
+  // A check mark is asked of buttons only; other classes might give the message a meaning.
+  DWORD_PTR checked = 0;
+  if (cls == "Button") {
+    SendMessageTimeoutW(child, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 2000, &checked);
+  }
+  printf("child\t%s\t%d\t%d\t%d\t%ld\t%ld\t%ld\t%ld\t%s\n", cls.c_str(),
+         IsWindowVisible(child) ? 1 : 0, IsWindowEnabled(child) ? 1 : 0,
+         checked == BST_CHECKED ? 1 : 0, r.left, r.top, r.right, r.bottom, TextOf(child).c_str());
+  return TRUE;
+}
+
+int Forms(const char* desktop, const char* windowClass) {
+  int found = 0;
+  for (HWND form : TopLevel(desktop)) {
+    if (ClassOf(form) != windowClass || !Shown(form)) continue;
+    RECT r{};
+    GetWindowRect(form, &r);
+    RECT client{};
+    GetClientRect(form, &client);
+    printf("form\t%ld\t%ld\t%ld\t%ld\t%ld\t%ld\t%s\n", r.left, r.top, r.right, r.bottom,
+           client.right, client.bottom, TextOf(form).c_str());
+    EnumChildWindows(form, PrintChild, 0);
+    ++found;
+  }
+  return found ? kOk : kNone;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   setvbuf(stdout, nullptr, _IONBF, 0);
+  if (argc == 4 && strcmp(argv[1], "forms") == 0) return Forms(argv[2], argv[3]);
   if (argc != 3) return kUsage;
   if (strcmp(argv[1], "tray") == 0) return Tray(argv[2]);
   if (strcmp(argv[1], "menus") == 0) return Menus(argv[2]);

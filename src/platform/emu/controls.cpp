@@ -9,6 +9,7 @@
 // hidden and disabled windows take no input; Tab follows WS_TABSTOP in z-order and goes into
 // windows marked WS_EX_CONTROLPARENT.
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/emu/dialog_control.h"
@@ -520,6 +521,39 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD
                          width, height, parent, menu, instance, param);
 }
 
+ATOM RegisterClassW(const WNDCLASSW* wndClass) {
+  {
+    auto& impl = Impl();
+    std::lock_guard lock(impl.mu);
+    if (impl.platform != emu::Platform::NT) {
+      SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+      return 0;
+    }
+  }
+  if (!wndClass) return RegisterClassA(nullptr);
+  std::u16string name;
+  for (const WCHAR* p = wndClass->lpszClassName; p && *p; ++p) name += static_cast<char16_t>(*p);
+  const std::string narrowName = emu::NarrowCodePage932(name);
+  WNDCLASSA narrow{};
+  narrow.lpfnWndProc = wndClass->lpfnWndProc;
+  narrow.hInstance = wndClass->hInstance;
+  narrow.hbrBackground = wndClass->hbrBackground;
+  narrow.lpszClassName = wndClass->lpszClassName ? narrowName.c_str() : nullptr;
+  return RegisterClassA(&narrow);
+}
+
+LRESULT DefWindowProcW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  // The machine keeps texts in code page 932 whichever form set them.
+  if (message == WM_SETTEXT) {
+    std::u16string text;
+    for (auto* p = reinterpret_cast<LPCWSTR>(lParam); p && *p; ++p) {
+      text += static_cast<char16_t>(*p);
+    }
+    return SetWindowTextA(window, emu::NarrowCodePage932(text).c_str());
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
 LRESULT SendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   auto narrow = [](LPCWSTR wide) {
     std::u16string s;
@@ -616,6 +650,36 @@ int EnumFontFamiliesExW(HDC /*dc*/, LOGFONTW* font, FONTENUMPROCW proc, LPARAM p
   if (!font || !proc) return 0;
   if (!HasFamily(NarrowFace(font->lfFaceName))) return 1;
   return proc(font, nullptr, 0, param);
+}
+
+namespace {
+
+// The machine draws no glyphs: a text is as wide as half its font's height for each byte (code page
+// 932), and as tall as the font's cell. The screen's context always has the newest font selected.
+BOOL Extent(int bytes, LPSIZE size) {
+  if (!size) return FALSE;
+  auto& impl = Impl();
+  std::lock_guard lock(impl.mu);
+  LONG height = 12;
+  if (!impl.fontObjects.empty()) height = std::abs(impl.fontObjects.rbegin()->second.height);
+  *size = SIZE{bytes * height / 2, height + height / 6};
+  return TRUE;
+}
+
+}  // namespace
+
+BOOL GetTextExtentPoint32A(HDC /*dc*/, LPCSTR text, int length, LPSIZE size) {
+  return text ? Extent(length, size) : FALSE;
+}
+
+BOOL GetTextExtentPoint32W(HDC /*dc*/, LPCWSTR text, int length, LPSIZE size) {
+  if (!text) return FALSE;
+  std::u16string wide(reinterpret_cast<const char16_t*>(text), static_cast<size_t>(length));
+  return Extent(static_cast<int>(emu::NarrowCodePage932(wide).size()), size);
+}
+
+HGDIOBJ GetStockObject(int object) {
+  return reinterpret_cast<HGDIOBJ>(static_cast<uintptr_t>(0x7000 + object));
 }
 
 HDC GetDC(HWND /*window*/) {

@@ -43,6 +43,21 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD
                      int y, int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
                      LPVOID param);
 LRESULT SendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+typedef struct tagWNDCLASSW {
+  UINT style;
+  WNDPROC lpfnWndProc;
+  int cbClsExtra;
+  int cbWndExtra;
+  HINSTANCE hInstance;
+  HICON hIcon;
+  HCURSOR hCursor;
+  HBRUSH hbrBackground;
+  LPCWSTR lpszMenuName;
+  LPCWSTR lpszClassName;
+} WNDCLASSW;
+ATOM RegisterClassW(const WNDCLASSW* wndClass);
+LRESULT DefWindowProcW(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 HWND SetFocus(HWND window);
 HWND GetFocus();
 BOOL EnableWindow(HWND window, BOOL enable);
@@ -180,7 +195,16 @@ typedef struct tagTEXTMETRICW TEXTMETRICW;
 typedef int(CALLBACK* FONTENUMPROCA)(const LOGFONTA*, const TEXTMETRICA*, DWORD, LPARAM);
 typedef int(CALLBACK* FONTENUMPROCW)(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM);
 
+typedef struct tagSIZE {
+  LONG cx;
+  LONG cy;
+} SIZE, *LPSIZE;
+#define NULL_BRUSH 5
+
 HFONT CreateFontIndirectA(const LOGFONTA* font);
+BOOL GetTextExtentPoint32A(HDC dc, LPCSTR text, int length, LPSIZE size);
+BOOL GetTextExtentPoint32W(HDC dc, LPCWSTR text, int length, LPSIZE size);
+HGDIOBJ GetStockObject(int object);
 HFONT CreateFontIndirectW(const LOGFONTW* font);
 int EnumFontFamiliesExA(HDC dc, LOGFONTA* font, FONTENUMPROCA proc, LPARAM param, DWORD flags);
 int EnumFontFamiliesExW(HDC dc, LOGFONTW* font, FONTENUMPROCW proc, LPARAM param, DWORD flags);

@@ -1,0 +1,110 @@
+#!/usr/bin/env bash
+# The property dialog of the exe (x64 or x86) under Wine, opened from the right-click menu with the
+# access key of "プロパティ(&R)":
+#   (a) it shows, captioned "OrvantaBrevoのプロパティ", with a client area of 415 x 197 at 96 DPI;
+#       the three pages are screenshots dialog-page1.png .. dialog-page3.png (Right moves from page
+#       to page: the tab control has the focus first);
+#   (b) a click on "CDの挿入を関知したら…" checks it and enables the box below it; a click on OK
+#       hides the dialog and the settings file beside the exe then holds AutoPlay_CheckBox=1;
+#   (c) at 144 DPI (Wine's LogPixels in the prefix, put back afterwards) the dialog is laid out half
+#       as large again: its client area 623 x 296, give or take two pixels (dialog-144dpi.png).
+# Usage: tools/wine/check-dialog.sh EXE
+set -uo pipefail
+ORV_CHECK=dialog
+# shellcheck source-path=SCRIPTDIR source=lib.sh
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+
+src=${1:?usage: $0 path/to/OrvantaBrevo.exe}
+orv_use_exe "$src"
+
+ORV_IMAGE=OrvantaBrevo.exe
+TITLE=OrvantaBrevo
+TRAYPROBE=$ORV_WINE_DIR/bin/$ORV_ARCH/trayprobe.exe
+DIALOG_CAPTION=OrvantaBrevoのプロパティ
+AUTOPLAY=CDの挿入を関知したら自動的に再生する
+ALLPLAY=音楽CD以外でもCD-DAを使用していれば自動的に再生する
+
+orv_session_begin
+run_dir=$ORV_OUT/$ORV_CHECK
+rm -rf "$run_dir"
+mkdir -p "$run_dir"
+cp "$src" "$run_dir/$ORV_IMAGE"
+exe=$run_dir/$ORV_IMAGE
+orv_log "testing the $ORV_ARCH exe $src (copied to $exe)"
+
+# shellcheck source-path=SCRIPTDIR source=tray-lib.sh
+source "$ORV_TOOLS/tray-lib.sh"
+
+DPI_KEY='HKCU\Control Panel\Desktop'
+restore_dpi() { orv_wine 60 reg delete "$DPI_KEY" /v LogPixels /f >/dev/null 2>&1; }
+# The prefix is shared with the other checks: the DPI goes back however this one ends.
+trap 'status=$?; restore_dpi; (exit $status); orv_on_exit' EXIT
+
+form_shown() { form_lines=$(trayprobe forms "$ORV_DESKTOP" TPropertyForm); }
+form_hidden() { ! trayprobe forms "$ORV_DESKTOP" TPropertyForm >/dev/null; }
+# The line of the child window whose text is $1.
+child_line() { awk -F'\t' -v text="$1" '$1 == "child" && $10 == text' <<<"$form_lines" | head -n 1; }
+# Clicks the middle of the child window whose text is $1.
+click_child() {
+  local line
+  line=$(child_line "$1")
+  [[ -n $line ]] || orv_die "the dialog has no control reading \"$1\": $form_lines"
+  IFS=$'\t' read -r _ _ _ _ _ l t r b _ <<<"$line"
+  xdotool mousemove $(((l + r) / 2)) $(((t + b) / 2)) click 1 || orv_die "xdotool could not click"
+}
+# Opens the dialog from the icon's menu; sets form_lines and the dialog's rectangle.
+open_dialog() {
+  right_menu "$1"
+  xdotool key r || orv_die "xdotool could not press R"
+  orv_wait_for 20 "the dialog" form_shown || orv_die "no dialog showed after choosing プロパティ(&R)"
+  IFS=$'\t' read -r _ fl ft fr fb cw ch caption <<<"$(head -n 1 <<<"$form_lines")"
+  [[ $caption == "$DIALOG_CAPTION" ]] || orv_die "the dialog's caption reads \"$caption\""
+  orv_log "dialog at ($fl,$ft)-($fr,$fb), client ${cw}x$ch"
+}
+page_shot() {
+  sleep 0.5
+  orv_screenshot full || orv_die "could not take a screenshot"
+  convert "$ORV_LAST_SHOT" -crop "$((fr - fl))x$((fb - ft))+$fl+$ft" +repage "$ORV_OUT/$1.png" ||
+    orv_die "could not cut the dialog out of the screenshot"
+  orv_log "screenshot $ORV_OUT/$1.png"
+}
+
+# --- (a)
+orv_start_in_desktop "$exe" "$run_dir/program.log"
+launcher=$ORV_LAST_LAUNCHER
+open_dialog dialog
+((cw == 415 && ch == 197)) || orv_die "the client area is ${cw}x$ch, not 415x197"
+page_shot dialog-page1
+xdotool key Right && page_shot dialog-page2
+xdotool key Right && page_shot dialog-page3
+xdotool key Left Left
+
+# --- (b)
+[[ $(child_line "$ALLPLAY" | cut -f4) == 0 ]] || orv_die "the box below auto-play is enabled from the start"
+click_child "$AUTOPLAY"
+checked_and_enabled() {
+  form_shown && [[ $(child_line "$AUTOPLAY" | cut -f5) == 1 && $(child_line "$ALLPLAY" | cut -f4) == 1 ]]
+}
+orv_wait_for 10 "auto-play checked and the box below enabled" checked_and_enabled ||
+  orv_die "after the click: $(child_line "$AUTOPLAY") / $(child_line "$ALLPLAY")"
+click_child OK
+orv_wait_for 10 "the dialog to close" form_hidden || orv_die "OK did not close the dialog"
+settings=$run_dir/OrvantaBrevo.ini
+grep -q $'^AutoPlay_CheckBox=1\r$' "$settings" 2>/dev/null ||
+  orv_die "OK did not store AutoPlay_CheckBox=1 in $settings: $(cat "$settings" 2>/dev/null)"
+orv_log "OK stored AutoPlay_CheckBox=1"
+orv_end "$ORV_IMAGE" || orv_die "could not end the program"
+orv_wait_launcher "$launcher" 30 || orv_die "the virtual desktop did not close"
+
+# --- (c)
+orv_wine 60 reg add "$DPI_KEY" /v LogPixels /t REG_DWORD /d 144 /f >/dev/null ||
+  orv_die "could not set LogPixels"
+orv_wineserver -k
+orv_wineserver -w
+orv_start_in_desktop "$exe" "$run_dir/program-144.log"
+open_dialog dialog-144dpi
+page_shot dialog-144dpi
+((cw >= 621 && cw <= 625 && ch >= 294 && ch <= 298)) ||
+  orv_die "at 144 DPI the client area is ${cw}x$ch, not about 623x296"
+orv_end "$ORV_IMAGE" || orv_die "could not end the program"
+orv_log "PASS"
