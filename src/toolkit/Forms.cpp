@@ -159,6 +159,9 @@ TForm::~TForm() {
     SetWindowLongPtrA(handle_, GWLP_USERDATA, 0);
     DestroyWindow(handle_);
   }
+  // The fonts go after the windows that used them.
+  if (formFont_) DeleteObject(formFont_);
+  for (const auto& [control, font] : ownFonts_) DeleteObject(font);
 }
 
 TNotifyEvent TForm::MethodAddress(std::string_view name) const {
