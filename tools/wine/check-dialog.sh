@@ -15,22 +15,11 @@ ORV_CHECK=dialog
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 src=${1:?usage: $0 path/to/OrvantaBrevo.exe}
-orv_use_exe "$src"
-
-ORV_IMAGE=OrvantaBrevo.exe
-TITLE=OrvantaBrevo
-TRAYPROBE=$ORV_WINE_DIR/bin/$ORV_ARCH/trayprobe.exe
 DIALOG_CAPTION=OrvantaBrevoのプロパティ
 AUTOPLAY=CDの挿入を関知したら自動的に再生する
 ALLPLAY=音楽CD以外でもCD-DAを使用していれば自動的に再生する
 
-orv_session_begin
-run_dir=$ORV_OUT/$ORV_CHECK
-rm -rf "$run_dir"
-mkdir -p "$run_dir"
-cp "$src" "$run_dir/$ORV_IMAGE"
-exe=$run_dir/$ORV_IMAGE
-orv_log "testing the $ORV_ARCH exe $src (copied to $exe)"
+orv_program_check_begin "$src"
 
 # shellcheck source-path=SCRIPTDIR source=tray-lib.sh
 source "$ORV_TOOLS/tray-lib.sh"

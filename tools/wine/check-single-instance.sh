@@ -11,25 +11,9 @@ ORV_CHECK=single-instance
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 src=${1:?usage: $0 path/to/OrvantaBrevo.exe}
-orv_use_exe "$src"
-
-# The program finds its copies by a named mutex, whatever the file is called;
-# the image name only matters to the probe, so the copy gets the real name.
-ORV_IMAGE=OrvantaBrevo.exe
-TITLE=OrvantaBrevo
 SECOND_BOUND_MS=20000 # "at once", with room for a busy shared machine
 
-orv_session_begin
-run_dir=$ORV_OUT/$ORV_CHECK
-rm -rf "$run_dir"
-mkdir -p "$run_dir"
-cp "$src" "$run_dir/$ORV_IMAGE"
-exe=$run_dir/$ORV_IMAGE
-orv_log "testing the $ORV_ARCH exe $src (copied to $exe)"
-
-orv_running "$ORV_IMAGE" &&
-  orv_die "an $ORV_IMAGE is already running in $WINEPREFIX before the check began"
-ORV_END_IMAGES+=("$ORV_IMAGE")
+orv_program_check_begin "$src"
 
 # The program has run its start-up and settled into its message loop when its
 # application window answers a message (a machine without a CD drive writes no

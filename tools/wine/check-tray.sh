@@ -16,33 +16,11 @@ ORV_CHECK=tray
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 src=${1:?usage: $0 path/to/OrvantaBrevo.exe}
-orv_use_exe "$src"
 
-ORV_IMAGE=OrvantaBrevo.exe
-TITLE=OrvantaBrevo
-TRAYPROBE=$ORV_WINE_DIR/bin/$ORV_ARCH/trayprobe.exe
+orv_program_check_begin "$src"
 
-orv_session_begin
-run_dir=$ORV_OUT/$ORV_CHECK
-rm -rf "$run_dir"
-mkdir -p "$run_dir"
-cp "$src" "$run_dir/$ORV_IMAGE"
-exe=$run_dir/$ORV_IMAGE
-orv_log "testing the $ORV_ARCH exe $src (copied to $exe)"
-
-orv_helper_build trayprobe
-# Console lines of a Windows program end in CR LF.
-trayprobe() { orv_wine 60 "$TRAYPROBE" "$@" | tr -d '\r'; }
-
-orv_running "$ORV_IMAGE" &&
-  orv_die "an $ORV_IMAGE is already running in $WINEPREFIX before the check began"
-ORV_END_IMAGES+=("$ORV_IMAGE")
-
-# The program's menus are Japanese text shown through the wide functions: Wine needs a font with
-# Japanese glyphs linked in to draw them (fonts-ipafont-gothic). Only the screenshots depend on it.
-orv_wine 60 reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
-  /v Tahoma /t REG_MULTI_SZ /d 'ipagp.ttf,IPAPGothic' /f >/dev/null ||
-  orv_log "could not link a Japanese font: the screenshots will show boxes for the captions"
+# shellcheck source-path=SCRIPTDIR source=tray-lib.sh
+source "$ORV_TOOLS/tray-lib.sh"
 
 # --- (a) the icon and its tip
 orv_start_in_desktop "$exe" "$run_dir/program.log"

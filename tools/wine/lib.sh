@@ -364,3 +364,24 @@ orv_on_exit() {
   fi
   exit "$status"
 }
+
+# orv_program_check_begin EXE: the opening of a check of the program: the exe's architecture, the
+# session, a fresh folder with a copy of the exe under its real name (the probe finds the program
+# by its image name), and no copy of the program already running. Sets ORV_IMAGE, TITLE, run_dir
+# and exe.
+orv_program_check_begin() {
+  local src=$1
+  orv_use_exe "$src"
+  ORV_IMAGE=OrvantaBrevo.exe
+  TITLE=OrvantaBrevo
+  orv_session_begin
+  run_dir=$ORV_OUT/$ORV_CHECK
+  rm -rf "$run_dir"
+  mkdir -p "$run_dir"
+  cp "$src" "$run_dir/$ORV_IMAGE"
+  exe=$run_dir/$ORV_IMAGE
+  orv_log "testing the $ORV_ARCH exe $src (copied to $exe)"
+  orv_running "$ORV_IMAGE" &&
+    orv_die "an $ORV_IMAGE is already running in $WINEPREFIX before the check began"
+  ORV_END_IMAGES+=("$ORV_IMAGE")
+}

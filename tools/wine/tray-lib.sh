@@ -1,15 +1,15 @@
 # shellcheck shell=bash
 # The program's icon and its right-click menu, for the checks that start from them; source it
-# after lib.sh's session has begun, with TRAYPROBE, ORV_IMAGE and TITLE set.
+# after orv_program_check_begin.
 
+TRAYPROBE=$ORV_WINE_DIR/bin/$ORV_ARCH/trayprobe.exe
 orv_helper_build trayprobe
+# Console lines of a Windows program end in CR LF.
 trayprobe() { orv_wine 60 "$TRAYPROBE" "$@" | tr -d '\r'; }
 
-orv_running "$ORV_IMAGE" &&
-  orv_die "an $ORV_IMAGE is already running in $WINEPREFIX before the check began"
-ORV_END_IMAGES+=("$ORV_IMAGE")
-
-# Japanese captions in the screenshots (see check-tray.sh).
+# The program's menus and boxes are Japanese text shown through the wide functions: Wine needs a
+# font with Japanese glyphs linked in to draw them (fonts-ipafont-gothic). Only the screenshots
+# depend on it.
 orv_wine 60 reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
   /v Tahoma /t REG_MULTI_SZ /d 'ipagp.ttf,IPAPGothic' /f >/dev/null ||
   orv_log "could not link a Japanese font: the screenshots will show boxes for the captions"
