@@ -4,6 +4,7 @@
 
 #include "PlayerScenario.h"
 #include "platform/emu/dialog_control.h"
+#include "support/TestMachine.h"
 
 namespace player_test {
 namespace {
@@ -219,6 +220,13 @@ TEST_F(Dialog, LaidOutForTheScreensPixelsPerInch) {
     EXPECT_EQ(font->face, "MS UI Gothic");
     EXPECT_EQ(font->height, -18);
   }
+  // Moved to a monitor of 96 DPI: laid out again as designed, where Windows suggests.
+  machine_.RunInProcess(machine_.Processes().front().id, [] {
+    RECT suggested{100, 100, 521, 322};
+    HWND form = testing_support::Form()->Handle();
+    SendMessageA(form, WM_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&suggested));
+  });
+  EXPECT_NE(Header().find("client=415x197"), std::string::npos) << Header();
 }
 
 }  // namespace
