@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "Console.h"
+#include "Help.h"
 
 namespace {
 
@@ -121,15 +122,28 @@ TEST(ConsoleScript, UnknownCommandIsAnErrorAndTheScriptGoesOn) {
   EXPECT_EQ(run.exitCode, 1);
 }
 
-TEST(ConsoleScript, CommandsNotBuiltYetAnswerNotAvailable) {
-  ScriptRun run = RunScript(
-      "help\n"
-      "watch\n"
-      "show process\n");
-  std::string expected;
-  for (int i = 0; i < 2; ++i) expected += "error: not available\n";
-  EXPECT_EQ(run.output, expected + "process: none\n");
+TEST(ConsoleScript, HelpKnowsEveryCommandAndWatchNeedsATerminal) {
+  for (const sim::CommandHelp& command : sim::Commands()) {
+    // Listed, with its usage and example, and served: no command of the list is unknown.
+    const ScriptRun run = RunScript("help\nhelp " + std::string(command.name) + "\n" +
+                                    std::string(command.name) + "\n");
+    EXPECT_NE(run.output.find("\n  " + std::string(command.name) + " "), std::string::npos);
+    EXPECT_NE(run.output.find("usage: " + std::string(command.usage) + "\n  " +
+                              std::string(command.summary) +
+                              "\nexample: " + std::string(command.example) + "\n"),
+              std::string::npos);
+    EXPECT_EQ(run.output.find("unknown command"), std::string::npos) << command.name;
+  }
+  ScriptRun run = RunScript("help wat\nwatch\nhelp click 2\n");
+  EXPECT_EQ(run.output,
+            "error: help: there is no command \"wat\" (help lists them)\n"
+            "error: watch: only at a terminal (a script moves the clock with wait)\n"
+            "error: usage: help [COMMAND]\n");
   EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(sim::WordChoices("click", 1),
+            (std::vector<std::string>{"left", "right", "middle", "double"}));
+  EXPECT_EQ(sim::WordChoices("ini", 1), (std::vector<std::string>{"settings", "cdplayer"}));
+  EXPECT_TRUE(sim::WordChoices("disc", 1).empty());
 }
 
 TEST(ConsoleScript, BadArgumentsAreErrorsThatNameTheProblem) {

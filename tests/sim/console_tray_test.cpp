@@ -71,6 +71,37 @@ TEST_F(ConsoleTray, ClicksOpenTheirMenusAndChooseKnowsWhatTheOpenMenuHolds) {
   EXPECT_FALSE(emu::OpenPopupMenu(machine_)) << "the double click's second press closed the menu";
 }
 
+TEST_F(ConsoleTray, ChooseTakesTheNumberClickPrintsOrTheAccessKey) {
+  Do("drive D: cdrom\ndisc D: audio:1:00 audio:1:00\nstart\n");
+  console_.SetInteractive(true);
+  EXPECT_EQ(Do("click left\n"),
+            "LBPopupMenu:\n"
+            "  1  Play         再生(&P)\n"
+            "  2  Stop         停止(&S)\n"
+            "  3  Pause        一時停止(&U)  (disabled)\n"
+            "     ----\n"
+            "  4  Next         次の曲(&N)\n"
+            "  5  Previous     前の曲(&V)\n"
+            "     ----\n"
+            "  6  All_Repeat   全曲リピート(&A)\n"
+            "     ----\n"
+            "  7  Eject        CDの取り出し(&E)\n"
+            "choose a number, the letter after & or a name; dismiss closes the menu\n");
+  EXPECT_EQ(console_.StatusLine(),
+            "status: tray=STOP tip=\"Orvanta\" drive=D: mode=stopped track=1 position=00:00:00 "
+            "menu=LBPopupMenu");
+  // Numbers skip the separators; refusals name what was typed and leave the menu open.
+  EXPECT_EQ(Do("choose 3\nchoose 8\nchoose 0\nchoose Q\n"),
+            "error: choose: 3 is disabled\n  usage: choose NAME|NUMBER|LETTER\n"
+            "error: choose: the open menu has no item \"8\"\n  usage: choose NAME|NUMBER|LETTER\n"
+            "error: choose: the open menu has no item \"0\"\n  usage: choose NAME|NUMBER|LETTER\n"
+            "error: choose: the open menu has no item \"Q\"\n  usage: choose NAME|NUMBER|LETTER\n");
+  console_.SetInteractive(false);
+  EXPECT_EQ(Do("choose 4\nshow device\n"),
+            "device: open drive=D: mode=stopped track=2 position=00:00:00\n");
+  EXPECT_EQ(Do("click right\nchoose r\nshow dialog\n").substr(0, 18), "dialog: shown tab=");
+}
+
 TEST_F(ConsoleTray, FailedIconAtStartIsReportedAndTheProgramEnds) {
   EXPECT_EQ(Do("fail Shell_NotifyIconA\nstart\nshow tray\nshow box\n"),
             "tray: none\n"

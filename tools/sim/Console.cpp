@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "CodePage.h"
+#include "Help.h"
 #include "Refusal.h"
 #include "Words.h"
 #include "app/Program.h"
@@ -18,12 +19,11 @@
 namespace sim {
 namespace {
 
-// Parts of the console that later work builds; until then their commands say so.
-constexpr std::string_view kNotBuilt[] = {"help", "watch"};
-
 // A clock step is walked timer by timer, so an absurd wait would look like a hang; a day of
 // machine time is more than any scenario needs.
 constexpr uint64_t kLongestWait = 24ull * 60 * 60 * 1000;
+// At a terminal the clock runs by itself and `wait` sleeps: no longer than a person would wait.
+constexpr uint64_t kLongestRealWait = 60 * 1000;
 
 void ExpectCount(const std::vector<std::string>& args, size_t count, std::string_view usage) {
   if (args.size() != count) throw Refusal("usage: " + std::string(usage));
@@ -92,6 +92,7 @@ bool Console::Execute(std::string_view line) {
     // The machine's own refusals (a program that never comes to rest ...) end the command too.
     out_ << "error: " << e.what() << '\n';
     failed_ = true;
+    if (interactive_ && !split.words.empty()) ExplainRefusal(split.words[0], e.what());
   }
   out_.flush();
   return goOn;
@@ -130,6 +131,8 @@ void Console::Dispatch(const Words& words) {
       {"choose", &Console::Choose},
       {"dismiss", &Console::Dismiss},
       {"dialog", &Console::DialogCommand},
+      {"help", &Console::Help},
+      {"watch", &Console::Watch},
   };
   const std::string& name = words[0];
   const Words args(words.begin() + 1, words.end());
@@ -138,9 +141,6 @@ void Console::Dispatch(const Words& words) {
       (this->*command.run)(args);
       return;
     }
-  }
-  for (std::string_view notBuilt : kNotBuilt) {
-    if (notBuilt == name) throw Refusal("not available");
   }
   throw Refusal("unknown command " + name);
 }
@@ -309,9 +309,10 @@ void Console::Start(const Words& args) {
 void Console::Wait(const Words& args) {
   ExpectCount(args, 1, "wait MS");
   std::optional<uint64_t> ms = Unsigned(args[0], 10);
-  if (!ms || *ms > kLongestWait) {
-    throw Refusal("wait: expected milliseconds from 0 to " + std::to_string(kLongestWait) +
-                  ", not " + Quote(args[0]));
+  const uint64_t longest = interactive_ ? kLongestRealWait : kLongestWait;
+  if (!ms || *ms > longest) {
+    throw Refusal("wait: expected milliseconds from 0 to " + std::to_string(longest) + ", not " +
+                  Quote(args[0]));
   }
   machine_.Advance(*ms);
 }
@@ -328,6 +329,32 @@ void Console::Answer(const Words& args) {
   }
   if (machine_.OpenBoxes().empty()) throw Refusal("answer: no message box is open");
   if (!machine_.AnswerBox(button)) throw Refusal("answer: the box has no " + args[0] + " button");
+}
+
+void Console::Help(const Words& args) {
+  if (args.size() > 1) throw Refusal("usage: help [COMMAND]");
+  if (args.empty()) {
+    out_ << HelpText();
+    return;
+  }
+  const std::optional<std::string> text = HelpText(args[0]);
+  if (!text) throw Refusal("help: there is no command " + Quote(args[0]) + " (help lists them)");
+  out_ << *text;
+}
+
+void Console::Watch(const Words& args) {
+  ExpectCount(args, 0, "watch");
+  if (!watcher_) throw Refusal("watch: only at a terminal (a script moves the clock with wait)");
+  watcher_();
+}
+
+void Console::ExplainRefusal(const std::string& name, std::string_view why) {
+  const std::optional<CommandHelp> command = FindCommand(name);
+  if (!command) {
+    out_ << "  (help lists the commands)\n";
+  } else if (why.substr(0, 6) != "usage:") {
+    out_ << "  usage: " << command->usage << '\n';
+  }
 }
 
 }  // namespace sim

@@ -1,6 +1,7 @@
 // The console of the emulated machine: words (console.md) turned into acts on an emu::Machine.
 #pragma once
 
+#include <functional>
 #include <iosfwd>
 #include <map>
 #include <string>
@@ -26,6 +27,16 @@ class Console {
   // 0, or 1 once a command answered `error:`.
   int ExitCode() const { return failed_ ? 1 : 0; }
 
+  // At a terminal (Interactive.cpp): the clock runs by itself, so `wait` is bounded and `click`
+  // waits for the menu it opens and prints it numbered; a refusal is followed by the usage line.
+  void SetInteractive(bool interactive) { interactive_ = interactive; }
+  // What `watch` does; without one it is refused (it needs a terminal).
+  void SetWatcher(std::function<void()> watcher) { watcher_ = std::move(watcher); }
+  // One line: the tray icon, the device and an open menu or box.
+  std::string StatusLine();
+  // The names of the running program's menu items, separators left out.
+  std::vector<std::string> MenuItemNames();
+
  private:
   using Words = std::vector<std::string>;
 
@@ -47,9 +58,15 @@ class Console {
   void Choose(const Words& args);
   void Dismiss(const Words& args);
   void DialogCommand(const Words& args);
+  void Help(const Words& args);
+  void Watch(const Words& args);
+  // After a refusal at a terminal: what the command expects (its usage line).
+  void ExplainRefusal(const std::string& name, std::string_view why);
 
   void ShowSubject(std::string_view subject);
   void ShowDevice();
+  // `open drive=D: mode=playing track=2 position=00:01:13`, or `closed`.
+  std::string DeviceText();
   void ShowSettings();
   void ShowBox();
   void ShowExits();
@@ -70,6 +87,16 @@ class Console {
   void ShowProcess();
   void ShowTray();
   void ShowMenus(bool captions);
+  // The open popup menu as a person sees it: numbered items, captions, disabled ones marked.
+  void PrintOpenMenu();
+  // The command of the open menu's item that `choose WORD` means (a name, number or access key).
+  UINT ChosenCommand(const emu::PopupMenuInfo& open, const std::string& word);
+  // The running program's menu items by command: menu name and item name.
+  struct MenuItemName {
+    std::string menu;
+    std::string item;
+  };
+  std::map<UINT, MenuItemName> MenuItemsByCommand();
 
   // The first copy started that still runs, 0 when none does.
   int RunningCopy() const;
@@ -83,6 +110,8 @@ class Console {
   // In order of `start`: the first is "process", the next ones "process 2", "process 3" ...
   std::vector<int> copies_;
   bool failed_ = false;
+  bool interactive_ = false;
+  std::function<void()> watcher_;
 };
 
 // A whole run: a machine made with `options`, the script from `in`, the copies ended at the end.

@@ -110,21 +110,23 @@ void Console::ShowSubject(std::string_view subject) {
 }
 
 void Console::ShowDevice() {
+  out_ << "device: " << DeviceText() << '\n';
+}
+
+std::string Console::DeviceText() {
   // The program's device: the oldest MCI device open on the machine.
   const std::vector<emu::MciDeviceInfo> devices = emu::MciDevices(machine_);
-  if (devices.empty()) {
-    out_ << "device: closed\n";
-    return;
-  }
+  if (devices.empty()) return "closed";
   const emu::MciDeviceInfo& device = devices.front();
-  out_ << "device: open drive=" << device.drive << ':';
+  std::string text = "open drive=" + std::string(1, device.drive) + ":";
   if (const std::optional<emu::CdDriveInfo> drive = emu::CdDrive(machine_, device.drive)) {
-    out_ << " mode=" << ModeName(drive->mode);
+    text += " mode=" + ModeName(drive->mode);
     if (drive->readable) {
-      out_ << " track=" << drive->track << " position=" << Colonized(drive->trackFrames);
+      text +=
+          " track=" + std::to_string(drive->track) + " position=" + Colonized(drive->trackFrames);
     }
   }
-  out_ << '\n';
+  return text;
 }
 
 void Console::ShowSettings() {

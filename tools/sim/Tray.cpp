@@ -1,5 +1,9 @@
 // The tray icon and its menus: `click`, `choose`, `dismiss`, `show tray`, `show menus`.
+#include <algorithm>
+#include <cctype>
+#include <chrono>
 #include <ostream>
+#include <thread>
 
 #include "CodePage.h"
 #include "Console.h"
@@ -12,6 +16,24 @@ namespace {
 
 // Items that carry a check mark show it even while it is off; nothing in a menu item says so.
 constexpr std::string_view kCheckMarkItems[] = {"All_Repeat"};
+
+// How long `click` at a terminal waits for the menu: the double-click time and then some.
+constexpr auto kMenuPatience = std::chrono::milliseconds(2000);
+
+// The letter after the caption's `&` (upper-cased), 0 when it has none. `&&` is a plain `&`.
+char AccessKey(std::string_view caption) {
+  for (size_t i = 0; i + 1 < caption.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(caption[i]);
+    // A two-byte character of code page 932: its second byte may look like `&`.
+    if ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) {
+      ++i;
+    } else if (c == '&') {
+      if (caption[i + 1] != '&') return static_cast<char>(std::toupper(caption[i + 1]));
+      ++i;
+    }
+  }
+  return 0;
+}
 
 bool HasCheckMark(const vcl::TMenuItem& item) {
   for (std::string_view name : kCheckMarkItems) {
@@ -59,20 +81,22 @@ void Console::Click(const Words& args) {
     throw Refusal("click: expected left, right, middle or double, not " + Quote(args[0]));
   }
   if (!reached) throw Refusal("click: the icon went away (its program has ended)");
+  if (!interactive_ || args[0] == "middle" || args[0] == "double") return;
+  // On a running clock the single click is told from a double one only once the double-click
+  // time has passed; the menu opens then.
+  const auto limit = std::chrono::steady_clock::now() + kMenuPatience;
+  while (!emu::OpenPopupMenu(machine_) && std::chrono::steady_clock::now() < limit) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  PrintOpenMenu();
 }
 
 void Console::Choose(const Words& args) {
   if (args.size() != 1) throw Refusal("usage: choose NAME");
   const std::optional<emu::PopupMenuInfo> open = emu::OpenPopupMenu(machine_);
   if (!open) throw Refusal("choose: no popup menu is open");
-  const int pid = RunningCopy();
-  if (!pid) throw Refusal("choose: no copy of the program is running");
-  UINT command = 0;
-  machine_.RunInProcess(pid, [&] {
-    auto* form = vcl::Application ? vcl::Application->MainForm() : nullptr;
-    auto* item = form ? dynamic_cast<vcl::TMenuItem*>(form->FindComponent(args[0])) : nullptr;
-    if (item && !item->IsLine()) command = item->Command();
-  });
+  if (!RunningCopy()) throw Refusal("choose: no copy of the program is running");
+  const UINT command = ChosenCommand(*open, args[0]);
   const emu::MenuItemInfo* shown = nullptr;
   for (const emu::MenuItemInfo& item : open->items) {
     if (command != 0 && item.id == command) shown = &item;
@@ -80,6 +104,77 @@ void Console::Choose(const Words& args) {
   if (!shown) throw Refusal("choose: the open menu has no item " + Quote(args[0]));
   if (!shown->Enabled()) throw Refusal("choose: " + args[0] + " is disabled");
   if (!emu::ChoosePopupMenuItem(machine_, command)) throw Refusal("choose: the menu has closed");
+}
+
+UINT Console::ChosenCommand(const emu::PopupMenuInfo& open, const std::string& word) {
+  for (const auto& [command, names] : MenuItemsByCommand()) {
+    if (names.item == word) return command;
+  }
+  // The number `click` printed: the items counted from 1, separators left out.
+  if (!word.empty() && word.size() < 4 &&
+      std::all_of(word.begin(), word.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+    size_t number = std::stoul(word);
+    for (const emu::MenuItemInfo& item : open.items) {
+      if (!item.Separator() && --number == 0) return item.id;
+    }
+    return 0;
+  }
+  if (word.size() == 1) {
+    for (const emu::MenuItemInfo& item : open.items) {
+      if (AccessKey(item.text) == std::toupper(static_cast<unsigned char>(word[0]))) return item.id;
+    }
+  }
+  return 0;
+}
+
+std::map<UINT, Console::MenuItemName> Console::MenuItemsByCommand() {
+  std::map<UINT, MenuItemName> names;
+  const int pid = RunningCopy();
+  if (!pid) return names;
+  machine_.RunInProcess(pid, [&] {
+    auto* form = vcl::Application ? vcl::Application->MainForm() : nullptr;
+    for (int i = 0; form && i < form->ComponentCount(); ++i) {
+      auto* menu = dynamic_cast<vcl::TPopupMenu*>(form->Components(i));
+      for (int j = 0; menu && j < menu->Count(); ++j) {
+        const vcl::TMenuItem* item = menu->Items(j);
+        if (!item->IsLine()) names[item->Command()] = {menu->Name(), item->Name()};
+      }
+    }
+  });
+  return names;
+}
+
+std::vector<std::string> Console::MenuItemNames() {
+  std::vector<std::string> names;
+  for (const auto& [command, name] : MenuItemsByCommand()) names.push_back(name.item);
+  return names;
+}
+
+void Console::PrintOpenMenu() {
+  const std::optional<emu::PopupMenuInfo> open = emu::OpenPopupMenu(machine_);
+  if (!open) return;
+  const std::map<UINT, MenuItemName> names = MenuItemsByCommand();
+  auto nameOf = [&](UINT command) -> MenuItemName {
+    auto it = names.find(command);
+    return it == names.end() ? MenuItemName{"menu", "?"} : it->second;
+  };
+  out_ << nameOf(open->items.empty() ? 0 : open->items.front().id).menu << ":\n";
+  int number = 0;
+  for (const emu::MenuItemInfo& item : open->items) {
+    if (item.Separator()) {
+      out_ << "     ----\n";
+      continue;
+    }
+    ++number;
+    std::string line =
+        (number < 10 ? "  " : " ") + std::to_string(number) + "  " + nameOf(item.id).item;
+    line.resize(std::max<size_t>(line.size() + 1, 18), ' ');
+    if (item.Checked()) line += "[x] ";
+    line += FromCodePage(item.text);
+    if (!item.Enabled()) line += "  (disabled)";
+    out_ << line << '\n';
+  }
+  out_ << "choose a number, the letter after & or a name; dismiss closes the menu\n";
 }
 
 void Console::Dismiss(const Words& args) {
