@@ -7,7 +7,8 @@ set -euo pipefail
 packages=()
 for group in "$@"; do
   case "$group" in
-    host) packages+=(build-essential cmake libgtest-dev libgmock-dev python3 clang-format) ;;
+    # libedit-dev: line editing in the console at a terminal.
+    host) packages+=(build-essential cmake libgtest-dev libgmock-dev libedit-dev python3 clang-format) ;;
     windows) packages+=(mingw-w64) ;;
     # wine32:i386 runs the x86 exe (the 64-bit Wine alone runs only the x64 one).
     wine) packages+=(wine wine32:i386 xvfb xdotool imagemagick fonts-ipafont-gothic locales procps) ;;

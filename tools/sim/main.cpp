@@ -3,20 +3,23 @@
 //   orvantabrevo-sim [--script FILE] [--root DIR]
 //
 // Reads commands from FILE, or from standard input, one per line, and answers on standard output
-// after each line. The machine's disk is DIR (kept), or a fresh temporary folder removed at the
-// end. At the end of the script or at `quit` the running copies of the program are ended. Exit
-// code: 0, 1 when a command answered `error:`, 2 when the console itself could not run.
+// after each line. When standard input is a terminal and no script is given, the console is
+// interactive instead (Interactive.h): a ready machine on a running clock. The machine's disk is
+// DIR (kept), or a fresh temporary folder removed at the end. At the end of the script or at `quit`
+// the running copies of the program are ended. Exit code: 0, 1 when a command answered `error:`, 2
+// when the console itself could not run.
 //
-// Served: machine, drive, disc, eject, ini, readonly, fail, start, wait, answer, click, choose,
-// dismiss, quit, and `show tray|menus|device|settings|box|process|all`. The other commands of
-// console.md answer `error: not available`.
+// Served: the commands of console.md (`help` lists them; `watch` only at a terminal).
 // Texts are UTF-8 here and code page 932 on the machine. tools/sim/README.md has examples.
+#include <unistd.h>
+
 #include <cstring>
 #include <exception>
 #include <fstream>
 #include <iostream>
 
 #include "Console.h"
+#include "Interactive.h"
 
 namespace {
 
@@ -50,6 +53,7 @@ int main(int argc, char** argv) {
       }
       return sim::RunScript(file, std::cout, options);
     }
+    if (isatty(STDIN_FILENO)) return sim::RunInteractive(options);
     return sim::RunScript(std::cin, std::cout, options);
   } catch (const std::exception& e) {
     std::cerr << "orvantabrevo-sim: " << e.what() << '\n';
