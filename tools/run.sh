@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds OrvantaBrevo for this Linux machine and runs it on the emulated
 # Windows, through its console. Arguments go to the console (e.g. --script docs/examples/FILE).
-# With no arguments the console reads commands from the terminal; type `quit` to end.
+# With no arguments, at a terminal, the console is interactive: a ready machine (drive D: with a
+# sample disc, the program started) on a real-time clock; `help` lists the commands, `quit` ends.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/ci/deps.sh host >&2
