@@ -48,9 +48,10 @@ const std::vector<CommandHelp>& Commands() {
        "make the next call of a Win32 function fail (with ERROR, decimal or 0x hex, where it "
        "has one)",
        "fail ExitWindowsEx 5"},
-      {"dialog", "dialog tab|click|select|key ...",
-       "act on the property dialog (right click, choose Version): dialog tab INDEX, click NAME, "
-       "select NAME INDEX, key tab|shift+tab|space|enter|esc",
+      {"dialog",
+       "dialog tab INDEX | click NAME | select NAME INDEX | key tab|shift+tab|space|enter|esc",
+       "act on the property dialog's controls as the user would (right click, choose Version to "
+       "show it; show dialog names the controls)",
        "dialog click AutoPlay_CheckBox"},
       {"help", "help [COMMAND]", "list the commands, or show one command's usage and an example",
        "help disc"},
