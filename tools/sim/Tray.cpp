@@ -82,8 +82,8 @@ void Console::Click(const Words& args) {
   }
   if (!reached) throw Refusal("click: the icon went away (its program has ended)");
   if (!interactive_ || args[0] == "middle" || args[0] == "double") return;
-  // On a running clock the single click is told from a double one only once the double-click
-  // time has passed; the menu opens then.
+  // On a running clock the menu opens in the program's own time (a program may wait out the
+  // double-click time before it does).
   const auto limit = std::chrono::steady_clock::now() + kMenuPatience;
   while (!emu::OpenPopupMenu(machine_) && std::chrono::steady_clock::now() < limit) {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
