@@ -37,9 +37,16 @@ constexpr const char* kWelcome =
     "Try: click left, then choose 1 (Play), then watch. help lists the commands; quit ends.\n";
 
 volatile std::sig_atomic_t g_interrupted = 0;
+// The terminal went away or the console was asked to end: the copies are ended and the machine's
+// temporary folder removed as at `quit`.
+volatile std::sig_atomic_t g_ending = 0;
 
 void OnInterrupt(int) {
   g_interrupted = 1;
+}
+
+void OnEnd(int) {
+  g_ending = 1;
 }
 
 // Completion reads the console through this while readline runs.
@@ -72,7 +79,8 @@ char** Complete(const char* text, int start, int /*end*/) {
   return rl_completion_matches(text, NextCandidate);
 }
 
-// `watch`: the status every second until a line (Enter) comes, the input ends, or Ctrl-C.
+// `watch`: the status every second until a line (Enter) comes, the input ends, Ctrl-C, or the
+// console is asked to end.
 void Watch(Console& console) {
   std::cout << "(Enter stops)\n";
   g_interrupted = 0;
@@ -80,7 +88,7 @@ void Watch(Console& console) {
     std::cout << console.StatusLine() << std::endl;
     pollfd input{STDIN_FILENO, POLLIN, 0};
     const int ready = poll(&input, 1, 1000);
-    if (g_interrupted) {
+    if (g_interrupted || g_ending) {
       std::cout << '\n';
       break;
     }
@@ -120,11 +128,16 @@ int RunInteractive(emu::MachineOptions options) {
   struct sigaction interrupt {};
   interrupt.sa_handler = OnInterrupt;
   sigaction(SIGINT, &interrupt, nullptr);
+  struct sigaction end {};
+  end.sa_handler = OnEnd;
+  sigaction(SIGHUP, &end, nullptr);
+  sigaction(SIGTERM, &end, nullptr);
 
   std::cout << kWelcome << console.StatusLine() << std::endl;
-  for (;;) {
+  while (!g_ending) {
     g_interrupted = 0;
     std::unique_ptr<char, decltype(&std::free)> line(readline("orvanta> "), &std::free);
+    if (g_ending) break;
     // Ctrl-C drops the line being typed; Ctrl-D on an empty line ends the console.
     if (g_interrupted) {
       std::cout << std::endl;
