@@ -1,7 +1,6 @@
 #include "exitwin/ExitWin32.h"
 
 #include <cstring>
-#include <mutex>
 #include <string>
 
 #include "toolkit/FormReader.h"
@@ -222,10 +221,12 @@ void TExitWin::LogOffWindows() {
 }
 
 void RegisterExitWinClasses() {
-  static std::once_flag once;
-  std::call_once(once, [] {
+  // Once, by the first caller: the initialisation of a function-local static is thread-safe.
+  static const bool registered = [] {
     vcl::TClassInfo exitWin{
         "TExitWin", "", [](vcl::TComponent* o) -> vcl::TComponent* { return new TExitWin(o); }, {}};
     vcl::TClassRegistry::Instance().Register(exitWin);
-  });
+    return true;
+  }();
+  (void)registered;
 }

@@ -1,6 +1,6 @@
 // The disc's title from the CD Player's title database, shown as the tray tip.
+#include <algorithm>
 #include <charconv>
-#include <cstdio>
 #include <cstring>
 
 #include "form/MainUnit.h"
@@ -36,8 +36,10 @@ void TPropertyForm::ShowDiscTitle() {
   int32_t identity = 0;
   auto [stop, error] = std::from_chars(DiscIdentity, end, identity);
   if (error != std::errc() || stop != end || stop == DiscIdentity) return;
+  // The section is the identity in upper-case hexadecimal, as the Windows CD Player writes it.
   char section[9];
-  std::snprintf(section, sizeof section, "%X", static_cast<uint32_t>(identity));
-  std::string title = database.ReadString(section, "title", "");
+  char* sectionEnd = std::to_chars(section, section + 8, static_cast<uint32_t>(identity), 16).ptr;
+  std::transform(section, sectionEnd, section, [](char c) { return c >= 'a' ? c - 'a' + 'A' : c; });
+  std::string title = database.ReadString(std::string(section, sectionEnd), "title", "");
   TrayIcon->SetTipHelp(title == kDefaultTitle ? kUnnamedTip : title);
 }

@@ -1,5 +1,4 @@
 // TMediaPlayer in form definitions: the class and its stored properties.
-#include <mutex>
 #include <string_view>
 
 #include "mci/MPlayer.h"
@@ -41,8 +40,8 @@ TButtonSet ButtonsOf(const vcl::TValue& value) {
 }  // namespace
 
 void RegisterMPlayerClasses() {
-  static std::once_flag once;
-  std::call_once(once, [] {
+  // Once, by the first caller: the initialisation of a function-local static is thread-safe.
+  static const bool registered = [] {
     vcl::RegisterToolkitClasses();
     using vcl::TValue;
     vcl::TClassInfo info{
@@ -84,5 +83,7 @@ void RegisterMPlayerClasses() {
     p["OnEnter"] = vcl::EventProperty<TMediaPlayer>(&TMediaPlayer::OnEnter);
     p["OnExit"] = vcl::EventProperty<TMediaPlayer>(&TMediaPlayer::OnExit);
     vcl::TClassRegistry::Instance().Register(std::move(info));
-  });
+    return true;
+  }();
+  (void)registered;
 }

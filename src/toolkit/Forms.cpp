@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <exception>
-#include <mutex>
 
 #include "toolkit/ComCtrls.h"
 #include "toolkit/ExtCtrls.h"
@@ -250,8 +249,8 @@ LRESULT CALLBACK TForm::WindowProc(HWND window, UINT message, WPARAM wParam, LPA
 // ---------------------------------------------------------------------------------------------------
 
 void RegisterToolkitClasses() {
-  static std::once_flag once;
-  std::call_once(once, [] {
+  // Once, by the first caller: the initialisation of a function-local static is thread-safe.
+  static const bool registered = [] {
     RegisterMenuClasses();
     auto& r = TClassRegistry::Instance();
     TClassInfo control{"TControl", "", nullptr, {}};
@@ -357,7 +356,9 @@ void RegisterToolkitClasses() {
         ValueProperty<TForm>([](auto& f, auto& v) { f.SetClientHeight(v.AsInt()); });
     form.properties["OnCreate"] = EventProperty<TForm>(&TForm::OnCreate);
     r.Register(form);
-  });
+    return true;
+  }();
+  (void)registered;
 }
 
 }  // namespace vcl

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <mutex>
 
 #include "toolkit/FormReader.h"
 #include "toolkit/WinText.h"
@@ -120,8 +119,8 @@ LRESULT TPopupMenu::HandleMessage(UINT message, WPARAM wParam, LPARAM /*lParam*/
 }
 
 void RegisterMenuClasses() {
-  static std::once_flag once;
-  std::call_once(once, [] {
+  // Once, by the first caller: the initialisation of a function-local static is thread-safe.
+  static const bool registered = [] {
     auto& r = TClassRegistry::Instance();
     TClassInfo menu{
         "TPopupMenu", "", [](TComponent* o) -> TComponent* { return new TPopupMenu(o); }, {}};
@@ -152,7 +151,9 @@ void RegisterMenuClasses() {
         ValueProperty<TMenuItem>([](auto& i, auto& v) { i.SetChecked(v.AsBool()); });
     item.properties["OnClick"] = EventProperty<TMenuItem>(&TMenuItem::OnClick);
     r.Register(item);
-  });
+    return true;
+  }();
+  (void)registered;
 }
 
 }  // namespace vcl

@@ -1,5 +1,4 @@
 // TTrayIcon in form definitions.
-#include <mutex>
 
 #include "toolkit/FormReader.h"
 #include "toolkit/Forms.h"
@@ -7,8 +6,8 @@
 #include "tray/TrayIcon.h"
 
 void RegisterTrayClasses() {
-  static std::once_flag once;
-  std::call_once(once, [] {
+  // Once, by the first caller: the initialisation of a function-local static is thread-safe.
+  static const bool registered = [] {
     vcl::RegisterToolkitClasses();
     using vcl::TComponent;
     using vcl::TValue;
@@ -49,5 +48,7 @@ void RegisterTrayClasses() {
     p["OnClick"] = vcl::EventProperty<TTrayIcon>(&TTrayIcon::OnClick);
     p["OnDblClick"] = vcl::EventProperty<TTrayIcon>(&TTrayIcon::OnDblClick);
     vcl::TClassRegistry::Instance().Register(tray);
-  });
+    return true;
+  }();
+  (void)registered;
 }
