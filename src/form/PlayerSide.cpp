@@ -86,11 +86,10 @@ void TPropertyForm::ListCDDrives() {
 void TPropertyForm::ReadVolumeInfo() {
   char rootPath[256] = {};
   std::strncpy(rootPath, CurrentDrive.c_str(), sizeof rootPath - 1);
-  DWORD maxComponentLength = 0;
-  DWORD fileSystemFlags = 0;
   VolumeSerial = 0;
-  if (!GetVolumeInformationA(rootPath, VolumeName, sizeof VolumeName, &VolumeSerial,
-                             &maxComponentLength, &fileSystemFlags, nullptr, 0)) {
+  // Only the label and the serial: the other answers are optional and cost the system work.
+  if (!GetVolumeInformationA(rootPath, VolumeName, sizeof VolumeName, &VolumeSerial, nullptr,
+                             nullptr, nullptr, 0)) {
     VolumeSerial = 0;
     VolumeName[0] = '\0';
   }

@@ -41,17 +41,15 @@ std::string ExceptionMessage() {
 
 }  // namespace
 
-void Guarded(const std::function<void()>& body) {
-  try {
-    body();
-  } catch (...) {
-    if (Application) {
-      Application->HandleException();
-    } else {
-      std::fprintf(stderr, "unhandled error with no application: %s\n", ExceptionMessage().c_str());
-      std::terminate();
-    }
+void HandleGuardedException() {
+  if (Application) {
+    Application->HandleException();
+    return;
   }
+  std::fputs("unhandled error with no application: ", stderr);
+  std::fputs(ExceptionMessage().c_str(), stderr);
+  std::fputc('\n', stderr);
+  std::terminate();
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -92,8 +90,15 @@ void TApplication::Notification(TComponent* component, TOperation operation) {
 
 void TApplication::Run() {
   if (showMainForm_ && mainForm_) mainForm_->Show();
+  // Idle, the thread sleeps in GetMessage until the next message or timer.
+  MSG msg;
   while (!terminated_) {
-    if (!ProcessMessage()) WaitMessage();
+    const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+    if (got == 0 || got == -1) {
+      terminated_ = true;
+    } else {
+      DispatchTaken(msg);
+    }
   }
 }
 
@@ -106,8 +111,13 @@ bool TApplication::ProcessMessage() {
   if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) return false;
   if (msg.message == WM_QUIT) {
     terminated_ = true;
-    return true;
+  } else {
+    DispatchTaken(msg);
   }
+  return true;
+}
+
+void TApplication::DispatchTaken(MSG& msg) {
   bool handled = false;
   if (OnMessage) Guarded([&] { OnMessage(msg, handled); });
   // The shown dialog's keys: Tab and Shift+Tab between its controls, the space bar on a check box.
@@ -118,7 +128,6 @@ bool TApplication::ProcessMessage() {
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }
-  return true;
 }
 
 void TApplication::ProcessMessages() {

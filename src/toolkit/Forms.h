@@ -15,9 +15,21 @@ namespace vcl {
 
 class TForm;
 
+// Hands the exception being handled to the application's top-level error display (inside a catch
+// block); with no application there is nobody to show it to, and the program ends.
+void HandleGuardedException();
+
 // Runs `body` and hands any exception to the application's top-level error display: no exception
-// may leave a window procedure, timer or hook into Windows' frames.
-void Guarded(const std::function<void()>& body);
+// may leave a window procedure, timer or hook into Windows' frames. A template, so wrapping a
+// message costs no heap allocation.
+template <class Body>
+void Guarded(Body&& body) {
+  try {
+    body();
+  } catch (...) {
+    HandleGuardedException();
+  }
+}
 
 class TApplication : public TComponent {
  public:
@@ -51,6 +63,8 @@ class TApplication : public TComponent {
   void ProcessMessages();
   // Handles one message; false when the queue was empty.
   bool ProcessMessage();
+  // Hands a message taken from the queue to the hook, the shown dialog and its window.
+  void DispatchTaken(MSG& msg);
 
   // Called inside a catch block: shows the exception being handled.
   void HandleException();
