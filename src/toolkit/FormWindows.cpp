@@ -55,6 +55,22 @@ void RegisterPageClass() {
   RegisterWindowClass(&PageProc, TTabSheet::WindowClass(), GetSysColorBrush(COLOR_BTNFACE));
 }
 
+using InitCommonControlsExProc = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+
+// The tab control's class. InitCommonControlsEx came with comctl32 4.70 (Internet Explorer 3), so
+// a plain NT 4.0 lacks it and it is looked up at run time; comctl32 6 (the manifest's) registers
+// nothing on the older InitCommonControls, which serves where the newer call is missing.
+void InitTabControlClass() {
+  if (HMODULE comctl32 = GetModuleHandleA("comctl32.dll")) {
+    if (FARPROC proc = GetProcAddress(comctl32, "InitCommonControlsEx")) {
+      auto initEx = reinterpret_cast<InitCommonControlsExProc>(reinterpret_cast<void (*)()>(proc));
+      INITCOMMONCONTROLSEX classes{sizeof(INITCOMMONCONTROLSEX), ICC_TAB_CLASSES};
+      if (initEx(&classes)) return;
+    }
+  }
+  InitCommonControls();
+}
+
 using GetDpiForWindowProc = UINT(WINAPI*)(HWND);
 
 // The window's pixels per inch: per monitor where Windows can tell (10 and later, looked up at run
@@ -99,8 +115,7 @@ int TForm::Scale(int designPixels) const {
 void TForm::CreateControlWindows() {
   if (controlsMade_) return;
   controlsMade_ = true;
-  INITCOMMONCONTROLSEX classes{sizeof(INITCOMMONCONTROLSEX), ICC_TAB_CLASSES};
-  InitCommonControlsEx(&classes);
+  InitTabControlClass();
   RegisterPageClass();
   dpi_ = WindowDpi(Handle());
   CreateChildren(this, handle_, 0, 0);

@@ -589,6 +589,15 @@ BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* init) {
   return TRUE;
 }
 
+// The machine's comctl32 is one without InitCommonControlsEx among its exports (GetModuleHandleA
+// does not find it), as on a plain NT 4.0: the program falls back to this, which registers every
+// class it has, the tab control's among them.
+void InitCommonControls() {
+  auto& impl = Impl();
+  std::lock_guard lock(impl.mu);
+  impl.commonControls.insert(impl.CurrentThreadLocked().pid);
+}
+
 // --- gdi32: fonts, the screen's context, colours ------------------------------------------------
 
 namespace {

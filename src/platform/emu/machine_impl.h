@@ -175,7 +175,7 @@ struct Machine::Impl {
   std::vector<TimerRec> timers;
   int64_t nextZBottom = 0;       // z of the next window put at the bottom
   int64_t nextZTop = 0;          // z of the next window put at the top
-  std::set<int> commonControls;  // processes that called InitCommonControlsEx for the tabs
+  std::set<int> commonControls;  // processes that registered the tab class (InitCommonControls/Ex)
   int dpi = 96;
   // Font families the machine has (code page 932): a Japanese Windows' "ＭＳ Ｐゴシック" and
   // others.

@@ -108,6 +108,7 @@ typedef struct tagINITCOMMONCONTROLSEX {
   DWORD dwICC;
 } INITCOMMONCONTROLSEX;
 BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* init);
+void InitCommonControls();
 
 #define WC_TABCONTROLA "SysTabControl32"
 #define TCIF_TEXT 0x0001
