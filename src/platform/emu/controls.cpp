@@ -462,6 +462,7 @@ BOOL IsDialogMessageA(HWND dialog, LPMSG msg) {
 }
 
 BOOL IsDialogMessageW(HWND dialog, LPMSG msg) {
+  if (emu::RefusedOnWin9x("IsDialogMessageW")) return FALSE;
   return emu::DialogMessage(dialog, msg);
 }
 
@@ -507,14 +508,7 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD
     for (const WCHAR* p = wide; p && *p; ++p) s += static_cast<char16_t>(*p);
     return emu::NarrowCodePage932(s);
   };
-  {
-    auto& impl = Impl();
-    std::lock_guard lock(impl.mu);
-    if (impl.platform != emu::Platform::NT) {
-      SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
-      return nullptr;
-    }
-  }
+  if (emu::RefusedOnWin9x("CreateWindowExW")) return nullptr;
   const std::string cls = narrow(className);
   const std::string text = narrow(windowName);
   return CreateWindowExA(exStyle, cls.c_str(), windowName ? text.c_str() : nullptr, style, x, y,
@@ -522,14 +516,7 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD
 }
 
 ATOM RegisterClassW(const WNDCLASSW* wndClass) {
-  {
-    auto& impl = Impl();
-    std::lock_guard lock(impl.mu);
-    if (impl.platform != emu::Platform::NT) {
-      SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
-      return 0;
-    }
-  }
+  if (emu::RefusedOnWin9x("RegisterClassW")) return 0;
   if (!wndClass) return RegisterClassA(nullptr);
   std::u16string name;
   for (const WCHAR* p = wndClass->lpszClassName; p && *p; ++p) name += static_cast<char16_t>(*p);
@@ -543,6 +530,7 @@ ATOM RegisterClassW(const WNDCLASSW* wndClass) {
 }
 
 LRESULT DefWindowProcW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (emu::RefusedOnWin9x("DefWindowProcW")) return 0;
   // The machine keeps texts in code page 932 whichever form set them.
   if (message == WM_SETTEXT) {
     std::u16string text;
@@ -555,6 +543,7 @@ LRESULT DefWindowProcW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
 }
 
 LRESULT SendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (emu::RefusedOnWin9x("SendMessageW")) return 0;
   auto narrow = [](LPCWSTR wide) {
     std::u16string s;
     for (const WCHAR* p = wide; p && *p; ++p) s += static_cast<char16_t>(*p);
@@ -643,6 +632,7 @@ HFONT CreateFontIndirectA(const LOGFONTA* font) {
 }
 
 HFONT CreateFontIndirectW(const LOGFONTW* font) {
+  if (emu::RefusedOnWin9x("CreateFontIndirectW")) return nullptr;
   return font ? NewFont(font, NarrowFace(font->lfFaceName)) : nullptr;
 }
 
@@ -656,6 +646,7 @@ int EnumFontFamiliesExA(HDC /*dc*/, LOGFONTA* font, FONTENUMPROCA proc, LPARAM p
 
 int EnumFontFamiliesExW(HDC /*dc*/, LOGFONTW* font, FONTENUMPROCW proc, LPARAM param,
                         DWORD /*flags*/) {
+  if (emu::RefusedOnWin9x("EnumFontFamiliesExW")) return 0;
   if (!font || !proc) return 0;
   if (!HasFamily(NarrowFace(font->lfFaceName))) return 1;
   return proc(font, nullptr, 0, param);

@@ -131,15 +131,7 @@ HWND GetDlgItem(HWND dialog, int id) {
 }
 
 BOOL SetWindowTextW(HWND window, LPCWSTR text) {
-  auto& impl = emu::Impl();
-  {
-    std::lock_guard lock(impl.mu);
-    // Windows 9x has the wide window text only as a stub.
-    if (impl.platform != emu::Platform::NT) {
-      SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
-      return FALSE;
-    }
-  }
+  if (emu::RefusedOnWin9x("SetWindowTextW")) return FALSE;
   std::u16string wide;
   for (const WCHAR* p = text; p && *p; ++p) wide += static_cast<char16_t>(*p);
   return SetWindowTextA(window, emu::NarrowCodePage932(wide).c_str());

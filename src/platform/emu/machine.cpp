@@ -251,6 +251,22 @@ Platform Machine::GetPlatform() const {
   return impl_->platform;
 }
 
+std::vector<std::string> Machine::RefusedWideCalls() const {
+  std::lock_guard lock(impl_->mu);
+  return impl_->refusedWideCalls;
+}
+
+bool RefusedOnWin9x(const char* function) {
+  auto& impl = Impl();
+  {
+    std::lock_guard lock(impl.mu);
+    if (impl.platform == Platform::NT) return false;
+    impl.refusedWideCalls.emplace_back(function);
+  }
+  SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+  return true;
+}
+
 std::filesystem::path Machine::HostPath(std::string_view windowsPath) const {
   std::string path(windowsPath);
   std::replace(path.begin(), path.end(), '\\', '/');

@@ -110,6 +110,9 @@ class Machine {
   // --- The system -------------------------------------------------------------------------------
   void SetPlatform(Platform platform);
   Platform GetPlatform() const;
+  // The wide calls the 9x machine refused as Windows 9x's stubs do, in order: a program that
+  // picks the ANSI calls there makes none.
+  std::vector<std::string> RefusedWideCalls() const;
 
   // Windows paths ("C:\dir\file") and the host files behind them: drive X: is the folder root/X.
   const std::filesystem::path& Root() const { return root_; }

@@ -151,6 +151,7 @@ struct Machine::Impl {
   std::chrono::steady_clock::time_point realStart = std::chrono::steady_clock::now();
 
   Platform platform = Platform::NT;
+  std::vector<std::string> refusedWideCalls;
   std::map<char, DriveRec> drives;
   std::set<std::string> readOnly;  // upper-cased Windows paths
   struct Failure {
@@ -247,5 +248,9 @@ void BindCurrentThread(Machine::Impl* impl, DWORD threadId);
 // The calling thread's record on the current machine (registered on first use).
 ThreadRec& CurrentThread(Machine::Impl& impl);
 Machine::Impl& Impl();
+
+// A wide user-interface call that Windows 9x has only as a stub: on the 9x machine it fails with
+// ERROR_CALL_NOT_IMPLEMENTED and is recorded (true: refused); on NT it goes ahead (false).
+bool RefusedOnWin9x(const char* function);
 
 }  // namespace emu

@@ -124,11 +124,7 @@ BOOL AppendMenuA(HMENU menu, UINT flags, UINT_PTR idNewItem, LPCSTR newItem) {
 }
 
 BOOL AppendMenuW(HMENU menu, UINT flags, UINT_PTR idNewItem, LPCWSTR newItem) {
-  // Windows 9x has the wide menu calls only as stubs.
-  if (emu::Machine::Current().GetPlatform() != emu::Platform::NT) {
-    SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
-    return FALSE;
-  }
+  if (emu::RefusedOnWin9x("AppendMenuW")) return FALSE;
   std::u16string wide;
   for (const WCHAR* p = newItem; p && *p; ++p) wide += static_cast<char16_t>(*p);
   return Append(menu, flags, idNewItem, emu::NarrowCodePage932(wide), "AppendMenuW");

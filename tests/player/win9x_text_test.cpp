@@ -1,0 +1,73 @@
+// The program's texts on Windows 9x, whose wide user-interface calls are stubs that fail: every
+// text the user meets reads as on Windows NT, and it got there through the ANSI calls (the 9x
+// machine refuses and records any wide call that Windows 9x lacks).
+#include "CodePage.h"
+#include "PlayerScenario.h"
+#include "form/MainUnit.h"
+#include "platform/emu/dialog_control.h"
+#include "platform/emu/tray_control.h"
+
+namespace player_test {
+namespace {
+
+class Win9xText : public PlayerScenario {
+ protected:
+  // A popup menu's captions, "-" for a separator.
+  std::string OpenMenu(const std::string& click) {
+    EXPECT_EQ(Do(click), "");
+    std::optional<emu::PopupMenuInfo> menu = emu::OpenPopupMenu(machine_);
+    std::string items = "menu:";
+    for (const emu::MenuItemInfo& item : menu ? menu->items : std::vector<emu::MenuItemInfo>{}) {
+      items += " " + (item.Separator() ? std::string("-") : sim::FromCodePage(item.text));
+    }
+    Do("dismiss\n");
+    return items + "\n";
+  }
+  // The shown dialog: its caption and every control's text, entries and font face.
+  std::string DialogTexts() {
+    auto* form = dynamic_cast<TPropertyForm*>(vcl::Application.InRunningProgram()->MainForm());
+    if (!form || !form->HandleAllocated()) return "no dialog\n";
+    std::string texts =
+        "dialog: " + sim::FromCodePage(emu::Control(machine_, form->Handle())->text);
+    for (int i = 0; i < form->ComponentCount(); ++i) {
+      auto* control = dynamic_cast<vcl::TControl*>(form->Components(i));
+      if (!control || !control->WindowHandle()) continue;
+      const auto info = emu::Control(machine_, control->WindowHandle());
+      if (!info) continue;
+      texts += "\n" + control->Name() + "=\"" + sim::FromCodePage(info->text) + "\"";
+      for (const std::string& item : info->items) texts += " [" + sim::FromCodePage(item) + "]";
+      if (const auto font = emu::Font(machine_, info->font)) {
+        texts += " font=" + sim::FromCodePage(font->face);
+      }
+    }
+    return texts + "\n";
+  }
+  // Everything the user reads, from a fresh start on the machine of `platform` ("nt" or "9x").
+  std::string EverythingShown(const std::string& platform) {
+    Do("machine " + platform + "\nini settings RB_TabSheet Dialog_CheckBox 1\ndrive D: cdrom\n");
+    EXPECT_EQ(Do("start\n"), "");
+    std::string shown = OpenMenu("click left\nwait 500\n") + OpenMenu("click right\n");
+    shown += Do("click right\nchoose PowerOff\nshow box\nanswer cancel\n");
+    EXPECT_EQ(Do("click right\nchoose Version\n"), "");
+    shown += DialogTexts();
+    Do("quit\n");
+    console_.Finish();
+    return shown;
+  }
+};
+
+TEST_F(Win9xText, EveryTextReadsAsOnNtThroughTheAnsiCalls) {
+  const std::string onNt = EverythingShown("nt");
+  EXPECT_TRUE(machine_.RefusedWideCalls().empty());
+  const std::string on9x = EverythingShown("9x");
+  EXPECT_EQ(machine_.RefusedWideCalls(), std::vector<std::string>{});
+  EXPECT_EQ(on9x, onNt);
+  // What is compared is the real thing: the menus, the renamed buttons and the dialog's controls.
+  for (const char* text : {"プロパティ(&R)", "labels=\"OK|ｷｬﾝｾﾙ\"", "caption=\"警告\"",
+                           "AutoPlay_CheckBox=\"", "font="}) {
+    EXPECT_NE(on9x.find(text), std::string::npos) << text << " in\n" << on9x;
+  }
+}
+
+}  // namespace
+}  // namespace player_test
