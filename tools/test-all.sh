@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is needed, then builds and runs every check: the host tests, the same tests under
-# AddressSanitizer and UBSan, a 30-second run of each fuzz target, both Windows builds, and both
-# Windows exes under Wine; then a release (archives, installer, sums) and the installer under Wine.
+# AddressSanitizer and UBSan, a 30-second run of each fuzz target, both Windows builds with their
+# imports and size budgets checked, and both Windows exes under Wine; then a release (archives,
+# installer, sums) and the installer under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 start=$SECONDS
@@ -28,6 +29,15 @@ for preset in windows-x64 windows-x86; do
   step "Build: $preset"
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset"
+done
+
+step "Imports of both exes against the oldest Windows they are for; size budgets"
+for arch in x64 x86; do
+  objdump=$([[ $arch == x64 ]] && echo x86_64-w64-mingw32-objdump || echo i686-w64-mingw32-objdump)
+  budget=$([[ $arch == x64 ]] && echo 320 || echo 384)
+  app=build/windows-$arch/src/app
+  python3 tools/imports/check-imports.py "$app/OrvantaBrevo.exe" "$arch" --objdump "$objdump"
+  python3 tools/size/check-size.py "$app/OrvantaBrevo.exe" "$app/OrvantaBrevo.map" "$budget"
 done
 
 step "Wine checks (x64 and x86)"

@@ -1,0 +1,88 @@
+"""The import check must name every import an old Windows cannot load, and pass the others."""
+
+import importlib.util
+import tempfile
+import unittest
+from pathlib import Path
+
+ROOT = Path(__file__).resolve().parents[2]
+spec = importlib.util.spec_from_file_location(
+    "check_imports", ROOT / "tools" / "imports" / "check-imports.py")
+check_imports = importlib.util.module_from_spec(spec)
+spec.loader.exec_module(check_imports)
+
+# An excerpt of `objdump -p` as binutils prints a PE file's import tables.
+LISTING = """
+The Import Tables (interpreted .idata section contents)
+ vma:            Hint    Time      Forward  DLL       First
+                 Table   Stamp     Chain    Name      Thunk
+ 00048000\t000480b8 00000000 00000000 00049690 00048648
+
+\tDLL Name: KERNEL32.dll
+\tvma:  Hint/Ord Member-Name Bound-To
+\t48bd8\t  141  CloseHandle
+\t48bf0\t 1431  GetTickCount64
+
+ 00048014\t000480d8 00000000 00000000 000496a4 00048668
+
+\tDLL Name: USER32.dll
+\tvma:  Hint/Ord Member-Name Bound-To
+\t48c08\t   12  AppendMenuA
+"""
+
+TABLE = {
+    ("kernel32.dll", "CloseHandle"): ("95", (3, 1)),
+    ("kernel32.dll", "GetTickCount64"): (None, (6, 0)),
+    ("kernel32.dll", "RtlVirtualUnwind"): (None, (5, 2)),
+    ("comctl32.dll", "InitCommonControlsEx"): ("98", (5, 0)),
+    ("shell32.dll", "Shell_NotifyIconA"): ("95", (4, 0)),
+    ("user32.dll", "LaterOnMe"): ("ME", (4, 0)),
+}
+
+
+class ImportCheck(unittest.TestCase):
+    def test_reads_each_dll_and_function_of_the_listing(self):
+        self.assertEqual(check_imports.parse_imports(LISTING),
+                         [("kernel32.dll", "CloseHandle"), ("kernel32.dll", "GetTickCount64"),
+                          ("user32.dll", "AppendMenuA")])
+
+    def test_names_what_the_oldest_windows_lacks(self):
+        cases = [
+            # (architecture, import, the problems expected, by what they must say)
+            ("x86", ("kernel32.dll", "CloseHandle"), []),
+            ("x86", ("shell32.dll", "Shell_NotifyIconA"), []),
+            ("x64", ("kernel32.dll", "RtlVirtualUnwind"), []),
+            ("x86", ("kernel32.dll", "RtlVirtualUnwind"),
+             ["first in Windows XP x64 / Server 2003, newer than NT 4.0",
+              "not exported by any Windows 9x"]),
+            ("x86", ("kernel32.dll", "GetTickCount64"),
+             ["first in Windows Vista, newer than NT 4.0", "not exported by any Windows 9x"]),
+            ("x64", ("kernel32.dll", "GetTickCount64"), ["first in Windows Vista"]),
+            ("x86", ("comctl32.dll", "InitCommonControlsEx"),
+             ["first in Windows 2000, newer than NT 4.0"]),
+            ("x86", ("user32.dll", "LaterOnMe"), ["first in Windows ME, newer than Windows 98"]),
+            ("x64", ("user32.dll", "LaterOnMe"), []),
+            ("x64", ("user32.dll", "NotListed"), ["not in the table of allowed imports"]),
+        ]
+        for arch, imported, expected in cases:
+            with self.subTest(arch=arch, function=imported[1]):
+                found = check_imports.problems([imported], TABLE, arch)
+                self.assertEqual(len(found), len(expected), found)
+                for line, words in zip(found, expected):
+                    self.assertTrue(line.startswith(f"{imported[1]} ({imported[0]}): "), line)
+                    self.assertIn(words, line)
+
+    def test_the_repository_table_reads_and_refuses_a_function_listed_twice(self):
+        table = check_imports.read_table(ROOT / "tools" / "imports" / "windows-imports.txt")
+        self.assertEqual(table[("user32.dll", "DrawEdge")], ("95", (4, 0)))
+        self.assertEqual(table[("kernel32.dll", "__C_specific_handler")], (None, (5, 2)))
+        with tempfile.TemporaryDirectory() as folder:
+            twice = Path(folder) / "table.txt"
+            twice.write_text("user32.dll  SetTimer  95  3.1\nUSER32.dll  SetTimer  95  3.1\n")
+            with self.assertRaises(SystemExit) as refused:
+                check_imports.read_table(twice)
+            self.assertIn("listed twice", str(refused.exception))
+
+
+if __name__ == "__main__":
+    unittest.main()
