@@ -18,7 +18,8 @@ class Win9xText : public PlayerScenario {
     std::optional<emu::PopupMenuInfo> menu = emu::OpenPopupMenu(machine_);
     std::string items = "menu:";
     for (const emu::MenuItemInfo& item : menu ? menu->items : std::vector<emu::MenuItemInfo>{}) {
-      items += " " + (item.Separator() ? std::string("-") : sim::FromCodePage(item.text));
+      items += ' ';
+      items += item.Separator() ? std::string("-") : sim::FromCodePage(item.text);
     }
     Do("dismiss\n");
     return items + "\n";

@@ -26,6 +26,16 @@ class ProfileWrite : public ::testing::Test {
   TestFolder folder_;
 };
 
+// The key writer `t` writes as its `i`th, "k<t>_<i>" (appended: GCC 12 at -O2 warns of a false
+// overlap in "k" + std::to_string(…)).
+std::string WriterKey(int t, int i) {
+  std::string key = "k";
+  key += std::to_string(t);
+  key += '_';
+  key += std::to_string(i);
+  return key;
+}
+
 TEST_F(ProfileWrite, HandWrittenFileKeepsEveryOtherByte) {
   auto ini = folder_.Put("player.ini",
                          "; OrvantaBrevo settings\r\n"
@@ -296,7 +306,7 @@ TEST_F(ProfileWrite, ConcurrentWritersLoseNoKey) {
   auto write_all = [&ini](int t) {
     bool ok = true;
     for (int i = 0; i < kKeys; ++i) {
-      std::string key = "k" + std::to_string(t) + "_" + std::to_string(i);
+      const std::string key = WriterKey(t, i);
       ok = WriteString(ini, "S", key.c_str(), key.c_str()) && ok;
     }
     return ok;
@@ -319,7 +329,7 @@ TEST_F(ProfileWrite, ConcurrentWritersLoseNoKey) {
   }
   for (int t = 0; t < 2 * kWriters; ++t) {
     for (int i = 0; i < kKeys; ++i) {
-      std::string key = "k" + std::to_string(t) + "_" + std::to_string(i);
+      const std::string key = WriterKey(t, i);
       EXPECT_EQ(Get(ini, "S", key.c_str()), key);
     }
   }

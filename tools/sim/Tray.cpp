@@ -46,7 +46,10 @@ std::string ItemLine(const vcl::TMenuItem& item, bool captions) {
   std::string states = item.Enabled() ? "on" : "off";
   if (!item.Visible()) states += ",hidden";
   if (HasCheckMark(item)) states += item.Checked() ? ",checked" : ",unchecked";
-  if (captions) states += "," + QuotedText(item.Caption());
+  if (captions) {
+    states += ',';
+    states += QuotedText(item.Caption());
+  }
   return item.Name() + "[" + states + "]";
 }
 
@@ -205,7 +208,9 @@ void Console::ShowMenus(bool captions) {
         if (!menu) continue;
         std::string line = menu->Name() + ":";
         for (int j = 0; j < menu->Count(); ++j) {
-          if (!menu->Items(j)->IsLine()) line += " " + ItemLine(*menu->Items(j), captions);
+          if (menu->Items(j)->IsLine()) continue;
+          line += ' ';
+          line += ItemLine(*menu->Items(j), captions);
         }
         lines.push_back(line);
       }

@@ -73,8 +73,9 @@ BOOL AdjustTokenPrivileges(HANDLE token, BOOL disableAllPrivileges, PTOKEN_PRIVI
   } else if (newState) {
     for (DWORD i = 0; i < newState->PrivilegeCount; ++i) {
       const auto& p = newState->Privileges[i];
-      call += " " + std::to_string(p.Luid.LowPart) +
-              ((p.Attributes & SE_PRIVILEGE_ENABLED) ? " enable" : " disable");
+      call += ' ';
+      call += std::to_string(p.Luid.LowPart);
+      call += (p.Attributes & SE_PRIVILEGE_ENABLED) ? " enable" : " disable";
     }
   }
   emu::TraceExitCall(impl, call);

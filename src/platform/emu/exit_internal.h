@@ -9,6 +9,8 @@
 namespace emu {
 
 std::string Hex(DWORD value);
+// An export's name as traced: "#N" for an ordinal.
+std::string ExportName(LPCSTR name);
 // Appends a call to the exit route's trace (takes `mu`).
 void TraceExitCall(Machine::Impl& impl, std::string call);
 // Marks the last traced call as failed and returns FALSE (takes `mu` / expects it held).

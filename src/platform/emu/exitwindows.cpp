@@ -61,9 +61,7 @@ void WINAPI FreeLibrary16(WORD instance) {
 
 DWORD WINAPI GetProcAddress16(WORD instance, LPCSTR name) {
   auto& impl = Impl();
-  const std::string what = IS_INTRESOURCE(name)
-                               ? "#" + std::to_string(reinterpret_cast<ULONG_PTR>(name))
-                               : std::string(name ? name : "(null)");
+  const std::string what = ExportName(name);
   if (Failing(impl, "GetProcAddress16", "GetProcAddress16 " + what)) return 0;
   std::lock_guard lock(impl.mu);
   const bool loaded = instance == kUser16Instance && impl.exit.user16Loads > 0;
@@ -102,6 +100,14 @@ WORD WINAPI QT_Thunk(DWORD edx, const BYTE* stack, DWORD size) {
 std::string Hex(DWORD value) {
   char text[16];
   std::snprintf(text, sizeof text, "0x%X", value);
+  return text;
+}
+
+std::string ExportName(LPCSTR name) {
+  if (!IS_INTRESOURCE(name)) return name;
+  // Appended, not "#" + std::to_string(…): GCC 12 at -O2 sees a false overlap there (-Wrestrict).
+  std::string text = "#";
+  text += std::to_string(reinterpret_cast<ULONG_PTR>(name));
   return text;
 }
 

@@ -63,8 +63,7 @@ FARPROC GetProcAddress(HMODULE module, LPCSTR procName) {
   auto& impl = emu::Impl();
   const bool byOrdinal = IS_INTRESOURCE(procName);
   const ULONG_PTR ordinal = reinterpret_cast<ULONG_PTR>(procName);
-  emu::TraceExitCall(impl, "GetProcAddress " +
-                               (byOrdinal ? "#" + std::to_string(ordinal) : std::string(procName)));
+  emu::TraceExitCall(impl, "GetProcAddress " + emu::ExportName(procName));
   // `fail QT_Thunk` takes the thunk out of the export table.
   if (!byOrdinal && ::strcmp(procName, "QT_Thunk") == 0 && impl.machine.TakeFailure("QT_Thunk")) {
     SetLastError(ERROR_PROC_NOT_FOUND);
