@@ -2,14 +2,15 @@
 # Installs what is needed, then builds and runs every check: the host tests, the same tests under
 # AddressSanitizer and UBSan, the optimised host build, a 30-second run of each fuzz target, both
 # Windows builds with their imports and size budgets checked, and both Windows exes under Wine;
-# then a release (archives, installer, sums) and the installer under Wine.
+# then a release (archives, installer, sums) and the installer under Wine; last, the idle-cost
+# benchmark for information (it cannot fail the run).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 start=$SECONDS
 step() { printf '\n==== %s (%ds)\n' "$*" $((SECONDS - start)); }
 
 step "Installing packages"
-tools/ci/deps.sh host windows wine release fuzz
+tools/ci/deps.sh host windows wine release fuzz bench
 
 step "Formatting"
 files=$(git ls-files '*.cpp' '*.h' 2>/dev/null || find src tests tools -name '*.cpp' -o -name '*.h')
@@ -54,5 +55,8 @@ tools/release.sh
 
 step "Wine checks of the installer"
 tools/wine/installer-checks.sh
+
+step "Benchmark for information: tools/bench/bench.sh"
+tools/bench/bench.sh || echo "(the benchmark did not complete; it does not fail the checks)"
 
 step "All checks passed"

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages a group of tasks needs. Usage: deps.sh host|windows|wine|release|fuzz ...
+# Installs the Debian 12 packages a group of tasks needs. Usage: deps.sh host|windows|wine|release|fuzz|bench ...
 # Runs apt-get as root, or through sudo when not root. Packages named NAME:i386 are
 # 32-bit ones; the i386 architecture is added to dpkg the first time one is missing.
 set -euo pipefail
@@ -13,6 +13,8 @@ for group in "$@"; do
     # wine32:i386 runs the x86 exe (the 64-bit Wine alone runs only the x64 one).
     wine) packages+=(wine wine32:i386 xvfb xdotool imagemagick fonts-ipafont-gothic locales procps) ;;
     release) packages+=(nsis zip) ;;
+    # The idle-cost benchmark (tools/bench) counts system calls with strace.
+    bench) packages+=(strace) ;;
     # clang with libFuzzer and the sanitizer runtimes (tests/fuzz, tools/fuzz.sh).
     fuzz) packages+=(clang libclang-rt-14-dev) ;;
     *) echo "deps.sh: unknown group '$group'" >&2; exit 2 ;;
