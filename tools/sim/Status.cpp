@@ -15,7 +15,9 @@ std::string Console::StatusLine() {
   }
   const std::string device = DeviceText();
   constexpr std::string_view kOpen = "open ";
-  line += device.starts_with(kOpen) ? " " + device.substr(kOpen.size()) : " device=" + device;
+  // Appended: GCC 12 at -O2 warns of a false overlap (-Wrestrict) in " " + device.substr(…).
+  line += device.starts_with(kOpen) ? " " : " device=";
+  line += device.starts_with(kOpen) ? device.substr(kOpen.size()) : device;
   if (const auto menu = emu::OpenPopupMenu(machine_); menu && !menu->items.empty()) {
     const auto names = MenuItemsByCommand();
     const auto it = names.find(menu->items.front().id);
