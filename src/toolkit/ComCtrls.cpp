@@ -8,7 +8,7 @@ const char* TTabSheet::WindowClass() {
   return "TTabSheet";
 }
 
-TNativeSpec TTabSheet::NativeSpec() const {
+TNativeWindow TTabSheet::NativeWindow() const {
   return {WindowClass(), WS_CLIPSIBLINGS, WS_EX_CONTROLPARENT};
 }
 
@@ -28,7 +28,7 @@ void TPageControl::SetActivePageIndex(int index) {
   ShowActivePage();
 }
 
-TNativeSpec TPageControl::NativeSpec() const {
+TNativeWindow TPageControl::NativeWindow() const {
   return {WC_TABCONTROLA, WS_TABSTOP | WS_CLIPSIBLINGS, 0};
 }
 
@@ -51,7 +51,7 @@ LRESULT TPageControl::NativeNotify(UINT code) {
   return 0;  // TCN_SELCHANGING: the change may go ahead
 }
 
-TNativeSpec TPanel::NativeSpec() const {
+TNativeWindow TPanel::NativeWindow() const {
   return {"STATIC", SS_ETCHEDFRAME, 0};
 }
 

@@ -13,7 +13,7 @@ namespace vcl {
 class TTabSheet : public TControl {
  public:
   using TControl::TControl;
-  TNativeSpec NativeSpec() const override;
+  TNativeWindow NativeWindow() const override;
   static const char* WindowClass();
 };
 
@@ -25,7 +25,7 @@ class TPageControl : public TControl {
   int ActivePageIndex() const { return activePage_; }
   void SetActivePageIndex(int index);
   std::vector<TTabSheet*> Pages() const;
-  TNativeSpec NativeSpec() const override;
+  TNativeWindow NativeWindow() const override;
   LRESULT NativeNotify(UINT code) override;
 
  protected:
@@ -40,7 +40,7 @@ class TPageControl : public TControl {
 class TPanel : public TControl {
  public:
   using TControl::TControl;
-  TNativeSpec NativeSpec() const override;
+  TNativeWindow NativeWindow() const override;
 };
 
 }  // namespace vcl

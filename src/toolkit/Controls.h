@@ -12,7 +12,7 @@ namespace vcl {
 
 // A control's own font, where it differs from the form's: character height in pixels at 96 DPI,
 // bold, underlined, a colour of its own.
-struct TFontSpec {
+struct TFontStyle {
   int height = 0;  // 0: the form's
   bool bold = false;
   bool underline = false;
@@ -21,7 +21,7 @@ struct TFontSpec {
 };
 
 // What the form makes for a control: a window of a standard class with these styles.
-struct TNativeSpec {
+struct TNativeWindow {
   const char* className = nullptr;  // none: no window of its own
   DWORD style = 0;
   DWORD exStyle = 0;
@@ -55,8 +55,8 @@ class TControl : public TComponent {
   // Keyboard order among the controls of the same parent; -1: the order of the definition.
   int TabOrder() const { return tabOrder_; }
   void SetTabOrder(int order) { tabOrder_ = order; }
-  const TFontSpec& Font() const { return font_; }
-  TFontSpec& FontSpec() { return font_; }
+  const TFontStyle& Font() const { return font_; }
+  TFontStyle& FontStyle() { return font_; }
 
   TNotifyEvent OnClick;
   // Runs the click event, as a user's click would.
@@ -64,7 +64,7 @@ class TControl : public TComponent {
 
   // --- The native window ------------------------------------------------------------------------
   HWND WindowHandle() const { return window_; }
-  virtual TNativeSpec NativeSpec() const { return {}; }
+  virtual TNativeWindow NativeWindow() const { return {}; }
   // The window is made: the object's state goes to it.
   void AttachWindow(HWND window);
   // A notification from the window: WM_COMMAND's code, or WM_NOTIFY's (whose answer is returned).
@@ -83,7 +83,7 @@ class TControl : public TComponent {
   int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
   int cursor_ = 0;
   int tabOrder_ = -1;
-  TFontSpec font_;
+  TFontStyle font_;
 };
 
 }  // namespace vcl

@@ -138,7 +138,7 @@ void TForm::CreateChildren(TControl* parent, HWND container, int dx, int dy) {
   std::stable_sort(ordered.begin(), ordered.end(),
                    [](const auto& a, const auto& b) { return a.first < b.first; });
   for (const auto& [order, control] : ordered) {
-    if (!control->NativeSpec().className || dynamic_cast<TTabSheet*>(control)) continue;
+    if (!control->NativeWindow().className || dynamic_cast<TTabSheet*>(control)) continue;
     const RECT design = DesignRect(*control, dx, dy);
     HWND window = CreateControlWindow(control, container, design);
     if (auto* pages = dynamic_cast<TPageControl*>(control)) {
@@ -155,11 +155,11 @@ void TForm::CreateChildren(TControl* parent, HWND container, int dx, int dy) {
 }
 
 HWND TForm::CreateControlWindow(TControl* control, HWND container, RECT design) {
-  const TNativeSpec spec = control->NativeSpec();
+  const TNativeWindow native = control->NativeWindow();
   const bool page = dynamic_cast<TTabSheet*>(control) != nullptr;
-  const DWORD style = WS_CHILD | spec.style | (control->Visible() && !page ? WS_VISIBLE : 0);
-  HWND window = CreateWindowText(spec.exStyle, spec.className, control->Caption(), style, 0, 0, 0,
-                                 0, container, nextControlId_++);
+  const DWORD style = WS_CHILD | native.style | (control->Visible() && !page ? WS_VISIBLE : 0);
+  HWND window = CreateWindowText(native.exStyle, native.className, control->Caption(), style, 0, 0,
+                                 0, 0, container, nextControlId_++);
   if (!window) throw EOutOfResources("Error creating window");
   controlOf_[window] = control;
   if (!firstFocus_ && (style & WS_TABSTOP)) firstFocus_ = window;
@@ -173,11 +173,11 @@ void TForm::MakeFonts() {
   std::map<TControl*, HFONT> fonts;
   HFONT formFont = CreateFontText(face, Scale(kFontHeight), false, false, SHIFTJIS_CHARSET);
   for (const TPlaced& placed : placed_) {
-    const TFontSpec& spec = placed.control->Font();
-    if (spec.height == 0 && !spec.bold && !spec.underline) continue;
-    const int height = spec.height ? spec.height : kFontHeight;
+    const TFontStyle& own = placed.control->Font();
+    if (own.height == 0 && !own.bold && !own.underline) continue;
+    const int height = own.height ? own.height : kFontHeight;
     fonts[placed.control] =
-        CreateFontText(face, Scale(height), spec.bold, spec.underline, SHIFTJIS_CHARSET);
+        CreateFontText(face, Scale(height), own.bold, own.underline, SHIFTJIS_CHARSET);
   }
   std::swap(formFont_, formFont);
   std::swap(ownFonts_, fonts);
@@ -263,7 +263,7 @@ bool TForm::ControlMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& 
       if (!control) return false;
       HDC dc = reinterpret_cast<HDC>(wParam);
       SetBkMode(dc, TRANSPARENT);
-      const TFontSpec& font = control->Font();
+      const TFontStyle& font = control->Font();
       SetTextColor(dc, font.hasColor ? font.color : GetSysColor(COLOR_WINDOWTEXT));
       // Labels are transparent ("Brevo" overlaps "Orvanta"); boxes keep the face colour.
       result = dynamic_cast<TLabel*>(control)

@@ -284,13 +284,13 @@ void RegisterToolkitClasses() {
     // The control's own font: a character height (negative, as stored), bold or underlined, and
     // a colour (clBlack, clBlue).
     control.properties["Font.Height"] = ValueProperty<TControl>(
-        [](auto& c, auto& v) { c.FontSpec().height = v.AsInt() < 0 ? -v.AsInt() : v.AsInt(); });
+        [](auto& c, auto& v) { c.FontStyle().height = v.AsInt() < 0 ? -v.AsInt() : v.AsInt(); });
     control.properties["Font.Style"] = ValueProperty<TControl>([](auto& c, auto& v) {
       for (const std::string& style : v.AsSet()) {
         if (style == "fsBold") {
-          c.FontSpec().bold = true;
+          c.FontStyle().bold = true;
         } else if (style == "fsUnderline") {
-          c.FontSpec().underline = true;
+          c.FontStyle().underline = true;
         } else {
           throw EReadError("unknown font style " + style);
         }
@@ -298,11 +298,11 @@ void RegisterToolkitClasses() {
     });
     control.properties["Font.Color"] = ValueProperty<TControl>([](auto& c, auto& v) {
       const std::string& color = v.AsIdentifier();
-      c.FontSpec().hasColor = true;
+      c.FontStyle().hasColor = true;
       if (color == "clBlack") {
-        c.FontSpec().color = RGB(0, 0, 0);
+        c.FontStyle().color = RGB(0, 0, 0);
       } else if (color == "clBlue") {
-        c.FontSpec().color = RGB(0, 0, 255);
+        c.FontStyle().color = RGB(0, 0, 255);
       } else {
         throw EReadError("unknown colour " + color);
       }

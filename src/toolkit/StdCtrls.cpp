@@ -4,7 +4,7 @@
 
 namespace vcl {
 
-TNativeSpec TLabel::NativeSpec() const {
+TNativeWindow TLabel::NativeWindow() const {
   return {"STATIC", static_cast<DWORD>(SS_LEFT | (OnClick ? SS_NOTIFY : 0)), 0};
 }
 
@@ -12,11 +12,11 @@ void TLabel::NativeCommand(UINT code) {
   if (code == STN_CLICKED) Click();
 }
 
-TNativeSpec TGroupBox::NativeSpec() const {
+TNativeWindow TGroupBox::NativeWindow() const {
   return {"BUTTON", BS_GROUPBOX, 0};
 }
 
-TNativeSpec TButton::NativeSpec() const {
+TNativeWindow TButton::NativeWindow() const {
   // No default push button: Enter and Esc are bound to none.
   return {"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0};
 }
@@ -32,7 +32,7 @@ void TCheckBox::SetChecked(bool checked) {
   if (!Loading()) Click();
 }
 
-TNativeSpec TCheckBox::NativeSpec() const {
+TNativeWindow TCheckBox::NativeWindow() const {
   return {"BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP, 0};
 }
 
@@ -53,7 +53,7 @@ std::string TComboBox::Text() const {
   return itemIndex_ >= 0 ? items_[itemIndex_] : std::string();
 }
 
-TNativeSpec TComboBox::NativeSpec() const {
+TNativeWindow TComboBox::NativeWindow() const {
   return {"COMBOBOX", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0};
 }
 

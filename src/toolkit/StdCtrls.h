@@ -12,7 +12,7 @@ namespace vcl {
 class TLabel : public TControl {
  public:
   using TControl::TControl;
-  TNativeSpec NativeSpec() const override;
+  TNativeWindow NativeWindow() const override;
   void NativeCommand(UINT code) override;
 };
 
@@ -20,13 +20,13 @@ class TLabel : public TControl {
 class TGroupBox : public TControl {
  public:
   using TControl::TControl;
-  TNativeSpec NativeSpec() const override;
+  TNativeWindow NativeWindow() const override;
 };
 
 class TButton : public TControl {
  public:
   using TControl::TControl;
-  TNativeSpec NativeSpec() const override;
+  TNativeWindow NativeWindow() const override;
   void NativeCommand(UINT code) override;
 };
 
@@ -37,7 +37,7 @@ class TCheckBox : public TControl {
   using TControl::TControl;
   bool Checked() const { return checked_; }
   void SetChecked(bool checked);
-  TNativeSpec NativeSpec() const override;
+  TNativeWindow NativeWindow() const override;
   // The window toggled itself on the user's click or space bar: the object follows.
   void NativeCommand(UINT code) override;
 
@@ -60,7 +60,7 @@ class TComboBox : public TControl {
   void SetItemIndex(int index);
   // The selected entry's text, empty with nothing selected.
   std::string Text() const;
-  TNativeSpec NativeSpec() const override;
+  TNativeWindow NativeWindow() const override;
   void NativeCommand(UINT code) override;
 
   TNotifyEvent OnChange;

@@ -39,12 +39,15 @@ class PlayerScenario : public ::testing::Test {
     for (const auto& call : emu::MciTrace(machine_)) n += call.command == command;
     return n;
   }
-  std::string TitleDatabase() const {
-    std::ifstream in(machine_.HostPath(machine_.TitleDatabasePath()), std::ios::binary);
+  // A file of the machine's disk, byte for byte.
+  std::string FileBytes(const std::string& windowsPath) const {
+    std::ifstream in(machine_.HostPath(windowsPath), std::ios::binary);
     std::stringstream text;
     text << in.rdbuf();
     return text.str();
   }
+  std::string TitleDatabase() const { return FileBytes(machine_.TitleDatabasePath()); }
+  std::string SettingsBytes() const { return FileBytes(machine_.SettingsPath()); }
 
   emu::Machine machine_;
   std::ostringstream out_;

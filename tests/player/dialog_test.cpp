@@ -1,7 +1,5 @@
 // The property dialog through the console, as a user meets it: opened from the right-click menu,
 // its boxes and their rules, OK, Cancel, Save with a drive switch, the keyboard, the addresses.
-#include <fstream>
-
 #include "PlayerScenario.h"
 #include "platform/emu/dialog_control.h"
 #include "support/TestMachine.h"
@@ -28,12 +26,6 @@ class Dialog : public PlayerScenario {
   std::string RightMenu() {
     std::string menus = Do("show menus\n");
     return menus.substr(menus.find("RBPopupMenu"));
-  }
-  std::string SettingsBytes() const {
-    std::ifstream in(machine_.HostPath(machine_.SettingsPath()), std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
   }
 };
 

@@ -36,12 +36,6 @@ class ExitMenu : public PlayerScenario {
   std::string ExitItem(const std::string& item) {
     return Do("click right\nchoose " + item + "\nshow box\nshow exits\n");
   }
-  std::string SettingsBytes() const {
-    std::ifstream in(machine_.HostPath(machine_.SettingsPath()), std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-  }
 };
 
 TEST_F(ExitMenu, OptionsDecideTheItemsAndTheirKatakanaWidth) {

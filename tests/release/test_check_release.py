@@ -1,17 +1,18 @@
 """The release checker must refuse each way a release can come out wrong, and pass a right one."""
 
 import hashlib
-import importlib.util
 import struct
 import tempfile
+import sys
 import unittest
 import zipfile
 from pathlib import Path
 
 CHECKER = Path(__file__).resolve().parents[2] / "tools" / "release" / "check-release.py"
-spec = importlib.util.spec_from_file_location("check_release", CHECKER)
-check_release = importlib.util.module_from_spec(spec)
-spec.loader.exec_module(check_release)
+sys.path.insert(0, str(Path(__file__).resolve().parents[1]))
+from load_tool import load_tool  # noqa: E402
+
+check_release = load_tool("check_release", CHECKER)
 
 VERSION = "1.2.3"
 README = "\ufeffOrvantaBrevo 1.2.3\r\n【日本語】\r\n%LOCALAPPDATA%\\Programs\\OrvantaBrevo\r\n[English]\r\n"

@@ -1,15 +1,15 @@
 """The import check must name every import an old Windows cannot load, and pass the others."""
 
-import importlib.util
 import tempfile
+import sys
 import unittest
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parents[2]
-spec = importlib.util.spec_from_file_location(
-    "check_imports", ROOT / "tools" / "imports" / "check-imports.py")
-check_imports = importlib.util.module_from_spec(spec)
-spec.loader.exec_module(check_imports)
+sys.path.insert(0, str(Path(__file__).resolve().parents[1]))
+from load_tool import load_tool  # noqa: E402
+
+check_imports = load_tool("check_imports", ROOT / "tools" / "imports" / "check-imports.py")
 
 # An excerpt of `objdump -p` as binutils prints a PE file's import tables.
 LISTING = """

@@ -1,7 +1,6 @@
 """The size check must pass an exe within its budget, and over it name what takes the room."""
 
 import contextlib
-import importlib.util
 import io
 import sys
 import tempfile
@@ -9,10 +8,10 @@ import unittest
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parents[2]
-spec = importlib.util.spec_from_file_location(
-    "check_size", ROOT / "tools" / "size" / "check-size.py")
-check_size = importlib.util.module_from_spec(spec)
-spec.loader.exec_module(check_size)
+sys.path.insert(0, str(Path(__file__).resolve().parents[1]))
+from load_tool import load_tool  # noqa: E402
+
+check_size = load_tool("check_size", ROOT / "tools" / "size" / "check-size.py")
 
 # A link map as GNU ld writes it for a PE file: an input section on one line, or its name alone
 # when long and the address, size and file on the next; .bss and debug sections take no room.
