@@ -15,7 +15,6 @@ ORV_CHECK=dialog
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 src=${1:?usage: $0 path/to/OrvantaBrevo.exe}
-DIALOG_CAPTION=OrvantaBrevoのプロパティ
 AUTOPLAY=CDの挿入を関知したら自動的に再生する
 ALLPLAY=音楽CD以外でもCD-DAを使用していれば自動的に再生する
 
@@ -29,27 +28,6 @@ restore_dpi() { orv_wine 60 reg delete "$DPI_KEY" /v LogPixels /f >/dev/null 2>&
 # The prefix is shared with the other checks: the DPI goes back however this one ends.
 trap 'status=$?; restore_dpi; (exit $status); orv_on_exit' EXIT
 
-form_shown() { form_lines=$(trayprobe forms "$ORV_DESKTOP" TPropertyForm); }
-form_hidden() { ! trayprobe forms "$ORV_DESKTOP" TPropertyForm >/dev/null; }
-# The line of the child window whose text is $1.
-child_line() { awk -F'\t' -v text="$1" '$1 == "child" && $10 == text' <<<"$form_lines" | head -n 1; }
-# Clicks the middle of the child window whose text is $1.
-click_child() {
-  local line
-  line=$(child_line "$1")
-  [[ -n $line ]] || orv_die "the dialog has no control reading \"$1\": $form_lines"
-  IFS=$'\t' read -r _ _ _ _ _ l t r b _ <<<"$line"
-  xdotool mousemove $(((l + r) / 2)) $(((t + b) / 2)) click 1 || orv_die "xdotool could not click"
-}
-# Opens the dialog from the icon's menu; sets form_lines and the dialog's rectangle.
-open_dialog() {
-  right_menu "$1"
-  xdotool key r || orv_die "xdotool could not press R"
-  orv_wait_for 20 "the dialog" form_shown || orv_die "no dialog showed after choosing プロパティ(&R)"
-  IFS=$'\t' read -r _ fl ft fr fb cw ch caption <<<"$(head -n 1 <<<"$form_lines")"
-  [[ $caption == "$DIALOG_CAPTION" ]] || orv_die "the dialog's caption reads \"$caption\""
-  orv_log "dialog at ($fl,$ft)-($fr,$fb), client ${cw}x$ch"
-}
 page_shot() {
   sleep 0.5
   orv_screenshot full || orv_die "could not take a screenshot"

@@ -5,8 +5,8 @@
 #       %LOCALAPPDATA%\Programs\OrvantaBrevo, a Start-menu and a Startup shortcut, the Apps-list
 #       entry (HKCU Uninstall key: version, location, uninstall command), and the program it
 #       started runs and answers at its window;
-#   (b) the exe started from the install folder runs, and writes its settings file there when its
-#       CD device opens (nowhere else when it does not); Uninstall.exe /S while it runs ends it
+#   (b) the exe started from the install folder runs, and OK in its property dialog writes its
+#       settings file there (nowhere else); Uninstall.exe /S while it runs ends it
 #       through its own exit path (exit code 0, not terminated) and leaves only the settings
 #       file; the shortcuts and the Apps-list entry are gone;
 #   (c) setup /S /NOSTARTUP over the kept settings: no Startup shortcut, the settings untouched,
@@ -33,6 +33,8 @@ TITLE=OrvantaBrevo
 KEY='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\OrvantaBrevo'
 
 orv_session_begin
+# shellcheck source-path=SCRIPTDIR source=tray-lib.sh
+source "$ORV_TOOLS/tray-lib.sh"
 # Shortcuts made in the prefix must not turn into menu entries in this machine's real home.
 export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winemenubuilder.exe=d"
 run_dir=$ORV_WINE_DIR/$ORV_CHECK
@@ -126,18 +128,19 @@ report=$run_dir/exit-code.txt
 run_in_desktop "$ORV_PROBE" run --report "$(orv_winpath "$report")" --linger 2000 120000 "$win_dir\\OrvantaBrevo.exe"
 launcher=$ORV_LAST_LAUNCHER
 orv_wait_for 60 "the program to answer" answers || orv_die "(b) the installed exe did not start"
-# The program answers once its start-up is over. The start-up writes the settings only when a CD
-# device opens, which in a Wine prefix without a CD-audio driver it does not: then nothing may
-# have been written anywhere, and the check puts a user's settings file there itself, for the
-# uninstaller to keep.
-if [[ -s $dir/OrvantaBrevo.ini ]]; then
-  orv_log "(b) the exe runs from the install folder and wrote its settings file there"
-else
-  stray=$(find "$WINEPREFIX/drive_c" -iname OrvantaBrevo.ini 2>/dev/null)
-  [[ -z $stray ]] || orv_die "(b) the program wrote its settings outside the install folder: $stray"
-  orv_log "(b) the exe runs from the install folder; no CD device opened, so it wrote no settings"
-  printf '[RB_TabSheet]\r\nDialog_CheckBox=1\r\n' >"$dir/OrvantaBrevo.ini"
-fi
+# The start-up writes the settings only when a CD device opens, which in a prefix without a CD
+# drive it does not; OK in the property dialog always writes them, beside the exe and nowhere else.
+stray_settings() { find "$WINEPREFIX/drive_c" -iname OrvantaBrevo.ini -not -path "$dir/*" 2>/dev/null; }
+[[ -z $(stray_settings) ]] || orv_die "(b) a settings file outside the install folder: $(stray_settings)"
+open_dialog installed-dialog
+click_child OK
+orv_wait_for 10 "the dialog to close" form_hidden || orv_die "(b) OK did not close the dialog"
+orv_wait_for 10 "the settings file in the install folder" test -s "$dir/OrvantaBrevo.ini" ||
+  orv_die "(b) OK wrote no settings file in the install folder"
+grep -q $'^\\[RB_TabSheet\\]\r$' "$dir/OrvantaBrevo.ini" ||
+  orv_die "(b) the settings file holds no [RB_TabSheet] section: $(cat "$dir/OrvantaBrevo.ini")"
+[[ -z $(stray_settings) ]] || orv_die "(b) the program wrote settings outside the install folder: $(stray_settings)"
+orv_log "(b) the exe runs from the install folder and OK in its dialog wrote the settings file there"
 cp "$dir/OrvantaBrevo.ini" "$run_dir/settings.ini"
 uninstall /S
 orv_wait_for 40 "the program to end" test -s "$report" || orv_die "(b) the uninstaller did not end the running program"

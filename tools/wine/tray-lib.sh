@@ -1,6 +1,6 @@
 # shellcheck shell=bash
 # The program's icon and its right-click menu, for the checks that start from them; source it
-# after orv_program_check_begin.
+# after orv_program_check_begin (or orv_use_exe and orv_session_begin).
 
 TRAYPROBE=$ORV_WINE_DIR/bin/$ORV_ARCH/trayprobe.exe
 orv_helper_build trayprobe
@@ -45,3 +45,26 @@ right_menu() {
   orv_screenshot "$1-menu" || orv_die "could not take a screenshot"
 }
 
+# The property dialog, opened from the right-click menu with the access key of "プロパティ(&R)".
+DIALOG_CAPTION=OrvantaBrevoのプロパティ
+form_shown() { form_lines=$(trayprobe forms "$ORV_DESKTOP" TPropertyForm); }
+form_hidden() { ! trayprobe forms "$ORV_DESKTOP" TPropertyForm >/dev/null; }
+# The line of the child window whose text is $1.
+child_line() { awk -F'\t' -v text="$1" '$1 == "child" && $10 == text' <<<"$form_lines" | head -n 1; }
+# Clicks the middle of the child window whose text is $1.
+click_child() {
+  local line
+  line=$(child_line "$1")
+  [[ -n $line ]] || orv_die "the dialog has no control reading \"$1\": $form_lines"
+  IFS=$'\t' read -r _ _ _ _ _ l t r b _ <<<"$line"
+  xdotool mousemove $(((l + r) / 2)) $(((t + b) / 2)) click 1 || orv_die "xdotool could not click"
+}
+# Opens the dialog from the icon's menu; sets form_lines and the dialog's rectangle.
+open_dialog() {
+  right_menu "$1"
+  xdotool key r || orv_die "xdotool could not press R"
+  orv_wait_for 20 "the dialog" form_shown || orv_die "no dialog showed after choosing プロパティ(&R)"
+  IFS=$'\t' read -r _ fl ft fr fb cw ch caption <<<"$(head -n 1 <<<"$form_lines")"
+  [[ $caption == "$DIALOG_CAPTION" ]] || orv_die "the dialog's caption reads \"$caption\""
+  orv_log "dialog at ($fl,$ft)-($fr,$fb), client ${cw}x$ch"
+}
