@@ -56,19 +56,25 @@ void RegisterPageClass() {
 }
 
 using InitCommonControlsExProc = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+using InitCommonControlsProc = void(WINAPI*)();
 
-// The tab control's class. InitCommonControlsEx came with comctl32 4.70 (Internet Explorer 3), so
-// a plain NT 4.0 lacks it and it is looked up at run time; comctl32 6 (the manifest's) registers
-// nothing on the older InitCommonControls, which serves where the newer call is missing.
+// The tab control's class. comctl32 is loaded here, when the first dialog is made, not at start:
+// loading it registers every class it has along with their images (under Wine three 256-pixel
+// icons, some 0.8 MB), which a program that mostly sits in the tray would carry for nothing. It
+// stays loaded, as the class lives in it. InitCommonControlsEx came with comctl32 4.70 (Internet
+// Explorer 3), so a plain NT 4.0 lacks it; comctl32 6 (the manifest's) registers nothing on the
+// older InitCommonControls, which serves where the newer call is missing. Without comctl32 the
+// tab control cannot be made, which the dialog reports when it tries.
 void InitTabControlClass() {
-  if (HMODULE comctl32 = GetModuleHandleA("comctl32.dll")) {
-    if (FARPROC proc = GetProcAddress(comctl32, "InitCommonControlsEx")) {
-      auto initEx = reinterpret_cast<InitCommonControlsExProc>(reinterpret_cast<void (*)()>(proc));
-      INITCOMMONCONTROLSEX classes{sizeof(INITCOMMONCONTROLSEX), ICC_TAB_CLASSES};
-      if (initEx(&classes)) return;
-    }
+  HMODULE comctl32 = LoadLibraryA("comctl32.dll");
+  if (!comctl32) return;
+  if (FARPROC proc = GetProcAddress(comctl32, "InitCommonControlsEx")) {
+    auto initEx = reinterpret_cast<InitCommonControlsExProc>(reinterpret_cast<void (*)()>(proc));
+    INITCOMMONCONTROLSEX classes{sizeof(INITCOMMONCONTROLSEX), ICC_TAB_CLASSES};
+    if (initEx(&classes)) return;
   }
-  InitCommonControls();
+  if (FARPROC proc = GetProcAddress(comctl32, "InitCommonControls"))
+    reinterpret_cast<InitCommonControlsProc>(reinterpret_cast<void (*)()>(proc))();
 }
 
 using GetDpiForWindowProc = UINT(WINAPI*)(HWND);

@@ -578,9 +578,8 @@ BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* init) {
   return TRUE;
 }
 
-// The machine's comctl32 is one without InitCommonControlsEx among its exports (GetModuleHandleA
-// does not find it), as on a plain NT 4.0: the program falls back to this, which registers every
-// class it has, the tab control's among them.
+// The older registration, which registers every class comctl32 has, the tab control's among them
+// (a plain NT 4.0's comctl32 has only this one).
 void InitCommonControls() {
   auto& impl = Impl();
   std::lock_guard lock(impl.mu);
