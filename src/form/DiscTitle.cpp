@@ -27,7 +27,10 @@ bool TPropertyForm::ReadDiscIdentity() {
 void TPropertyForm::ShowDiscTitle() {
   vcl::TIniFile database(kTitleDatabase);
   // Discs that end with a data track get no title (nor do those whose track type MCI refuses).
-  if (TrackType(MediaPlayer->Tracks()) != std::optional<DWORD>(MCI_CDA_TRACK_AUDIO)) return;
+  if (TrackStatus(MCI_CDA_STATUS_TYPE_TRACK, MediaPlayer->Tracks()) !=
+      std::optional<DWORD>(MCI_CDA_TRACK_AUDIO)) {
+    return;
+  }
   // An identity that MCI refuses, or that is not a decimal number in the signed 32-bit range,
   // names no section: the tip stays as it is.
   if (!ReadDiscIdentity()) return;

@@ -95,6 +95,8 @@ class TPropertyForm : public vcl::TForm {
   void All_RepeatClick(TObject* sender);
   void EjectClick(TObject* sender);
   void MediaPlayerNotify(TObject* sender);
+  // The disc has played to its end: stop, or start again with All_Repeat checked.
+  void DiscEnded();
   // Hands the icon resource `name` to the tray icon.
   void SetTrayImage(const char* name);
 
@@ -110,8 +112,12 @@ class TPropertyForm : public vcl::TForm {
   void ShowDiscTitle();
   // Fills DiscIdentity; false when MCI refuses.
   bool ReadDiscIdentity();
-  // The type of a track of the disc in the device (MCI_CDA_TRACK_AUDIO/OTHER); none when refused.
-  std::optional<DWORD> TrackType(DWORD track);
+  // An MCI_STATUS item of a track of the disc in the device (the type MCI_CDA_TRACK_AUDIO/OTHER,
+  // the length as MSF); none when refused.
+  std::optional<DWORD> TrackStatus(DWORD item, DWORD track);
+  // The end of a play that no notification reported: the player plays, the device does not, and
+  // its head stands at the end of the last audio track.
+  bool PlayedToEnd();
 
   // --- Settings side
   // ------------------------------------------------------------------------------ The settings

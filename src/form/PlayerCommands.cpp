@@ -64,6 +64,13 @@ void TPropertyForm::EjectClick(TObject* /*sender*/) {
 void TPropertyForm::MediaPlayerNotify(TObject* /*sender*/) {
   // Only a play that reached the end of the disc completes successfully.
   if (MediaPlayer->NotifyValue() != nvSuccessful) return;
+  // The disc check may have seen the end first, when the driver reported it late: a player
+  // already stopped, or a disc playing again, is not stopped or started once more.
+  if (!Pause->Enabled() || MediaPlayer->Mode() == mpPlaying) return;
+  DiscEnded();
+}
+
+void TPropertyForm::DiscEnded() {
   if (All_Repeat->Checked()) {
     MediaPlayer->Open();
     MediaPlayer->Play();

@@ -84,8 +84,10 @@ void TPropertyForm::ListCDDrives() {
 }
 
 void TPropertyForm::ReadVolumeInfo() {
+  // The root with its backslash: "D:" alone would name the current directory on D:, and the
+  // query fails unless that is the root.
   char rootPath[256] = {};
-  std::strncpy(rootPath, CurrentDrive.c_str(), sizeof rootPath - 1);
+  std::strncpy(rootPath, (CurrentDrive + "\\").c_str(), sizeof rootPath - 1);
   VolumeSerial = 0;
   // Only the label and the serial: the other answers are optional and cost the system work.
   if (!GetVolumeInformationA(rootPath, VolumeName, sizeof VolumeName, &VolumeSerial, nullptr,

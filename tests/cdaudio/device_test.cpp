@@ -49,20 +49,56 @@ TEST_F(DeviceTest, TrackStartsInEachTimeFormat) {
   EXPECT_EQ(StatusOf(*device, kStatusPosition), Tmsf(2, 0, 0, 0));
 }
 
-TEST_F(DeviceTest, PositionsOutsideTheDiscAreOutOfRange) {
+TEST_F(DeviceTest, PositionsOutsideTheDiscAreOutOfRangeAndNeverMoved) {
   InsertExample();
   auto device = Open();
-  EXPECT_EQ(device->Seek(false, false, Msf(12, 0, 1)), kErrOutOfRange);
-  EXPECT_EQ(device->Seek(false, false, Msf(1, 60, 0)), kErrOutOfRange);
-  EXPECT_EQ(device->Seek(false, false, Msf(1, 0, 75)), kErrOutOfRange);
-  SetFormat(*device, kFormatTmsf);
-  EXPECT_EQ(device->Seek(false, false, Tmsf(4, 0, 0, 0)), kErrOutOfRange);
-  EXPECT_EQ(device->Seek(false, false, Tmsf(0, 0, 0, 0)), kErrOutOfRange);
-  EXPECT_EQ(device->Play(Tmsf(1, 0, 0, 0), Tmsf(9, 0, 0, 0)), kErrOutOfRange);
-  // The pregap belongs to track 1: 0 ms means its start.
-  SetFormat(*device, kFormatMilliseconds);
-  ASSERT_EQ(device->Seek(false, false, 0), 0u);
-  EXPECT_EQ(StatusOf(*device, kStatusPosition), 2001u);
+  // The disc runs from 00:02:00 to its last frame, 11:59:74: the last track's start (08:10:12)
+  // plus the length MCI gives it (03:49:62).
+  const struct {
+    uint32_t format;
+    uint32_t position;
+    uint32_t error;
+  } kCases[] = {
+      {kFormatMsf, Msf(0, 2, 0), 0},
+      {kFormatMsf, Msf(0, 1, 74), kErrOutOfRange},  // the pregap is not moved to track 1
+      {kFormatMsf, Msf(11, 59, 74), 0},
+      {kFormatMsf, Msf(12, 0, 0), kErrOutOfRange},  // one frame beyond
+      {kFormatMsf, Msf(1, 60, 0), kErrOutOfRange},
+      {kFormatMsf, Msf(1, 0, 75), kErrOutOfRange},
+      {kFormatTmsf, Tmsf(3, 3, 49, 62), 0},
+      {kFormatTmsf, Tmsf(3, 3, 49, 63), kErrOutOfRange},
+      {kFormatTmsf, Tmsf(4, 0, 0, 0), kErrOutOfRange},
+      {kFormatTmsf, Tmsf(0, 0, 0, 0), kErrOutOfRange},
+      {kFormatMilliseconds, 0, kErrOutOfRange},
+      {kFormatMilliseconds, 2000, 0},
+  };
+  for (const auto& c : kCases) {
+    SetFormat(*device, c.format);
+    EXPECT_EQ(device->Seek(false, false, c.position), c.error)
+        << "format " << c.format << " position " << std::hex << c.position;
+    if (c.error == 0) {
+      EXPECT_EQ(StatusOf(*device, kStatusPosition),
+                c.format == kFormatMilliseconds ? c.position + 1 : c.position);
+    } else {
+      EXPECT_EQ(device->Play(c.position, {}), c.error);
+    }
+  }
+  SetFormat(*device, kFormatMsf);
+  EXPECT_EQ(device->Play(Msf(0, 2, 0), Msf(0, 1, 0)), kErrOutOfRange);
+  EXPECT_EQ(StatusOf(*device, kStatusMode), kModeStop);
+}
+
+TEST_F(DeviceTest, StatusStartAnswersTheDiscsStartForThePositionOnly) {
+  InsertExample();
+  auto device = Open();
+  ASSERT_EQ(device->Seek(false, false, Msf(5, 0, 0)), 0u);
+  EXPECT_EQ(device->Status({kStatusPosition, std::nullopt, true}).value, Msf(0, 2, 0));
+  EXPECT_EQ(StatusOf(*device, kStatusPosition), Msf(5, 0, 0));
+  for (const StatusQuery query :
+       {StatusQuery{kStatusLength, std::nullopt, true},
+        StatusQuery{kStatusMode, std::nullopt, true}, StatusQuery{kStatusPosition, 2, true}}) {
+    EXPECT_EQ(device->Status(query).error, kErrFlagsNotCompatible) << *query.item;
+  }
 }
 
 TEST_F(DeviceTest, StatusRefusals) {
@@ -176,7 +212,11 @@ TEST_F(DeviceTest, InfoGivesIdentityAndProduct) {
   EXPECT_EQ(device->Info(kInfoProduct, 64).text, "CD Audio");
   EXPECT_EQ(device->Info(kInfoMediaUpc, 64).error, kErrUnsupportedFunction);
   EXPECT_EQ(device->Info(0, 64).error, kErrMissingParameter);
-  EXPECT_EQ(device->Info(kInfoProduct | kInfoMediaIdentity, 64).error, kErrFlagsNotCompatible);
+  // Several items are accepted; one answers: product, then UPC, then identity.
+  EXPECT_EQ(device->Info(kInfoProduct | kInfoMediaIdentity, 64).text, "CD Audio");
+  EXPECT_EQ(device->Info(kInfoMediaUpc | kInfoProduct, 64).text, "CD Audio");
+  EXPECT_EQ(device->Info(kInfoMediaUpc | kInfoMediaIdentity, 64).error, kErrUnsupportedFunction);
+  EXPECT_EQ(device->Info(kInfoFile | kInfoMediaIdentity, 64).text, "797755");
   // The identity and the volume serial come from one computation, whatever the disc.
   Disc many;
   many.tracks.assign(99, TrackEntry{true, 31 * 75 + 7});

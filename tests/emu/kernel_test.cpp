@@ -31,7 +31,7 @@ TEST_F(Kernel, LogicalDrivesAreFourByteRootsEndedByAnExtraZero) {
   EXPECT_STREQ(small, "keep");
 }
 
-TEST_F(Kernel, VolumeQueryAcceptsARootWithOrWithoutBackslashAndFailsOnAnEmptyDrive) {
+TEST_F(Kernel, VolumeQueryTakesTheRootAndADriveAloneOnlyWhileItsDirectoryIsTheRoot) {
   machine.AddDrive('D', DRIVE_CDROM);
   char label[256] = "stale";
   DWORD serial = 1, maxLength = 0, flags = 0;
@@ -48,6 +48,14 @@ TEST_F(Kernel, VolumeQueryAcceptsARootWithOrWithoutBackslashAndFailsOnAnEmptyDri
     EXPECT_STREQ(label, "Audio CD");
     EXPECT_EQ(serial, 0xC2C3Bu);
   }
+  // "D:" is the current directory on D:, which is not always the root.
+  machine.SetDriveDirectory('d', "\\MUSIC");
+  EXPECT_FALSE(
+      GetVolumeInformationA("D:", label, sizeof label, &serial, nullptr, nullptr, nullptr, 0));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_DIR_NOT_ROOT));
+  EXPECT_TRUE(
+      GetVolumeInformationA("D:\\", label, sizeof label, &serial, nullptr, nullptr, nullptr, 0));
+  machine.SetDriveDirectory('D', "\\");
   EXPECT_FALSE(
       GetVolumeInformationA("D", label, sizeof label, &serial, nullptr, nullptr, nullptr, 0));
   EXPECT_FALSE(

@@ -124,7 +124,7 @@ class Winmm : public ::testing::Test {
 using Outcomes = std::vector<WPARAM>;
 
 TEST_F(Winmm, OpensByDriveElementAndStartsStoppedInMsfAtTrackOne) {
-  const MCIDEVICEID id = Open("d:\\");
+  const MCIDEVICEID id = Open("d:");
   ASSERT_NE(id, 0u);
   EXPECT_EQ(Status(id, MCI_STATUS_MODE), static_cast<DWORD_PTR>(MCI_MODE_STOP));
   EXPECT_EQ(Status(id, MCI_STATUS_TIME_FORMAT), static_cast<DWORD_PTR>(MCI_FORMAT_MSF));
@@ -165,9 +165,10 @@ TEST_F(Winmm, OpensByDriveElementAndStartsStoppedInMsfAtTrackOne) {
 TEST_F(Winmm, OpenRefusalsNameTheirCause) {
   machine.AddDrive('E', DRIVE_FIXED);
   MCIDEVICEID id = 0;
-  EXPECT_EQ(OpenDevice(id, "E:"), static_cast<MCIERROR>(MCIERR_INVALID_DEVICE_NAME));
-  EXPECT_EQ(OpenDevice(id, "Q:"), static_cast<MCIERROR>(MCIERR_INVALID_DEVICE_NAME));
-  EXPECT_EQ(OpenDevice(id, "D:\\music"), static_cast<MCIERROR>(MCIERR_INVALID_DEVICE_NAME));
+  // Only "D:" names a CD drive on every Windows; the driver takes anything else for a file.
+  for (const char* element : {"E:", "Q:", "D:\\music", "d:\\X", "d", "\\", "D:\\"}) {
+    EXPECT_EQ(OpenDevice(id, element), static_cast<MCIERROR>(MCIERR_INVALID_FILE)) << element;
+  }
 
   MCI_OPEN_PARMSA parms{};
   parms.lpstrDeviceType = "waveaudio";
@@ -396,7 +397,8 @@ TEST_F(Winmm, PauseAndResumeDependOnThePlatform) {
   ASSERT_EQ(Play(id, MCI_NOTIFY), 0u);
   machine.Advance(2000);
   ASSERT_EQ(Generic(id, MCI_PAUSE, MCI_WAIT), 0u);
-  EXPECT_EQ(Status(id, MCI_STATUS_MODE), static_cast<DWORD_PTR>(MCI_MODE_PAUSE));
+  // NT's driver reads a pause as a stop; it still resumes.
+  EXPECT_EQ(Status(id, MCI_STATUS_MODE), static_cast<DWORD_PTR>(MCI_MODE_STOP));
   machine.Advance(5000);
   EXPECT_EQ(Status(id, MCI_STATUS_POSITION), Msf(0, 4));
   ASSERT_EQ(Generic(id, MCI_RESUME, MCI_NOTIFY), 0u);
@@ -410,6 +412,31 @@ TEST_F(Winmm, PauseAndResumeDependOnThePlatform) {
   const MCIDEVICEID old = Open();
   ASSERT_EQ(Generic(old, MCI_PAUSE, MCI_WAIT), 0u);
   EXPECT_EQ(Generic(old, MCI_RESUME, MCI_WAIT), static_cast<MCIERROR>(MCIERR_UNSUPPORTED_FUNCTION));
+  ASSERT_EQ(Play(old, MCI_WAIT), 0u);
+  ASSERT_EQ(Generic(old, MCI_PAUSE, MCI_WAIT), 0u);
+  EXPECT_EQ(Status(old, MCI_STATUS_MODE), static_cast<DWORD_PTR>(MCI_MODE_PAUSE));
+}
+
+TEST_F(Winmm, WithoutTheEndNoticeAPlayStaysPendingUntilSuperseded) {
+  emu::SetNotifyAtEnd(machine, false);
+  const MCIDEVICEID id = Open();
+  ASSERT_EQ(Play(id, MCI_NOTIFY | MCI_FROM, Msf(11, 59)), 0u);
+  machine.Advance(2000);
+  EXPECT_EQ(Status(id, MCI_STATUS_MODE), static_cast<DWORD_PTR>(MCI_MODE_STOP));
+  EXPECT_TRUE(Delivered().empty());
+  // The setting reaches devices already open.
+  ASSERT_EQ(Generic(id, MCI_STOP, MCI_NOTIFY), 0u);
+  EXPECT_EQ(Delivered(), (Outcomes{MCI_NOTIFY_SUPERSEDED, MCI_NOTIFY_SUCCESSFUL}));
+  emu::SetNotifyAtEnd(machine, true);
+  ASSERT_EQ(Play(id, MCI_NOTIFY | MCI_FROM, Msf(11, 59)), 0u);
+  machine.Advance(2000);
+  EXPECT_EQ(Delivered(), Outcomes{MCI_NOTIFY_SUCCESSFUL});
+  // MCI_STATUS_START reaches the driver: the disc's start, wherever the head is.
+  MCI_STATUS_PARMS status{Callback(), 0, MCI_STATUS_POSITION, 0};
+  ASSERT_EQ(mciSendCommandA(id, MCI_STATUS, MCI_WAIT | MCI_STATUS_ITEM | MCI_STATUS_START,
+                            reinterpret_cast<DWORD_PTR>(&status)),
+            0u);
+  EXPECT_EQ(status.dwReturn, Msf(0, 2));
 }
 
 TEST_F(Winmm, TheDoorOpenedDuringPlayAbortsItAndStopsTheTocCommands) {

@@ -152,15 +152,15 @@ TEST_F(Commands, ReopenFailingAtTheEndOfTheDiscIsShownAndLeavesTheStepsDone) {
   Do(std::string("drive D: cdrom\ndisc D: ") + kThreeTracks + "\nstart\n");
   Choose("Play");
   Do("wait 22000\n");
-  // At the end: the device's mode query, StopClick's stop and the close of its reopen go through;
-  // the open fails, as when another program has taken the drive.
-  machine_.FailNext("mciSendCommandA", MCIERR_MUST_USE_SHAREABLE, 3);
+  // At the end: the device's mode query, the player's own, StopClick's stop and the close of its
+  // reopen go through; the open fails, as when another program has taken the drive.
+  machine_.FailNext("mciSendCommandA", MCIERR_MUST_USE_SHAREABLE, 4);
   emu::ClearMciTrace(machine_);
   Do("wait 1000\n");
   const auto trace = emu::MciTrace(machine_);
-  ASSERT_EQ(trace.size(), 4u);
-  EXPECT_EQ(trace[3].command, static_cast<UINT>(MCI_OPEN));
-  EXPECT_EQ(trace[3].result, static_cast<MCIERROR>(MCIERR_MUST_USE_SHAREABLE));
+  ASSERT_EQ(trace.size(), 5u);
+  EXPECT_EQ(trace[4].command, static_cast<UINT>(MCI_OPEN));
+  EXPECT_EQ(trace[4].result, static_cast<MCIERROR>(MCIERR_MUST_USE_SHAREABLE));
   const std::string box = Do("show box\n");
   EXPECT_NE(box.find("caption=\"OrvantaBrevo\""), std::string::npos) << box;
   EXPECT_NE(box.find("icon=error"), std::string::npos) << box;
@@ -171,6 +171,81 @@ TEST_F(Commands, ReopenFailingAtTheEndOfTheDiscIsShownAndLeavesTheStepsDone) {
             "LBPopupMenu: Play[off] Stop[on] Pause[on] Next[on] Previous[on] "
             "All_Repeat[on,unchecked] Eject[on]\n");
   EXPECT_EQ(Device(), "device: closed\n");
+}
+
+}  // namespace
+}  // namespace player_test
+
+namespace player_test {
+namespace {
+
+struct EndCase {
+  const char* endnotify;  // whether the driver reports the end of a play
+  const char* tracks;
+  int seconds;  // how long the disc plays
+};
+
+class EndOfDisc : public PlayerScenario, public ::testing::WithParamInterface<EndCase> {};
+
+// Whether or not the driver reports the end, the disc check sees it within its period: the disc
+// stops, or with All_Repeat checked starts again - once, not twice.
+TEST_P(EndOfDisc, StopsOrRepeatsOnceWithinADiscCheck) {
+  const EndCase& c = GetParam();
+  Do(std::string("machine endnotify ") + c.endnotify + "\ndrive D: cdrom\ndisc D: " + c.tracks +
+     "\nstart\n");
+  const std::string length = "wait " + std::to_string(c.seconds * 1000 + 1500) + "\n";
+  Choose("Play");
+  Do(length);
+  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"Orvanta\"\n");
+  EXPECT_EQ(Menu(), kAllOn);
+  EXPECT_EQ(Device(), "device: open drive=D: mode=stopped track=1 position=00:00:00\n");
+
+  Choose("All_Repeat");
+  emu::ClearMciTrace(machine_);
+  Choose("Play");
+  Do(length);
+  EXPECT_NE(Device().find("mode=playing track=1 position=00:01:"), std::string::npos) << Device();
+  EXPECT_EQ(Tray(), "tray: visible=1 image=PLAY tip=\"Orvanta\"\n");
+  EXPECT_EQ(Count(MCI_PLAY), 2) << "the chosen play and one start again";
+  Do(length);
+  EXPECT_EQ(Count(MCI_PLAY), 3);
+}
+
+INSTANTIATE_TEST_SUITE_P(Drivers, EndOfDisc,
+                         ::testing::Values(EndCase{"on", "audio:0:10 audio:0:08 audio:0:05", 23},
+                                           EndCase{"off", "audio:0:10 audio:0:08 audio:0:05", 23},
+                                           EndCase{"off", "audio:0:10 audio:0:05 data:1:00", 15}));
+
+// Windows NT's driver reads a pause as a stop, Windows 9x's refuses to resume: on both the program
+// plays on from the pause through its own Play.
+class PauseOnEachFamily : public PlayerScenario,
+                          public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(PauseOnEachFamily, PlayAfterPausePlaysOnFromThePause) {
+  Do(std::string("machine ") + GetParam() + "\ndrive D: cdrom\ndisc D: " + kThreeTracks +
+     "\nstart\n");
+  Choose("Play");
+  Do("wait 3000\n");
+  Choose("Pause");
+  EXPECT_EQ(Tray(), "tray: visible=1 image=PAUSE tip=\"Orvanta\"\n");
+  Do("wait 20000\n");
+  EXPECT_NE(Device().find("mode=paused"), std::string::npos) << "a paused disc stays paused";
+  Choose("Play");
+  Do("wait 2000\n");
+  EXPECT_EQ(Device(), "device: open drive=D: mode=playing track=1 position=00:05:37\n");
+  EXPECT_EQ(Tray(), "tray: visible=1 image=PLAY tip=\"Orvanta\"\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(Families, PauseOnEachFamily, ::testing::Values("nt", "9x"));
+
+// Windows resolves "D:" against the current directory on D:; the program asks for the root.
+TEST_F(Commands, ADiscIsFoundWhateverTheCurrentDirectoryOnItsDrive) {
+  Do(std::string("drive D: cdrom\nmachine cwd D: \"\\MUSIC\"\ndisc D: ") + kThreeTracks +
+     "\nstart\n");
+  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"Orvanta\"\n");
+  EXPECT_EQ(Menu(), kAllOn);
+  Do("wait 3000\n");
+  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"Orvanta\"\n");
 }
 
 }  // namespace

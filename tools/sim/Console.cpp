@@ -67,6 +67,13 @@ std::string DriveName(char letter) {
   return std::string(1, letter) + ":";
 }
 
+bool OnOff(const std::string& word, const std::string& command) {
+  if (word != "on" && word != "off") {
+    throw Refusal(command + ": expected on or off, not " + Quote(word));
+  }
+  return word == "on";
+}
+
 }  // namespace
 
 Console::Console(emu::Machine& machine, std::ostream& out) : machine_(machine), out_(out) {}
@@ -146,13 +153,45 @@ void Console::Dispatch(const Words& words) {
 }
 
 void Console::MachineCommand(const Words& args) {
-  ExpectCount(args, 1, "machine nt|9x");
+  constexpr const char* kUsage =
+      "machine nt|9x | endnotify on|off | path \"C:\\DIR\\NAME.exe\" | cwd X: \"\\DIR\"";
+  if (args.empty()) throw Refusal(std::string("usage: ") + kUsage);
+  if (args[0] == "endnotify") {
+    ExpectCount(args, 2, "machine endnotify on|off");
+    emu::SetNotifyAtEnd(machine_, OnOff(args[1], "machine endnotify"));
+    return;
+  }
+  if (args[0] == "path") {
+    ExpectCount(args, 2, "machine path \"C:\\DIR\\NAME.exe\"");
+    if (!machine_.Processes().empty()) throw Refusal("machine path: only before the first start");
+    const std::string path = Encode(args[1], "path");
+    if (path.size() < 4 || path[2] != '\\' || path.back() == '\\') {
+      throw Refusal("machine path: expected a full file path such as C:\\DIR\\NAME.exe, not " +
+                    Quote(args[1]));
+    }
+    KnownDrive(DriveLetter(path.substr(0, 2)), "machine path");
+    machine_.SetProgramPath(path);
+    return;
+  }
+  if (args[0] == "cwd") {
+    ExpectCount(args, 3, "machine cwd X: \"\\DIR\"");
+    const char letter = DriveLetter(args[1]);
+    KnownDrive(letter, "machine cwd");
+    const std::string directory = Encode(args[2], "directory");
+    if (directory.empty() || directory[0] != '\\') {
+      throw Refusal("machine cwd: expected a directory from the root such as \"\\DIR\", not " +
+                    Quote(args[2]));
+    }
+    machine_.SetDriveDirectory(letter, directory);
+    return;
+  }
+  ExpectCount(args, 1, kUsage);
   if (args[0] == "nt") {
     machine_.SetPlatform(emu::Platform::NT);
   } else if (args[0] == "9x") {
     machine_.SetPlatform(emu::Platform::Win9x);
   } else {
-    throw Refusal("machine: expected nt or 9x, not " + Quote(args[0]));
+    throw Refusal("machine: expected nt, 9x, endnotify, path or cwd, not " + Quote(args[0]));
   }
 }
 
@@ -237,12 +276,7 @@ void Console::Ini(const Words& args) {
     path = machine_.TitleDatabasePath();
   } else {
     path = Encode(args[0], "path");
-    if (path.size() >= 2 && path[1] == ':') {
-      const char letter = DriveLetter(path.substr(0, 2));
-      bool known = false;
-      for (const auto& [existing, type] : machine_.Drives()) known = known || existing == letter;
-      if (!known) throw Refusal("ini: there is no drive " + DriveName(letter));
-    }
+    if (path.size() >= 2 && path[1] == ':') KnownDrive(DriveLetter(path.substr(0, 2)), "ini");
   }
   const std::string section = Encode(args[1], "section");
   const std::string key = Encode(args[2], "key");
@@ -252,6 +286,12 @@ void Console::Ini(const Words& args) {
   if (!profile::WriteString(machine_.HostPath(path), section.c_str(), key.c_str(), value.c_str())) {
     throw Refusal("ini: cannot write " + FromCodePage(path));
   }
+}
+
+void Console::KnownDrive(char letter, const std::string& command) const {
+  bool known = false;
+  for (const auto& [existing, type] : machine_.Drives()) known = known || existing == letter;
+  if (!known) throw Refusal(command + ": there is no drive " + DriveName(letter));
 }
 
 void Console::Title(const Words& args) {
@@ -274,10 +314,7 @@ void Console::ReadOnly(const Words& args) {
   if (args[0] != "settings") {
     throw Refusal("readonly: only the settings file can be made read-only, not " + Quote(args[0]));
   }
-  if (args[1] != "on" && args[1] != "off") {
-    throw Refusal("readonly: expected on or off, not " + Quote(args[1]));
-  }
-  machine_.SetReadOnly(machine_.SettingsPath(), args[1] == "on");
+  machine_.SetReadOnly(machine_.SettingsPath(), OnOff(args[1], "readonly"));
 }
 
 void Console::Fail(const Words& args) {

@@ -49,6 +49,8 @@ class Console {
   void Ini(const Words& args);
   void Title(const Words& args);
   void ReadOnly(const Words& args);
+  // Refuses a drive letter the machine does not have, naming the command.
+  void KnownDrive(char letter, const std::string& command) const;
   void Fail(const Words& args);
   void Start(const Words& args);
   void Wait(const Words& args);

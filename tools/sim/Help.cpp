@@ -42,8 +42,12 @@ const std::vector<CommandHelp>& Commands() {
       {"readonly", "readonly settings on|off",
        "make the settings file read-only for the machine's programs, or writable again",
        "readonly settings on"},
-      {"machine", "machine nt|9x", "the Windows family the program sees (default nt)",
-       "machine 9x"},
+      {"machine",
+       "machine nt|9x | endnotify on|off | path \"C:\\DIR\\NAME.exe\" | cwd X: \"\\DIR\"",
+       "the Windows family the program sees (default nt); whether the CD driver reports the end "
+       "of a play (default on); where the program's exe sits (before start); the current "
+       "directory on a drive (default its root)",
+       "machine endnotify off"},
       {"fail", "fail FUNCTION [ERROR]",
        "make the next call of a Win32 function fail (with ERROR, decimal or 0x hex, where it "
        "has one)",

@@ -57,6 +57,7 @@ inline constexpr uint32_t kErrMustUseShareable = 291;
 inline constexpr uint32_t kErrMissingDeviceName = 292;
 inline constexpr uint32_t kErrBadTimeFormat = 293;
 inline constexpr uint32_t kErrDuplicateFlags = 295;
+inline constexpr uint32_t kErrInvalidFile = 296;
 inline constexpr uint32_t kErrNullParameterBlock = 297;
 inline constexpr uint32_t kErrNoElementAllowed = 301;
 inline constexpr uint32_t kErrDeviceNotInstalled = 306;

@@ -26,10 +26,6 @@ ReturnKind PositionKind(uint32_t format) {
   return ReturnKind::kInteger;
 }
 
-bool HasOneBit(uint32_t value) {
-  return value != 0 && (value & (value - 1)) == 0;
-}
-
 }  // namespace
 
 Device::Opened Device::Open(Drive& drive, uint32_t device_id, const OpenOptions& options,
@@ -84,7 +80,7 @@ uint32_t Device::Seek(bool to_start, bool to_end, std::optional<uint32_t> to, No
   const Toc& toc = *drive_.ReadableToc();
   std::optional<uint32_t> frame;
   if (to_start) {
-    frame = toc.TrackStart(1);
+    frame = toc.TrackStart(toc.FirstAudioTrack());
   } else if (to_end) {
     frame = toc.LeadOut();
   } else if (!(frame = DecodePosition(*to, time_format_, toc))) {
@@ -143,6 +139,9 @@ Answer Device::Status(const StatusQuery& query, Notify notify) {
 
 Answer Device::StatusOf(const StatusQuery& query) const {
   if (!query.item) return Failed(kErrMissingParameter);
+  if (query.start && (*query.item != kStatusPosition || query.track)) {
+    return Failed(kErrFlagsNotCompatible);
+  }
   const Toc* toc = drive_.ReadableToc();
   // Items that read the disc share their refusals: no disc, then a track that is not on it.
   const auto check_disc = [&](bool with_track) -> uint32_t {
@@ -167,15 +166,17 @@ Answer Device::StatusOf(const StatusQuery& query) const {
     }
     case kStatusPosition: {
       if (const uint32_t error = check_disc(true); error != kErrNone) return Failed(error);
-      const uint32_t frame =
-          query.track ? toc->TrackStart(static_cast<int>(*query.track)) : drive_.Position();
+      uint32_t frame = drive_.Position();
+      if (query.track) frame = toc->TrackStart(static_cast<int>(*query.track));
+      if (query.start) frame = toc->TrackStart(1);
       return {kErrNone, EncodePosition(frame, time_format_, *toc), PositionKind(time_format_), 0};
     }
     case kStatusNumberOfTracks:
       if (const uint32_t error = check_disc(false); error != kErrNone) return Failed(error);
       return Integer(static_cast<uint32_t>(toc->TrackCount()));
     case kStatusMode: {
-      const uint32_t mode = drive_.Mode();
+      uint32_t mode = drive_.Mode();
+      if (mode == kModePause && options_.pause_reads_stopped) mode = kModeStop;
       return {kErrNone, mode, ReturnKind::kResource, mode};
     }
     case kStatusMediaPresent:
@@ -230,8 +231,14 @@ Answer Device::GetDevCaps(std::optional<uint32_t> item, Notify notify) {
 TextAnswer Device::Info(uint32_t item, size_t buffer_size, Notify notify) {
   if (const uint32_t error = Begin(); error != kErrNone) return {error, {}};
   if (item == 0) return {kErrMissingParameter, {}};
-  if (!HasOneBit(item)) return {kErrFlagsNotCompatible, {}};
   if (buffer_size == 0) return {kErrParamOverflow, {}};
+  // Several items are not refused: the driver answers the first it knows in this order.
+  for (const uint32_t first : {kInfoProduct, kInfoMediaUpc, kInfoMediaIdentity}) {
+    if (item & first) {
+      item = first;
+      break;
+    }
+  }
   std::string text;
   if (item == kInfoProduct) {
     text = "CD Audio";
@@ -258,9 +265,8 @@ uint32_t Device::Refuse(uint32_t command) {
 }
 
 void Device::PlayEnded(bool completed) {
-  if (pending_) {
-    Post(*std::exchange(pending_, std::nullopt), completed ? kNotifySuccessful : kNotifyAborted);
-  }
+  if (!pending_ || (completed && !options_.notify_at_end)) return;
+  Post(*std::exchange(pending_, std::nullopt), completed ? kNotifySuccessful : kNotifyAborted);
 }
 
 uint32_t Device::Begin() {

@@ -15,7 +15,9 @@
 //  - if it asked for a notification and one is still pending (say a Status while playing), that one
 //    gets SUPERSEDED and the play goes on silently;
 //  - then its own request: SUCCESSFUL at once, except Play and Resume, whose SUCCESSFUL comes
-//    when the play reaches its end (Drive::Poll).
+//    when the play reaches its end (Drive::Poll) - or never, without OpenOptions::notify_at_end:
+//    then the request stays pending after the end until a later request supersedes it or Close
+//    aborts it.
 #pragma once
 
 #include <cstddef>
@@ -38,6 +40,11 @@ struct OpenOptions {
   bool shareable = false;  // MCI_OPEN_SHAREABLE
   // Windows 9x drivers refuse MCI_RESUME (kErrUnsupportedFunction); NT ones support it.
   bool resume_supported = true;
+  // NT drivers answer kModeStop to a mode query while paused; 9x ones kModePause.
+  bool pause_reads_stopped = false;
+  // Whether a play that reaches its end reports SUCCESSFUL. NT drivers have been seen to keep
+  // the notification pending instead, until a later command with MCI_NOTIFY supersedes it.
+  bool notify_at_end = true;
 };
 
 // How an answer reads in MCI's string interface and which return flags a driver DLL sets.
@@ -65,6 +72,7 @@ struct TextAnswer {
 struct StatusQuery {
   std::optional<uint32_t> item;   // MCI_STATUS_ITEM's dwItem; none: the flag was missing
   std::optional<uint32_t> track;  // MCI_TRACK's dwTrack
+  bool start = false;             // MCI_STATUS_START
 };
 
 struct SetRequest {
@@ -95,11 +103,12 @@ class Device final : private PlayListener {
   // call answers kErrInvalidDeviceId.
   uint32_t Close(Notify notify = {});
   // MCI_PLAY with MCI_FROM / MCI_TO in the time format. Without from: the head's position; without
-  // to: the end of the last audio track. Data tracks are skipped. kErrOutOfRange for an end before
-  // the start or a start at or past the lead-out (or the end of the audio).
+  // to: the end of the last audio track. Data tracks are skipped; a play that lies wholly in a data
+  // track is accepted and plays silence. kErrOutOfRange for a position outside the disc (see
+  // DecodePosition), an end before the start, or a start at or past the end of the audio.
   uint32_t Play(std::optional<uint32_t> from, std::optional<uint32_t> to, Notify notify = {});
-  // MCI_SEEK: exactly one of MCI_SEEK_TO_START, MCI_SEEK_TO_END (the lead-out), MCI_TO (none:
-  // kErrMissingParameter; more: kErrFlagsNotCompatible). Stops a play.
+  // MCI_SEEK: exactly one of MCI_SEEK_TO_START (the first audio track), MCI_SEEK_TO_END (the
+  // lead-out), MCI_TO (none: kErrMissingParameter; more: kErrFlagsNotCompatible). Stops a play.
   uint32_t Seek(bool to_start, bool to_end, std::optional<uint32_t> to, Notify notify = {});
   uint32_t Stop(Notify notify = {});
   // Keeps the position; nothing happens unless the disc plays.
@@ -113,16 +122,23 @@ class Device final : private PlayListener {
   // MCI_STATUS: kStatus* items. Position and length in the time format (length always as MSF in
   // TMSF); with a track: that track's start / length (the last one frame short). Unknown item:
   // kErrUnsupportedFunction; track out of range: kErrOutOfRange; kStatusTypeTrack needs a track.
+  // With start: only kStatusPosition without a track (the disc's start), anything else
+  // kErrFlagsNotCompatible. While paused the mode reads kModeStop where
+  // OpenOptions::pause_reads_stopped says so.
   Answer Status(const StatusQuery& query, Notify notify = {});
   // MCI_GETDEVCAPS: kCaps* items; none: kErrMissingParameter; unknown: kErrUnsupportedFunction.
   Answer GetDevCaps(std::optional<uint32_t> item, Notify notify = {});
-  // MCI_INFO with one kInfo* flag (0: kErrMissingParameter) and the caller's buffer size in bytes
-  // (0: kErrParamOverflow). kInfoProduct "CD Audio"; kInfoMediaIdentity the DiscIdentifier in
-  // decimal; others kErrUnsupportedFunction.
+  // MCI_INFO with kInfo* flags (0: kErrMissingParameter) and the caller's buffer size in bytes
+  // (0: kErrParamOverflow). Of several flags one answers: product, then UPC, then identity.
+  // kInfoProduct "CD Audio"; kInfoMediaIdentity the DiscIdentifier in decimal; others
+  // kErrUnsupportedFunction.
   TextAnswer Info(uint32_t item, size_t buffer_size, Notify notify = {});
   // The answer to a command this driver has no method for: kErrUnsupportedFunction for MCI_RECORD,
   // MCI_LOAD and MCI_SAVE, kErrUnrecognizedCommand for the rest (MCI_WHERE, MCI_STEP, ...).
   static uint32_t Refuse(uint32_t command);
+
+  // The machine's owner may change whether the end of a play is reported while the device is open.
+  void SetNotifyAtEnd(bool notify) { options_.notify_at_end = notify; }
 
   uint32_t DeviceId() const { return device_id_; }
   uint32_t TimeFormat() const { return time_format_; }

@@ -167,8 +167,8 @@ Drive::Plan Drive::PlanPlay(uint32_t from, std::optional<uint32_t> to) const {
       plan.segments.push_back({begin, stop});
     }
   }
-  // Only data between a start and an end that differ: there is nothing to hear.
-  if (plan.segments.empty() && end != from) return {kErrOutOfRange, {}};
+  // A play that lies in a data track is accepted: the drive moves over it and nothing is heard.
+  if (plan.segments.empty() && end != from) plan.segments.push_back({from, end});
   return plan;
 }
 

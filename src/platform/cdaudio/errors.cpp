@@ -51,6 +51,9 @@ constexpr Entry kTexts[] = {
      "The specified value for the time format is invalid. Refer to the MCI documentation for "
      "valid formats."},
     {295, "A parameter or value was specified twice. Only specify it once."},
+    {296,
+     "The specified file cannot be played on the specified MCI device. The file may be corrupt, "
+     "or not in the correct format."},
     {297, "A null parameter block was passed to MCI."},
     {301, "Cannot use a filename with the specified device."},
     {306,

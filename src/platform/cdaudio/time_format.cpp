@@ -52,8 +52,8 @@ std::optional<uint32_t> DecodePosition(uint32_t value, uint32_t format, const To
     frame = MsfFields(value >> 8 & 0xFF, value >> 16 & 0xFF, value >> 24);
     if (frame) *frame += toc.TrackStart(static_cast<int>(track));
   }
-  if (!frame || *frame > toc.LeadOut()) return std::nullopt;
-  return std::max(*frame, toc.TrackStart(1));
+  if (!frame || *frame < toc.TrackStart(1) || *frame >= toc.LeadOut()) return std::nullopt;
+  return frame;
 }
 
 }  // namespace cdaudio

@@ -21,9 +21,10 @@ uint32_t FramesToMs(uint32_t frames);
 uint32_t EncodePosition(uint32_t frame, uint32_t format, const Toc& toc);
 // A length in `format`; TMSF gives lengths as MSF, as Windows does.
 uint32_t EncodeLength(uint32_t frames, uint32_t format);
-// A position a caller gave in `format`, as an absolute frame. A position before track 1 (inside
-// the pregap, e.g. 0 ms) means the start of track 1. None (MCIERR_OUTOFRANGE) for a position past
-// the lead-out, a track that is not on the disc, or seconds/frames fields out of their range.
+// A position a caller gave in `format`, as an absolute frame. None (MCIERR_OUTOFRANGE) for a
+// position before track 1 (inside the pregap, e.g. 0 ms), at or past the lead-out (the last frame
+// is the last track's start plus the length MCI_STATUS_LENGTH gives it), a track that is not on the
+// disc, or seconds/frames fields out of their range.
 std::optional<uint32_t> DecodePosition(uint32_t value, uint32_t format, const Toc& toc);
 
 }  // namespace cdaudio

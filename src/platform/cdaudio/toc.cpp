@@ -44,6 +44,13 @@ int Toc::TrackAt(uint32_t frame) const {
   return std::max(1, static_cast<int>(after - starts_.begin()));
 }
 
+int Toc::FirstAudioTrack() const {
+  for (int t = 1; t <= TrackCount(); ++t) {
+    if (IsAudio(t)) return t;
+  }
+  return 1;
+}
+
 uint32_t DiscIdentifier(const Toc& toc) {
   uint32_t id = 0;  // unsigned arithmetic wraps modulo 2^32, as the identifier does
   for (int t = 1; t <= toc.TrackCount(); ++t) {

@@ -43,6 +43,8 @@ class Toc {
   uint32_t LeadOut() const { return lead_out_; }
   // The track a position belongs to: before track 1 that is track 1, from the lead-out on the last.
   int TrackAt(uint32_t frame) const;
+  // The first audio track; track 1 on a disc without audio.
+  int FirstAudioTrack() const;
 
  private:
   Toc() = default;

@@ -88,6 +88,11 @@ BOOL GetVolumeInformationA(LPCSTR rootPathName, LPSTR volumeNameBuffer, DWORD vo
     SetLastError(ERROR_PATH_NOT_FOUND);
     return FALSE;
   }
+  // "D:" is the current directory on D:, which must then be the root.
+  if (std::strlen(rootPathName) == 2 && machine.DriveDirectory(*letter) != "\\") {
+    SetLastError(ERROR_DIR_NOT_ROOT);
+    return FALSE;
+  }
   auto volume = machine.Volume(*letter);
   if (!volume) {
     SetLastError(ERROR_NOT_READY);

@@ -363,6 +363,44 @@ std::vector<std::pair<char, UINT>> Machine::Drives() const {
   return out;
 }
 
+std::string Machine::ProgramPath() const {
+  std::lock_guard lock(impl_->mu);
+  return impl_->programPath;
+}
+
+void Machine::SetProgramPath(std::string path) {
+  std::filesystem::create_directories(HostPath(path).parent_path());
+  std::lock_guard lock(impl_->mu);
+  impl_->programPath = std::move(path);
+}
+
+std::string Machine::SettingsPath() const {
+  std::string path = ProgramPath();
+  const size_t dot = path.rfind('.');
+  const size_t separator = path.find_last_of("\\:");
+  if (dot != std::string::npos && (separator == std::string::npos || dot > separator)) {
+    path.resize(dot);
+  }
+  return path + ".ini";
+}
+
+void Machine::SetDriveDirectory(char letter, std::string directory) {
+  std::lock_guard lock(impl_->mu);
+  letter = static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
+  if (directory.empty() || directory == "\\" || directory == "/") {
+    impl_->driveDirectories.erase(letter);
+  } else {
+    impl_->driveDirectories[letter] = std::move(directory);
+  }
+}
+
+std::string Machine::DriveDirectory(char letter) const {
+  std::lock_guard lock(impl_->mu);
+  letter = static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
+  auto it = impl_->driveDirectories.find(letter);
+  return it == impl_->driveDirectories.end() ? "\\" : it->second;
+}
+
 std::optional<VolumeAnswer> Machine::Volume(char letter) const {
   std::lock_guard lock(impl_->mu);
   letter = static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));

@@ -117,11 +117,14 @@ class Machine {
   // Windows paths ("C:\dir\file") and the host files behind them: drive X: is the folder root/X.
   const std::filesystem::path& Root() const { return root_; }
   std::filesystem::path HostPath(std::string_view windowsPath) const;
-  // Where the program's exe sits on the machine, and the Windows folder.
-  std::string ProgramPath() const { return "C:\\OrvantaBrevo\\OrvantaBrevo.exe"; }
+  // Where the program's exe sits on the machine (default C:\OrvantaBrevo\OrvantaBrevo.exe); a new
+  // path makes its folder. Set it before starting a copy.
+  std::string ProgramPath() const;
+  void SetProgramPath(std::string path);
   std::string WindowsDirectory() const { return "C:\\WINDOWS"; }
-  // The program's settings file, by the program's own rule (exe path with ".ini").
-  std::string SettingsPath() const { return "C:\\OrvantaBrevo\\OrvantaBrevo.ini"; }
+  // The program's settings file: the exe's path with its extension - from the last "." after the
+  // last "\" or ":" - replaced by ".ini", or ".ini" added when it has none.
+  std::string SettingsPath() const;
   std::string TitleDatabasePath() const { return WindowsDirectory() + "\\cdplayer.ini"; }
   // The read-only attribute of a file (root runs tests, so file modes alone would not stop a
   // write).
@@ -139,6 +142,10 @@ class Machine {
   void EjectMedium(char letter);
   std::vector<std::pair<char, UINT>> Drives() const;
   std::optional<VolumeAnswer> Volume(char letter) const;
+  // The current directory on a drive ("\DIR", from its root; "\" by default). A path of a drive
+  // letter alone ("D:") means that directory, as Windows resolves it.
+  void SetDriveDirectory(char letter, std::string directory);
+  std::string DriveDirectory(char letter) const;
 
   // --- Failures ---------------------------------------------------------------------------------
   // A later call of the Win32 function `function` fails (with `error` where it has one): the next

@@ -154,6 +154,8 @@ struct Machine::Impl {
   std::vector<std::string> refusedWideCalls;
   std::map<char, DriveRec> drives;
   std::set<std::string> readOnly;  // upper-cased Windows paths
+  std::string programPath = "C:\\OrvantaBrevo\\OrvantaBrevo.exe";
+  std::map<char, std::string> driveDirectories;  // only those that are not the root
   struct Failure {
     DWORD error = 0;
     int skip = 0;

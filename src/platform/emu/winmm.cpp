@@ -30,13 +30,13 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
          });
 }
 
-// "D:" or "D:\" (either case) names drive D.
+// "D:" (either case) names drive D. Only that form opens a CD drive on every Windows: "D:\\"
+// fails on 9x and older NT, so it fails here too.
 std::optional<char> DriveOfElement(std::string_view element) {
-  if ((element.size() != 2 && element.size() != 3) || element[1] != ':' ||
+  if (element.size() != 2 || element[1] != ':' ||
       !std::isalpha(static_cast<unsigned char>(element[0]))) {
     return std::nullopt;
   }
-  if (element.size() == 3 && element[2] != '\\' && element[2] != '/') return std::nullopt;
   return static_cast<char>(std::toupper(static_cast<unsigned char>(element[0])));
 }
 
@@ -206,12 +206,16 @@ class Winmm {
     if (hasElement && *p->lpstrElementName) {
       letter = DriveOfElement(p->lpstrElementName);
       auto it = letter ? impl_.drives.find(*letter) : impl_.drives.end();
-      if (it == impl_.drives.end() || !it->second.cd) return MCIERR_INVALID_DEVICE_NAME;
+      // The cdaudio driver takes the element as a file of its own: anything but a CD drive's
+      // root is a file it cannot play.
+      if (it == impl_.drives.end() || !it->second.cd) return MCIERR_INVALID_FILE;
     }
 
     cdaudio::OpenOptions options;
     options.shareable = (flags & MCI_OPEN_SHAREABLE) != 0;
     options.resume_supported = impl_.platform == emu::Platform::NT;
+    options.pause_reads_stopped = impl_.platform == emu::Platform::NT;
+    options.notify_at_end = mci_.notifyAtEnd;
     const UINT id = mci_.nextId;
     MciState& mci = mci_;
     cdaudio::Device::Opened opened = cdaudio::Device::Open(
@@ -247,6 +251,7 @@ class Winmm {
     cdaudio::StatusQuery query;
     if (flags & MCI_STATUS_ITEM) query.item = p->dwItem;
     if (flags & MCI_TRACK) query.track = p->dwTrack;
+    query.start = (flags & MCI_STATUS_START) != 0;
     const cdaudio::Answer answer = device.Status(query, notify);
     if (answer.error == 0) {
       // Resource-style answers keep only their value, as winmm hands them to the caller.
@@ -387,6 +392,19 @@ std::vector<MciDeviceInfo> MciDevices(Machine& machine) {
     out.push_back(MciDeviceInfo{id, d.pid, d.drive, d.shareable, d.device->TimeFormat()});
   }
   return out;
+}
+
+void SetNotifyAtEnd(Machine& machine, bool notify) {
+  auto& impl = machine.impl();
+  std::lock_guard lock(impl.mu);
+  impl.mci.notifyAtEnd = notify;
+  for (auto& [id, open] : impl.mci.devices) open.device->SetNotifyAtEnd(notify);
+}
+
+bool NotifiesAtEnd(Machine& machine) {
+  auto& impl = machine.impl();
+  std::lock_guard lock(impl.mu);
+  return impl.mci.notifyAtEnd;
 }
 
 void ImposeMediaIdentity(Machine& machine, char letter, std::optional<std::string> identity) {
