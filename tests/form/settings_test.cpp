@@ -151,13 +151,36 @@ TEST(Settings, MinimizeAndRestoreMoveTheApplicationWindowToTheForm) {
   EXPECT_EQ(minimized.rect.right - minimized.rect.left, formRect.right - formRect.left);
   EXPECT_EQ(minimized.rect.bottom, minimized.rect.top);
 
-  PostMessageA(app, WM_SYSCOMMAND, SC_RESTORE, 0);
-  machine.Settle();
+  // The restore first lets the messages behind it run: here one that moves the form.
+  static const RECT moved{300, 200, 300 + formRect.right - formRect.left,
+                          200 + formRect.bottom - formRect.top};
+  // Both are posted from the program's thread, so both wait when the restore begins.
+  machine.RunInProcess(pid, [&] {
+    PostMessageA(app, WM_SYSCOMMAND, SC_RESTORE, 0);
+    PostMessageA(form, WM_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&moved));
+  });
   auto restored = *machine.Window(app);
   EXPECT_FALSE(restored.minimized);
   EXPECT_TRUE(restored.visible);
-  EXPECT_EQ(restored.rect.left, formRect.left);
+  EXPECT_EQ(restored.rect.left, 300);
   EXPECT_EQ(restored.rect.bottom, 0);
+}
+
+// The settings file is the exe's path with its extension, from the last "." after the last "\"
+// or ":", replaced by ".ini".
+TEST(Settings, FileSitsBesideTheExeUnderItsName) {
+  const std::pair<const char*, const char*> kPaths[] = {
+      {"C:\\My.Tools\\player", "C:\\My.Tools\\player.ini"},
+      {"C:\\My.Tools\\player.exe", "C:\\My.Tools\\player.ini"},
+      {"C:\\Apps\\cd.player.bin", "C:\\Apps\\cd.player.ini"},
+  };
+  for (const auto& [exe, ini] : kPaths) {
+    TestMachine machine;
+    machine.AddCdDrive('D');
+    machine.SetProgramPath(exe);
+    machine.StartProgram();
+    EXPECT_NE(machine.ReadFile(ini).find("[CDPlayer_TabSheet]"), std::string::npos) << exe;
+  }
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // first settings file and the application window.
 #include <gtest/gtest.h>
 
+#include "platform/emu/tray_control.h"
 #include "support/TestMachine.h"
 #include "toolkit/Forms.h"
 #include "toolkit/SysUtils.h"
@@ -55,6 +56,25 @@ TEST(Startup, TwoCopiesRunningEachShowTheirOwnErrors) {
   ASSERT_FALSE(machine.Process(copies[1]).running);
   EXPECT_EQ(raise(copies[0]), application[0]);
   EXPECT_TRUE(machine.Process(copies[0]).running);
+}
+
+// An error of FormCreate other than the device's (the shell refusing the icon's new image) is
+// shown, and the program is made all the same: it runs, its icon answers the mouse.
+TEST(Startup, ErrorThatIsNotTheDevicesIsShownAndTheProgramRunsOn) {
+  TestMachine machine;
+  machine.AddCdDrive('D');
+  machine.InsertAudioDisc('D', 0xC2C3B);
+  machine.FailNext("Shell_NotifyIconA", 0, 1);  // the add at the end of loading goes through
+  const int pid = machine.StartProgram();
+  ASSERT_EQ(machine.OpenBoxes().size(), 1u);
+  // "タスクトレイに…" in code page 932.
+  EXPECT_EQ(machine.OpenBoxes()[0].text.rfind("\x83\x5E\x83\x58\x83\x4E", 0), 0u);
+  machine.AnswerBox(IDOK);
+  EXPECT_TRUE(machine.Process(pid).running);
+  const auto icons = emu::TrayIcons(machine);
+  ASSERT_EQ(icons.size(), 1u);
+  ASSERT_TRUE(emu::PressTrayIcon(machine, icons[0], emu::TrayButton::Right));
+  EXPECT_TRUE(emu::OpenPopupMenu(machine));
 }
 
 TEST(Startup, ShowsNoWindowAndTitlesTheApplication) {

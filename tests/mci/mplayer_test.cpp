@@ -136,6 +136,19 @@ TEST_F(PlayerTest, CloseIsSilentAndQuietWhenThereIsNothingToClose) {
   EXPECT_EQ(notified, std::vector<TMPNotifyValue>{nvSuccessful}) << "the open's own completion";
 }
 
+TEST_F(PlayerTest, ARefusedCloseKeepsTheDeviceOpenUnderItsId) {
+  OpenPlayer();
+  const MCIDEVICEID id = player->DeviceID();
+  machine.FailNext("mciSendCommandA", MCIERR_HARDWARE);
+  player->Close();
+  EXPECT_EQ(player->Error(), static_cast<MCIERROR>(MCIERR_HARDWARE));
+  EXPECT_EQ(player->DeviceID(), id);
+  player->Play();  // still open: no EMCIDeviceError
+  EXPECT_EQ(player->Mode(), mpPlaying);
+  ASSERT_EQ(emu::MciDevices(machine).size(), 1u);
+  EXPECT_EQ(emu::MciDevices(machine)[0].id, id);
+}
+
 TEST_F(PlayerTest, DestructionClosesWithWaitOnlyAndFreesTheBitmaps) {
   EXPECT_EQ(emu::LiveBitmaps(machine).size(), 27u);
   OpenPlayer();

@@ -55,6 +55,9 @@ TEST_F(Commands, NextAndPreviousMoveWithoutPlayingWhenStoppedAndKeepPlaying) {
   Do(std::string("drive D: cdrom\ndisc D: ") + kThreeTracks + "\nstart\n");
   Choose("Next");
   EXPECT_EQ(Device(), "device: open drive=D: mode=stopped track=2 position=00:00:00\n");
+  Choose("Previous");
+  EXPECT_EQ(Device(), "device: open drive=D: mode=stopped track=1 position=00:00:00\n");
+  Choose("Next");
   Choose("Play");
   Do("wait 1000\n");
   EXPECT_EQ(Device(), "device: open drive=D: mode=playing track=2 position=00:01:00\n");

@@ -30,6 +30,25 @@ TEST_F(Monitoring, RemovalAndChangesAreSeenAtThePoll) {
   EXPECT_EQ(Count(MCI_OPEN), 0);
 }
 
+TEST_F(Monitoring, DiscSwappedWhilePlayingIsFoundStopped) {
+  Do(std::string("drive D: cdrom\ndisc D: ") + kThreeTracks + "\nstart\n");
+  Choose("Play");
+  Do("wait 1000\ndisc D: audio:0:30 audio:0:30 audio:0:30\nwait 1500\n");
+  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"Orvanta\"\n");
+  EXPECT_EQ(Menu(), kAllOn);
+}
+
+// The option looks at the label of a second query; when that fails the label is gone too.
+TEST_F(Monitoring, RunPlayWantsTheAudioLabelFromItsOwnQuery) {
+  Do("ini settings CDPlayer_TabSheet AutoPlay_CheckBox 0\n"
+     "ini settings CDPlayer_TabSheet RunPlay_CheckBox 1\ndrive D: cdrom\nstart\n");
+  Do(std::string("disc D: ") + kThreeTracks + "\n");
+  machine_.FailNext("GetVolumeInformationA", 0, 1);  // the poll's query finds it, the next fails
+  Do("wait 1500\n");
+  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"No CD\"\n");
+  EXPECT_NE(Device().find("mode=stopped"), std::string::npos) << Device();
+}
+
 TEST_F(Monitoring, DiscStillSpinningUpIsFoundAtTheNextPoll) {
   Do("drive D: cdrom\nstart\n");
   Do(std::string("disc D: ") + kThreeTracks + "\nfail GetVolumeInformationA\nwait 1500\n");

@@ -30,8 +30,9 @@ TEST(Text, IntegerRule) {
   EXPECT_EQ(vcl::StrToIntDef("+2", 7), 2);
   EXPECT_EQ(vcl::StrToIntDef("2147483647", 7), 2147483647);
   EXPECT_EQ(vcl::StrToIntDef("-2147483648", 7), INT32_MIN);
-  for (const char* bad : {"", "yes", "true", "99999999999", "2147483648", "-2147483649", "0x", "$",
-                          "-", "1.0", " 1", "0x-1", "$+1", "0xFFFFFFFF"}) {
+  for (const char* bad :
+       {"", "yes", "true", "99999999999", "2147483648", "-2147483649", "0x", "$", "-", "1.0", " 1",
+        "0x-1", "$+1", "0xFFFFFFFF", "-$10", "+$1", "-0x10", "+0x1"}) {
     EXPECT_EQ(vcl::StrToIntDef(bad, 7), 7) << bad;
   }
 }

@@ -83,6 +83,24 @@ TEST_F(Clicks, PressesPopTheirButtonsMenuAtTheCursorInsteadOfMouseDown) {
   EXPECT_EQ(events, Events{"down 2 32 @1013,758"});
 }
 
+// Before its menu a press lets the messages already waiting run; one of them may free the icon,
+// and then no menu pops up.
+TEST_F(Clicks, MessagesWaitingBeforeAPressRunBeforeItsMenu) {
+  In([] {
+    form->Tray->OnMouseUp = [](vcl::TObject*, TMouseButton button, TShiftState, int, int) {
+      if (button != mbMiddle) return;
+      vcl::TComponent::Free(form->Tray);
+      form->Tray = nullptr;
+    };
+    const HWND window = CallbackWindow()->Handle();
+    const WPARAM id = static_cast<WPARAM>(form->Tray->IconID());
+    PostMessageA(window, TCallbackWindow::kCallbackMessage, id, WM_MBUTTONUP);
+    SendMessageA(window, TCallbackWindow::kCallbackMessage, id, WM_LBUTTONDOWN);
+  });
+  EXPECT_FALSE(emu::OpenPopupMenu(machine));
+  EXPECT_TRUE(emu::TrayIcons(machine).empty());
+}
+
 TEST_F(Clicks, WithoutAutoPopupOrWithoutThatButtonsMenuAPressIsMouseDown) {
   In([] {
     TTrayTestForm::Record(form->Tray);
@@ -194,6 +212,25 @@ TEST_F(SingleClick, WithoutClickHandlerNothingWaits) {
   EXPECT_TRUE(Pending());
   Report(WM_LBUTTONUP);
   EXPECT_FALSE(Pending());
+}
+
+TEST_F(SingleClick, CompletionEndsTheWaitEvenWhenTheClickHandlerWentAway) {
+  ASSERT_TRUE(emu::ClickTrayIcon(machine, Icon(), emu::TrayButton::Left));
+  In([] { form->Tray->OnClick = nullptr; });
+  machine.Advance(550);
+  EXPECT_FALSE(Pending());
+  // So the next click is one, not the end of a double click.
+  In([] { TTrayTestForm::RecordClicks(form->Tray); });
+  ASSERT_TRUE(emu::ClickTrayIcon(machine, Icon(), emu::TrayButton::Left));
+  machine.Advance(550);
+  EXPECT_EQ(events.back(), "click");
+}
+
+TEST_F(SingleClick, DisabledIconIgnoresTheDoubleClickToo) {
+  In([] { form->Tray->SetEnabled(false); });
+  Report(WM_LBUTTONDBLCLK);
+  EXPECT_FALSE(Pending());
+  EXPECT_TRUE(events.empty());
 }
 
 TEST_F(SingleClick, DisablingDropsTheClickBeingWaitedFor) {
