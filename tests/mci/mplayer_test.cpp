@@ -497,24 +497,6 @@ TEST_F(PlayerTest, CompletionOutcomesMapToNotifyValues) {
   EXPECT_EQ(notified, (std::vector<TMPNotifyValue>{nvFailure, nvFailure}));
 }
 
-TEST_F(PlayerTest, TheCompletionHandlerMayReopenAndPlayAgain) {
-  OpenPlayer();
-  int repeats = 0;
-  onNotify = [&] {
-    if (player->NotifyValue() != nvSuccessful || repeats++ > 0) return;
-    player->Open();
-    player->Play();
-  };
-  player->SetStartPos(Tmsf(5, 2, 58));
-  player->Play();
-  machine.Advance(2000);
-  Deliver();
-  EXPECT_EQ(repeats, 1);
-  EXPECT_EQ(player->Mode(), mpPlaying);
-  EXPECT_EQ(player->Position(), Tmsf(1)) << "reopened at the start of the disc";
-  EXPECT_TRUE(boxes.empty());
-}
-
 // --- Eject, Step, AutoRewind -------------------------------------------------------------------
 
 TEST_F(PlayerTest, EjectOpensTheDoorOnlyWhenTheDeviceCanEject) {

@@ -46,12 +46,6 @@ TEST(ConsoleScript, StartOnAnEmptyMachineRunsQuietly) {
   EXPECT_EQ(run.exitCode, 0);
 }
 
-TEST(ConsoleScript, FirstStartWritesTheSettingsFileShownWithoutCarriageReturns) {
-  ScriptRun run = RunScript("drive D: cdrom\nshow settings\nstart\nshow settings\n");
-  EXPECT_EQ(run.output, std::string("settings: none\n") + kFirstSettings);
-  EXPECT_EQ(run.exitCode, 0);
-}
-
 TEST(ConsoleScript, SecondStartEndsAtOnceAndIsListedAsAnExtraCopy) {
   ScriptRun run = RunScript("start\nstart\nshow process\n");
   EXPECT_EQ(run.output, "process: running\nprocess 2: ended code=0\n");
