@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "Console.h"
+#include "platform/emu/mci_control.h"
 
 namespace {
 
@@ -47,6 +48,22 @@ TEST_F(ConsoleMachine, MachineAndDriveCommandsShapeTheSystem) {
             "error: drive: expected cdrom or fixed, not \"floppy\"\n");
   EXPECT_EQ(machine_.Drives().size(), 3u);
   EXPECT_EQ(console_.ExitCode(), 1);
+}
+
+TEST_F(ConsoleMachine, MachineSettingsForTheDriverThePathAndADrivesDirectory) {
+  EXPECT_EQ(Do("drive D: cdrom\nmachine endnotify off\nmachine cwd d: \"\\MUSIC\"\n"
+               "machine path \"C:\\My.Tools\\player\"\n"),
+            "");
+  EXPECT_FALSE(emu::NotifiesAtEnd(machine_));
+  EXPECT_EQ(machine_.DriveDirectory('D'), "\\MUSIC");
+  EXPECT_EQ(machine_.SettingsPath(), "C:\\My.Tools\\player.ini");
+  EXPECT_EQ(Do("start\nshow settings\n").substr(0, 15), "--- settings\n[C");
+  EXPECT_EQ(Do("machine path \"C:\\x.exe\"\nmachine cwd Q: \"\\X\"\nmachine cwd D: X\n"
+               "machine endnotify maybe\n"),
+            "error: machine path: only before the first start\n"
+            "error: machine cwd: there is no drive Q:\n"
+            "error: machine cwd: expected a directory from the root such as \"\\DIR\", not \"X\"\n"
+            "error: machine endnotify: expected on or off, not \"maybe\"\n");
 }
 
 TEST_F(ConsoleMachine, AudioDiscGetsTheLabelAndSerialWindowsComputes) {
