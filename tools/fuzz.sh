@@ -14,7 +14,7 @@ cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz
 
 status=0
-for target in profile integer words cdaudio; do
+for target in profile integer words cdaudio cue; do
   work=build/fuzz/corpus/$target
   findings=build/fuzz/findings/$target
   mkdir -p "$work" "$findings"

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -119,6 +120,46 @@ TEST_F(ConsoleMachine, RefusedDiscsLeaveTheDriveAsItWas) {
   for (const std::string& error : errors) EXPECT_EQ(error.rfind("error: ", 0), 0u) << error;
   ASSERT_TRUE(machine_.Volume('D'));
   EXPECT_EQ(machine_.Volume('D')->serial, serial);
+}
+
+// The sample images as tools/discs/make-images.py makes them, each through `disc D: image`.
+TEST_F(ConsoleMachine, SampleImagesGoInWholeAndABrokenSheetChangesNothing) {
+  const char* source = std::getenv("ORVANTA_SOURCE_DIR");
+  ASSERT_NE(source, nullptr);
+  const std::string folder = machine_.HostPath("C:\\images");
+  ASSERT_EQ(std::system(("python3 " + std::string(source) + "/tools/discs/make-images.py " +
+                         folder + " >/dev/null")
+                            .c_str()),
+            0);
+  Do("drive D: cdrom\n");
+  const struct {
+    const char* sheet;
+    const char* label;
+    uint32_t tracks;
+    DWORD serial;
+  } images[] = {
+      {"three-tracks.cue", "Audio CD", 3, 0x000C2C3B},
+      {"short.cue", "Audio CD", 3, 0x00001200},
+      {"mixed.cue", "CDROM", 3, 0x00072A00},
+      {"data-only.cue", "CDROM", 1, 0x000059E4},
+  };
+  for (const auto& image : images) {
+    EXPECT_EQ(Do("disc D: image " + folder + "/" + image.sheet + "\n"), "") << image.sheet;
+    const std::optional<emu::VolumeAnswer> volume = machine_.Volume('D');
+    ASSERT_TRUE(volume) << image.sheet;
+    EXPECT_EQ(volume->label, image.label) << image.sheet;
+    EXPECT_EQ(volume->serial, image.serial) << image.sheet;
+    EXPECT_EQ(emu::CdDrive(machine_, 'D')->tracks, image.tracks) << image.sheet;
+  }
+
+  // The sheet names a file that is not there: refused, and the data disc stays in.
+  std::ofstream(folder + "/broken.cue") << "FILE short.bin BINARY\nTRACK 01 AUDIO\n"
+                                           "INDEX 01 00:00:00\nFILE gone.bin BINARY\n";
+  EXPECT_EQ(
+      Do("disc D: image " + folder + "/broken.cue\n"),
+      "error: disc: " + folder + "/broken.cue line 4: " + folder + "/gone.bin: no such file\n");
+  EXPECT_EQ(emu::CdDrive(machine_, 'D')->tracks, 1u);
+  EXPECT_EQ(Do("disc D: image\n").rfind("error: usage: disc X:", 0), 0u);
 }
 
 TEST_F(ConsoleMachine, DiscIsPlayableAndShowDeviceFollowsThePlay) {

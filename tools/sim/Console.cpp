@@ -12,6 +12,7 @@
 #include "Refusal.h"
 #include "Words.h"
 #include "app/Program.h"
+#include "platform/cdaudio/cue.h"
 #include "platform/cdaudio/disc.h"
 #include "platform/emu/mci_control.h"
 #include "platform/profile/profile.h"
@@ -223,10 +224,13 @@ char Console::CdDrive(const std::string& word) const {
   throw Refusal("there is no drive " + DriveName(letter));
 }
 
-void Console::Disc(const Words& args) {
-  constexpr std::string_view kUsage = "disc X: TRACK... [label \"TEXT\"] [serial HEX]";
-  if (args.size() < 2) throw Refusal("usage: " + std::string(kUsage));
-  const char letter = CdDrive(args[0]);
+namespace {
+
+constexpr std::string_view kDiscUsage =
+    "disc X: TRACK... [label \"TEXT\"] [serial HEX] | disc X: image FILE.cue";
+
+// The disc that `disc X: TRACK...` describes (args[0] is the drive).
+cdaudio::Disc DiscOfTrackWords(const std::vector<std::string>& args) {
   cdaudio::Disc disc;
   bool labelGiven = false;
   for (size_t i = 1; i < args.size(); ++i) {
@@ -257,6 +261,23 @@ void Console::Disc(const Words& args) {
   if (disc.tracks[0].audio && (labelGiven || disc.serial)) {
     throw Refusal("disc: an audio disc's label and serial are computed; give them for data discs");
   }
+  return disc;
+}
+
+// The disc of `disc X: image FILE.cue`: the whole sheet, or nothing.
+cdaudio::Disc DiscOfImage(const std::vector<std::string>& args) {
+  if (args.size() != 3) throw Refusal("usage: " + std::string(kDiscUsage));
+  cdaudio::Parsed<cdaudio::Disc> image = cdaudio::LoadCueSheet(args[2]);
+  if (!image) throw Refusal("disc: " + image.error);
+  return std::move(*image.value);
+}
+
+}  // namespace
+
+void Console::Disc(const Words& args) {
+  if (args.size() < 2) throw Refusal("usage: " + std::string(kDiscUsage));
+  const char letter = CdDrive(args[0]);
+  cdaudio::Disc disc = args[1] == "image" ? DiscOfImage(args) : DiscOfTrackWords(args);
   if (std::string why = emu::InsertDisc(machine_, letter, std::move(disc)); !why.empty()) {
     throw Refusal("disc: " + why);
   }

@@ -28,9 +28,9 @@ const std::vector<CommandHelp>& Commands() {
       {"watch", "watch", "print the status line every second until Enter (at a terminal)", "watch"},
       {"drive", "drive X: cdrom|fixed", "add a drive (C: fixed is there from the start)",
        "drive E: cdrom"},
-      {"disc", "disc X: TRACK... [label \"TEXT\"] [serial HEX]",
+      {"disc", "disc X: TRACK... [label \"TEXT\"] [serial HEX] | disc X: image FILE.cue",
        "put a disc into CD drive X: and close its door; TRACK is audio:M:SS or data:M:SS (.FF "
-       "adds frames)",
+       "adds frames); `image` takes the disc a CUE sheet describes",
        "disc D: audio:3:20 audio:4:05"},
       {"eject", "eject X:", "open the door of CD drive X: (the disc leaves, a play ends)",
        "eject D:"},

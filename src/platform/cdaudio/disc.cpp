@@ -96,7 +96,8 @@ std::string CheckDisc(const Disc& disc) {
   if (disc.tracks.empty() || disc.tracks.size() > static_cast<size_t>(kMaxTracks)) {
     return "a disc has 1 to 99 tracks, not " + std::to_string(disc.tracks.size());
   }
-  uint64_t end = kFirstTrackStart;
+  if (disc.first_start < kFirstTrackStart) return "track 1 cannot start before 00:02:00";
+  uint64_t end = disc.first_start;
   for (size_t i = 0; i < disc.tracks.size(); ++i) {
     if (disc.tracks[i].length_frames == 0) {
       return "track " + std::to_string(i + 1) + " is empty";

@@ -24,6 +24,8 @@ struct TrackEntry {
 
 struct Disc {
   std::vector<TrackEntry> tracks;
+  // Where track 1 starts: after the two-second pregap, unless an image puts more silence there.
+  uint32_t first_start = kFirstTrackStart;
   // A data disc's own file-system label and volume serial; an audio disc ignores both because
   // Windows computes its label and serial. Empty label / no serial: see VolumeOf (volume.h).
   std::string label;
@@ -49,7 +51,8 @@ Parsed<TrackEntry> ParseTrackWord(std::string_view word);
 // Windows shows between the two halves (`1A2B-3C4D`).
 Parsed<uint32_t> ParseSerial(std::string_view text);
 
-// Empty when the disc can be inserted; otherwise why not (track count, empty track, too long).
+// Empty when the disc can be inserted; otherwise why not (track count, empty track, track 1
+// before 00:02:00, too long).
 std::string CheckDisc(const Disc& disc);
 
 }  // namespace cdaudio

@@ -8,7 +8,7 @@ namespace cdaudio {
 std::optional<Toc> Toc::FromDisc(const Disc& disc) {
   if (disc.blank || !CheckDisc(disc).empty()) return std::nullopt;
   Toc toc;
-  uint32_t start = kFirstTrackStart;
+  uint32_t start = disc.first_start;
   for (const TrackEntry& track : disc.tracks) {
     toc.starts_.push_back(start);
     toc.audio_.push_back(track.audio);

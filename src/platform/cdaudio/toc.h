@@ -25,8 +25,8 @@ constexpr Msf ToMsf(uint32_t frames) {
 // Tracks are numbered from 1; positions are absolute frames from 00:00:00.
 class Toc {
  public:
-  // Track 1 at 00:02:00, each next track where the previous one ends, the lead-out after the
-  // last. None for a blank disc or one that CheckDisc refuses.
+  // Track 1 at the disc's first_start, each next track where the previous one ends, the lead-out
+  // after the last. None for a blank disc or one that CheckDisc refuses.
   static std::optional<Toc> FromDisc(const Disc& disc);
   // From absolute track starts, as a real TOC lists them. `audio` gives each track's kind (all
   // audio when empty). None unless 1 to 99 strictly increasing starts lie before the lead-out,

@@ -1,0 +1,44 @@
+// Disc images: a CUE sheet and the files it names describe a disc, for the console and the Windows
+// driver alike. A sheet is loaded whole or refused with the line and the reason; nothing is
+// half-loaded.
+//
+// What a sheet may say: `FILE "name" BINARY|WAVE`, `TRACK nn AUDIO|MODE1/2352|MODE2/2352`,
+// `INDEX nn mm:ss:ff` (a position in the current file), `PREGAP`/`POSTGAP mm:ss:ff` (silence that
+// is on the disc but not in the file), and the words that describe the music but not the layout
+// (`REM`, `TITLE`, `PERFORMER`, `SONGWRITER`, `CATALOG`, `ISRC`, `FLAGS`, `CDTEXTFILE`), which
+// are ignored. A track starts on the disc at its INDEX 01; the frames before it (its INDEX 00 and
+// its PREGAP) count to the track before, as in a real table of contents. Disc position =
+// 00:02:00 + frames of the files before + position in the file + every gap so far. The last
+// track runs to the end of its file, whose length is its size at 2352 bytes a frame.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "platform/cdaudio/disc.h"
+
+namespace cdaudio {
+
+inline constexpr uint32_t kBytesPerFrame = 2352;
+
+enum class ImageFileKind { kBinary, kWave };
+
+// How many bytes of frames a FILE of a sheet holds (a BINARY file's size, a WAVE file's data
+// chunk), or why it cannot be used. `name` is as the sheet writes it.
+using ImageFileReader = std::function<Parsed<uint64_t>(const std::string& name, ImageFileKind)>;
+
+// The disc a sheet describes, or "line N: reason" (the last line for what the sheet as a whole
+// lacks). A data-only disc gets no label or serial of its own: VolumeOf computes them.
+Parsed<Disc> ParseCueSheet(std::string_view text, const ImageFileReader& files);
+
+// Reads the sheet at `path` and the files it names, relative to the sheet's folder; errors
+// begin with the path.
+Parsed<Disc> LoadCueSheet(const std::string& path);
+
+// The bytes of frames in the file at `path` (ImageFileReader for real files). A WAVE file must
+// be 16-bit stereo PCM at 44100 Hz, as a CD's audio is.
+Parsed<uint64_t> ReadImageFile(const std::string& path, ImageFileKind kind);
+
+}  // namespace cdaudio
