@@ -30,3 +30,30 @@ orv_cd_remove() {
 
 # Prints what a program sees of D: (cddrive show).
 orv_cd_show() { orv_wine 60 "$ORV_CDDRIVE" show D: | tr -d '\r'; }
+
+# The CD-audio driver (orvanta-cdaudio.dll) of the exe's architecture, registered as the prefix's
+# cdaudio device for this check only: in system32 and the 64-bit registry for the x64 exe, in
+# syswow64 and the 32-bit registry for the x86 one (a plain `wine reg` writes the 32-bit view).
+# Its record starts empty.
+orv_cd_driver_begin() {
+  local dll=$ORV_ROOT/build/windows-$ORV_ARCH/tools/wine/cd/orvanta-cdaudio.dll folder view
+  [[ -f $dll ]] || orv_die "no $dll (build the windows-$ORV_ARCH preset)"
+  case $ORV_ARCH in
+    x64) folder=system32 view=64 ;;
+    x86) folder=syswow64 view=32 ;;
+  esac
+  cp "$dll" "$WINEPREFIX/drive_c/windows/$folder/" || orv_die "could not copy the driver into the prefix"
+  ORV_MCI_KEY='HKLM\Software\Microsoft\Windows NT\CurrentVersion\MCI'
+  ORV_MCI_VIEW=/reg:$view
+  orv_wine 60 reg add "$ORV_MCI_KEY" /v cdaudio /t REG_SZ /d orvanta-cdaudio.dll /f "$ORV_MCI_VIEW" >/dev/null ||
+    orv_die "could not register the driver"
+  ORV_CLEANUPS+=("orv_wine 60 reg delete '$ORV_MCI_KEY' /v cdaudio /f $ORV_MCI_VIEW")
+  ORV_RECORD=$WINEPREFIX/drive_c/windows/orvanta-cdaudio-record.txt
+  : >"$ORV_RECORD"
+  ORV_LOGS+=("$ORV_RECORD")
+}
+
+# The last record line of EVENT (head, command, door, disc, notify), without its time.
+orv_record_last() { grep -P "^\d+\t$1\t" "$ORV_RECORD" | tail -1 | cut -f3-; }
+# Succeeds when the last line of EVENT matches the extended regular expression.
+orv_record_now() { [[ $(orv_record_last "$1") =~ $2 ]]; }

@@ -44,6 +44,7 @@ ORV_LAST_SHOT=
 ORV_CHECK=${ORV_CHECK:-wine}
 ORV_WAITED_MS=0
 ORV_LOGS=()            # logs whose tail a failure report shows
+ORV_CLEANUPS=()        # commands run on exit, before the programs are ended
 
 orv_ms() { echo $((($(date +%s%N) - ORV_T0) / 1000000)); }
 
@@ -347,7 +348,10 @@ orv_pid_gone() { ! kill -0 "$1" 2>/dev/null; }
 orv_on_exit() {
   local status=$?
   trap - EXIT HUP INT TERM
-  local image pid
+  local image pid cleanup
+  for cleanup in "${ORV_CLEANUPS[@]}"; do
+    eval "$cleanup" >/dev/null 2>&1
+  done
   for image in "${ORV_END_IMAGES[@]}"; do
     [[ -n ${WINEPREFIX:-} && -x $ORV_PROBE ]] && orv_probe kill 10000 "$image" >/dev/null 2>&1
   done

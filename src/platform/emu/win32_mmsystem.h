@@ -186,6 +186,13 @@ typedef struct tagMCI_INFO_PARMSA {
   DWORD dwRetSize;
 } MCI_INFO_PARMSA, *LPMCI_INFO_PARMSA;
 
+// What winmm hands a driver for MCI_INFO: the size counts characters.
+typedef struct tagMCI_INFO_PARMSW {
+  DWORD_PTR dwCallback;
+  WCHAR* lpstrReturn;
+  DWORD dwRetSize;
+} MCI_INFO_PARMSW, *LPMCI_INFO_PARMSW;
+
 typedef struct tagMCI_GETDEVCAPS_PARMS {
   DWORD_PTR dwCallback;
   DWORD dwReturn;

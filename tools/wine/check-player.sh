@@ -1,0 +1,156 @@
+#!/usr/bin/env bash
+# The player on the real exe, through the real winmm, with orvanta-cdaudio.dll as the prefix's
+# cdaudio driver and the short sample disc (three tracks of 4 s, identifier 1200) in D:. The
+# program is seen only as a user or the system sees it: the tray tip, the driver's record of
+# commands, head and door, and files.
+#   (a) started with the disc in and its title in cdplayer.ini: the settings file is written, the
+#       driver was opened on D:, and the tip shows the title;
+#   (b) left click, Play: the driver plays track 1; Next: track 2; Pause: paused; Play: playing on
+#       from where it paused; Stop: stopped;
+#   (c) Play to the end of the disc: the driver reports the play complete and it stops; with
+#       All_Repeat checked it plays track 1 again;
+#   (d) the disc removed while playing: the tip reads "No CD" within a bound; put back: the
+#       title again;
+#   (e) Eject: the driver records the door opened;
+#   (f) with AutoPlay_CheckBox=1, a disc put in while the program runs plays by itself.
+# Usage: tools/wine/check-player.sh EXE
+set -uo pipefail
+ORV_CHECK=player
+# shellcheck source-path=SCRIPTDIR source=lib.sh
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+# shellcheck source-path=SCRIPTDIR source=cd-lib.sh
+source "$(dirname "${BASH_SOURCE[0]}")/cd-lib.sh"
+
+orv_program_check_begin "${1:?usage: $0 path/to/OrvantaBrevo.exe}"
+# shellcheck source-path=SCRIPTDIR source=tray-lib.sh
+source "$ORV_TOOLS/tray-lib.sh"
+orv_cd_begin
+orv_cd_driver_begin
+TITLE_TEXT="Short Sessions"
+printf '[1200]\r\nEntryType=1\r\ntitle=%s\r\nnumtracks=3\r\n' "$TITLE_TEXT" \
+  >"$WINEPREFIX/drive_c/windows/cdplayer.ini"
+ORV_CLEANUPS+=("rm -f '$WINEPREFIX/drive_c/windows/cdplayer.ini'")
+orv_cd_insert short.cue
+ORV_CLEANUPS+=("orv_cd_remove")
+
+frames() { # MM:SS:FF -> frames
+  local m s f
+  IFS=: read -r m s f <<<"$1"
+  echo $((10#$m * 4500 + 10#$s * 75 + 10#$f))
+}
+head_is() { orv_record_now head "$1"; }
+expect_head() { # PATTERN BOUND_S WHAT
+  orv_wait_for "$2" "$3" head_is "$1" || orv_die "$3: the driver's head reads \"$(orv_record_last head)\""
+  orv_log "$3: $(orv_record_last head) (after ${ORV_WAITED_MS} ms)"
+}
+tip_is() {
+  xdotool mousemove $((x - 40)) $((y - 100)) mousemove "$x" "$y" || return 1
+  local deadline=$((SECONDS + 3))
+  while ((SECONDS < deadline)); do
+    tips=$(trayprobe tips "$ORV_DESKTOP") && [[ $tips == *"$(printf 'tip\t%s' "$1")"* ]] && return 0
+    sleep 0.2
+  done
+  return 1
+}
+# Left click, then the item's access key once the menu shows. Two clicks within the double-click
+# time (500 ms) would be a double click, which is not the menu's: the next click waits it out.
+last_click_ms=-1000
+choose() {
+  local since=$(($(orv_ms) - last_click_ms))
+  ((since >= 600)) || sleep "0.$(printf '%03d' $((600 - since)))"
+  xdotool mousemove "$x" "$y" click 1 || orv_die "xdotool could not click"
+  last_click_ms=$(orv_ms)
+  orv_wait_for 20 "the left-click menu" menu_shown || orv_die "no menu showed after a left click"
+  xdotool key "$1" || orv_die "xdotool could not press $1"
+  orv_wait_for 10 "the menu to close" no_menu || orv_die "the menu stayed open after $1"
+}
+
+# --- (a)
+orv_start_in_desktop "$exe" "$run_dir/program.log"
+orv_wait_for 60 "the taskbar with the icon" find_icon || orv_die "no taskbar: the program added no icon"
+orv_wait_for 30 "the settings file" test -f "$run_dir/OrvantaBrevo.ini" ||
+  orv_die "no settings file: the CD device did not open"
+grep -qP '\tcommand\topen-driver .*result=0$' "$ORV_RECORD" || orv_die "the driver was not opened"
+orv_record_now disc "^D: .*short.cue tracks=3$" || orv_die "the driver has not the short disc"
+orv_wait_for 20 "the tip \"$TITLE_TEXT\"" tip_is "$TITLE_TEXT" || orv_die "the tip does not show the title: $tips"
+orv_log "(a) settings written, driver open on D:, tip \"$TITLE_TEXT\""
+orv_screenshot player-stopped || true
+
+# --- (b)
+choose p
+expect_head "mode=playing track=1 " 10 "Play"
+choose n
+expect_head "mode=playing track=2 " 10 "Next"
+choose u
+expect_head "mode=paused track=2 " 10 "Pause"
+paused_at=$(orv_record_last head | sed -n 's/.* at=//p')
+choose p
+expect_head "mode=playing track=2 " 10 "Play after Pause"
+resumed_at=$(orv_record_last head | sed -n 's/.* at=//p')
+gap=$(($(frames "$resumed_at") - $(frames "$paused_at")))
+((gap >= 0 && gap <= 15)) || orv_die "the play went on from $resumed_at, not from the pause at $paused_at"
+orv_log "paused at $paused_at, playing on from $resumed_at"
+choose s
+expect_head "mode=stopped " 10 "Stop"
+
+# --- (c) The short disc lasts 12 s. Its end: the driver reports the play complete, and the program
+# stops (it closes the device and opens it again, which reloads the driver).
+mark() { mark=$(wc -l <"$ORV_RECORD"); }
+# A play reported complete in the record since the mark.
+ended() { tail -n +$((mark + 1)) "$ORV_RECORD" | grep -qP '\tnotify\t.*outcome=1$'; }
+# ... and after it, the disc playing again from track 1.
+replayed() {
+  tail -n +$((mark + 1)) "$ORV_RECORD" | awk -F'\t' '$2 == "notify" && $3 ~ /outcome=1$/ { ended = 1 }
+    ended && $2 == "head" && $3 ~ /mode=playing track=1 / { again = 1 } END { exit !again }'
+}
+mark
+choose p
+expect_head "mode=playing " 10 "Play to the end"
+orv_wait_for 20 "the end of the disc" ended || orv_die "the driver reported no completed play"
+expect_head "mode=stopped " 5 "Stopped at the end"
+# With All_Repeat checked, the end starts the disc again from track 1.
+choose a
+mark
+choose p
+expect_head "mode=playing " 10 "Play with repeat"
+orv_wait_for 20 "the disc playing again after its end" replayed ||
+  orv_die "the disc did not play again from track 1 after its end: $(orv_record_last head)"
+orv_log "playing again from track 1 after the end: $(orv_record_last head)"
+choose a
+
+# --- (d)
+choose p
+expect_head "mode=playing " 10 "Play before the removal"
+orv_cd_remove
+removed_ms=$(orv_ms)
+orv_wait_for 10 "the tip \"No CD\"" tip_is "No CD" || orv_die "the tip does not read \"No CD\": $tips"
+# Measured to the tip read, which includes the tooltip's own delay.
+no_cd_ms=$(($(orv_ms) - removed_ms))
+((no_cd_ms <= 2000)) || orv_die "the tip read \"No CD\" only $no_cd_ms ms after the removal"
+orv_log "(d) \"No CD\" $no_cd_ms ms after the removal"
+orv_cd_insert short.cue
+orv_wait_for 20 "the tip \"$TITLE_TEXT\" again" tip_is "$TITLE_TEXT" ||
+  orv_die "the tip does not show the title after the disc came back: $tips"
+
+# --- (e)
+choose e
+orv_wait_for 10 "the door opened" orv_record_now door "^D: open$" ||
+  orv_die "the driver recorded no door opening: $(orv_record_last door)"
+orv_log "(e) the driver's door opened"
+orv_probe ping "$ORV_DESKTOP" "$ORV_IMAGE" "$TITLE" 5000 >/dev/null || orv_die "the program stopped answering"
+orv_end "$ORV_IMAGE" || orv_die "could not end the program"
+orv_wait_launcher "$ORV_LAST_LAUNCHER" 30 || orv_die "the virtual desktop did not close"
+
+# --- (f) With AutoPlay_CheckBox=1, a disc put in while the program runs plays by itself. The
+# program starts with the disc in, so that it knows D: (here a drive without a disc is no drive).
+sed -i 's/^AutoPlay_CheckBox=.*/AutoPlay_CheckBox=1/; s/^CDDrive=.*/CDDrive=0/' "$run_dir/OrvantaBrevo.ini"
+grep -q '^AutoPlay_CheckBox=1' "$run_dir/OrvantaBrevo.ini" || orv_die "the settings file has no AutoPlay_CheckBox"
+orv_start_in_desktop "$exe" "$run_dir/autoplay.log"
+orv_wait_for 60 "the taskbar with the icon" find_icon || orv_die "no taskbar: the program added no icon"
+orv_wait_for 20 "the tip \"$TITLE_TEXT\"" tip_is "$TITLE_TEXT" || orv_die "the tip does not show the title: $tips"
+orv_cd_remove
+orv_wait_for 10 "the tip \"No CD\"" tip_is "No CD" || orv_die "the tip does not read \"No CD\": $tips"
+orv_cd_insert short.cue
+expect_head "mode=playing track=1 " 15 "Auto-play after the insertion"
+orv_end "$ORV_IMAGE" || orv_die "could not end the program"
+orv_log "PASS"
