@@ -1,6 +1,7 @@
 // winmm: mciSendCommandA and mciGetErrorStringA. The "cdaudio" driver is the CD-audio core
-// (platform/cdaudio) over the machine's CD-ROM drives; this file only decodes the command records,
-// hands out device IDs, keeps the trace and posts the completions the core reports.
+// (platform/cdaudio) over the machine's CD-ROM drives; this file decodes the open record, hands out
+// device IDs, keeps the trace and posts the completions the core reports. The other records are
+// translated by platform/mcicd, which the Windows driver DLL of the Wine checks shares.
 //
 // Every call into the core is made with the machine's lock held (the drives' clock reads the
 // machine's time under it). Completions are collected while the lock is held and posted after it
@@ -14,6 +15,7 @@
 #include "platform/cdaudio/constants.h"
 #include "platform/cdaudio/errors.h"
 #include "platform/emu/machine_impl.h"
+#include "platform/mcicd/commands.h"
 
 namespace {
 
@@ -30,40 +32,9 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
          });
 }
 
-// "D:" (either case) names drive D. Only that form opens a CD drive on every Windows: "D:\\"
-// fails on 9x and older NT, so it fails here too.
-std::optional<char> DriveOfElement(std::string_view element) {
-  if (element.size() != 2 || element[1] != ':' ||
-      !std::isalpha(static_cast<unsigned char>(element[0]))) {
-    return std::nullopt;
-  }
-  return static_cast<char>(std::toupper(static_cast<unsigned char>(element[0])));
-}
-
 template <class Record>
 Record* RecordOf(DWORD_PTR param) {
   return reinterpret_cast<Record*>(param);
-}
-
-// The flags that make a command read or write its record; without a record they cannot be served.
-bool NeedsRecord(UINT command, DWORD flags) {
-  if (flags & MCI_NOTIFY) return true;
-  switch (command) {
-    case MCI_OPEN:
-    case MCI_STATUS:
-    case MCI_GETDEVCAPS:
-    case MCI_INFO:
-      return true;
-    case MCI_PLAY:
-    case MCI_RECORD:
-      return (flags & (MCI_FROM | MCI_TO)) != 0;
-    case MCI_SEEK:
-      return (flags & MCI_TO) != 0;
-    case MCI_SET:
-      return (flags & MCI_SET_TIME_FORMAT) != 0;
-    default:
-      return false;
-  }
 }
 
 // Copies into the trace what the program put into the record, as far as its flags name it.
@@ -133,49 +104,28 @@ class Winmm {
   Winmm(emu::Machine::Impl& impl, MciCall& call) : impl_(impl), mci_(impl.mci), call_(call) {}
 
   MCIERROR Send(MCIDEVICEID id, UINT command, DWORD flags, DWORD_PTR param) {
-    if (!param && NeedsRecord(command, flags)) return MCIERR_NULL_PARAMETER_BLOCK;
-    const cdaudio::Notify notify =
-        flags & MCI_NOTIFY ? cdaudio::Notify(RecordOf<MCI_GENERIC_PARMS>(param)->dwCallback)
-                           : std::nullopt;
+    if (!param && mcicd::NeedsRecord(command, flags)) return MCIERR_NULL_PARAMETER_BLOCK;
+    const cdaudio::Notify notify = mcicd::NotifyOf(flags, param);
     if (command == MCI_OPEN) return Open(flags, RecordOf<MCI_OPEN_PARMSA>(param), notify);
     auto it = mci_.devices.find(id);
     if (it == mci_.devices.end() || it->second.pid != call_.pid) return MCIERR_INVALID_DEVICE_ID;
     cdaudio::Device& device = *it->second.device;
-    switch (command) {
-      case MCI_CLOSE: {
-        const uint32_t error = device.Close(notify);
-        if (error == 0) mci_.devices.erase(it);
-        return error;
-      }
-      case MCI_PLAY: {
-        const auto* p = RecordOf<MCI_PLAY_PARMS>(param);
-        return device.Play(flags & MCI_FROM ? std::optional<uint32_t>(p->dwFrom) : std::nullopt,
-                           flags & MCI_TO ? std::optional<uint32_t>(p->dwTo) : std::nullopt,
-                           notify);
-      }
-      case MCI_SEEK:
-        return device.Seek((flags & MCI_SEEK_TO_START) != 0, (flags & MCI_SEEK_TO_END) != 0,
-                           flags & MCI_TO
-                               ? std::optional<uint32_t>(RecordOf<MCI_SEEK_PARMS>(param)->dwTo)
-                               : std::nullopt,
-                           notify);
-      case MCI_STOP:
-        return device.Stop(notify);
-      case MCI_PAUSE:
-        return device.Pause(notify);
-      case MCI_RESUME:
-        return device.Resume(notify);
-      case MCI_SET:
-        return Set(device, flags, RecordOf<MCI_SET_PARMS>(param), notify);
-      case MCI_STATUS:
-        return Status(device, flags, RecordOf<MCI_STATUS_PARMS>(param), notify);
-      case MCI_GETDEVCAPS:
-        return DevCaps(device, flags, RecordOf<MCI_GETDEVCAPS_PARMS>(param), notify);
-      case MCI_INFO:
-        return Info(device, flags, RecordOf<MCI_INFO_PARMSA>(param), notify);
-      default:
-        return cdaudio::Device::Refuse(command);
+    if (command == MCI_CLOSE) {
+      const uint32_t error = device.Close(notify);
+      if (error == 0) mci_.devices.erase(it);
+      return error;
     }
+    mcicd::Options options;
+    options.host = mcicd::Host::kWinmm;
+    if (auto imposed = mci_.identityOverride.find(it->second.drive);
+        imposed != mci_.identityOverride.end()) {
+      options.imposed_identity = imposed->second;
+    }
+    mcicd::Returned returned;
+    const MCIERROR result = mcicd::RunCommand(device, command, flags, param, options, &returned);
+    if (returned.value) call_.returned = *returned.value;
+    call_.text = returned.text;
+    return result;
   }
 
  private:
@@ -204,7 +154,7 @@ class Winmm {
     // With no CD drive at all the cdaudio driver does not load.
     if (!letter) return MCIERR_CANNOT_LOAD_DRIVER;
     if (hasElement && *p->lpstrElementName) {
-      letter = DriveOfElement(p->lpstrElementName);
+      letter = mcicd::DriveOfElement(p->lpstrElementName);
       auto it = letter ? impl_.drives.find(*letter) : impl_.drives.end();
       // The cdaudio driver takes the element as a file of its own: anything but a CD drive's
       // root is a file it cannot play.
@@ -231,68 +181,6 @@ class Winmm {
     p->wDeviceID = id;
     call_.returned = id;
     return 0;
-  }
-
-  MCIERROR Set(cdaudio::Device& device, DWORD flags, const MCI_SET_PARMS* p,
-               const cdaudio::Notify& notify) {
-    // Audio channels and video are not the CD-audio driver's to switch.
-    if (flags & (MCI_SET_AUDIO | MCI_SET_VIDEO | MCI_SET_ON | MCI_SET_OFF)) {
-      return MCIERR_UNSUPPORTED_FUNCTION;
-    }
-    cdaudio::SetRequest request;
-    if (flags & MCI_SET_TIME_FORMAT) request.time_format = p->dwTimeFormat;
-    request.door_open = (flags & MCI_SET_DOOR_OPEN) != 0;
-    request.door_closed = (flags & MCI_SET_DOOR_CLOSED) != 0;
-    return device.Set(request, notify);
-  }
-
-  MCIERROR Status(cdaudio::Device& device, DWORD flags, MCI_STATUS_PARMS* p,
-                  const cdaudio::Notify& notify) {
-    cdaudio::StatusQuery query;
-    if (flags & MCI_STATUS_ITEM) query.item = p->dwItem;
-    if (flags & MCI_TRACK) query.track = p->dwTrack;
-    query.start = (flags & MCI_STATUS_START) != 0;
-    const cdaudio::Answer answer = device.Status(query, notify);
-    if (answer.error == 0) {
-      // Resource-style answers keep only their value, as winmm hands them to the caller.
-      p->dwReturn = answer.value;
-      call_.returned = answer.value;
-    }
-    return answer.error;
-  }
-
-  MCIERROR DevCaps(cdaudio::Device& device, DWORD flags, MCI_GETDEVCAPS_PARMS* p,
-                   const cdaudio::Notify& notify) {
-    const cdaudio::Answer answer = device.GetDevCaps(
-        flags & MCI_GETDEVCAPS_ITEM ? std::optional<uint32_t>(p->dwItem) : std::nullopt, notify);
-    if (answer.error == 0) {
-      p->dwReturn = answer.value;
-      call_.returned = answer.value;
-    }
-    return answer.error;
-  }
-
-  MCIERROR Info(cdaudio::Device& device, DWORD flags, MCI_INFO_PARMSA* p,
-                const cdaudio::Notify& notify) {
-    constexpr DWORD kItems = MCI_INFO_PRODUCT | MCI_INFO_FILE | MCI_INFO_MEDIA_UPC |
-                             MCI_INFO_MEDIA_IDENTITY | MCI_INFO_NAME | MCI_INFO_COPYRIGHT;
-    if (!p->lpstrReturn && p->dwRetSize != 0) return MCIERR_NULL_PARAMETER_BLOCK;
-    cdaudio::TextAnswer answer = device.Info(flags & kItems, p->dwRetSize, notify);
-    if (answer.error == 0 && (flags & MCI_INFO_MEDIA_IDENTITY)) {
-      auto open = mci_.devices.find(call_.device);
-      if (open != mci_.devices.end()) {
-        auto imposed = mci_.identityOverride.find(open->second.drive);
-        if (imposed != mci_.identityOverride.end()) {
-          answer.text = imposed->second.substr(0, p->dwRetSize - 1);
-        }
-      }
-    }
-    if (answer.error == 0) {
-      std::memcpy(p->lpstrReturn, answer.text.c_str(), answer.text.size() + 1);
-      call_.returned = answer.text.size();
-      call_.text = answer.text;
-    }
-    return answer.error;
   }
 
   emu::Machine::Impl& impl_;

@@ -85,6 +85,7 @@ class Translation {
         cdaudio::StatusQuery query;
         query.item = If(flags_, MCI_STATUS_ITEM, p->dwItem);
         query.track = If(flags_, MCI_TRACK, p->dwTrack);
+        query.start = (flags_ & MCI_STATUS_START) != 0;
         return Answered(device_.Status(query, notify_), p->dwReturn);
       }
       case MCI_GETDEVCAPS: {
@@ -134,7 +135,9 @@ class Translation {
     if (!p->lpstrReturn && p->dwRetSize != 0) return MCIERR_NULL_PARAMETER_BLOCK;
     cdaudio::TextAnswer answer = device_.Info(flags_ & kItems, p->dwRetSize, notify_);
     if (answer.error != 0) return answer.error;
-    if ((flags_ & MCI_INFO_MEDIA_IDENTITY) && options_.imposed_identity) {
+    // Of several items the product answers before the identity.
+    if ((flags_ & MCI_INFO_MEDIA_IDENTITY) && !(flags_ & MCI_INFO_PRODUCT) &&
+        options_.imposed_identity) {
       answer.text = options_.imposed_identity->substr(0, p->dwRetSize - 1);
     }
     // The texts are ASCII, so a wide copy is the same characters.
@@ -183,14 +186,11 @@ bool NeedsRecord(UINT command, DWORD flags) {
 
 template <typename Char>
 std::optional<char> DriveOfElement(const Char* element) {
-  size_t size = 0;
-  while (element[size] && size < 4) ++size;
   const auto at = [&](size_t i) { return static_cast<unsigned>(element[i]); };
-  if ((size != 2 && size != 3) || at(1) != ':' || at(0) > 0x7F ||
+  if (!element[0] || at(1) != ':' || element[2] || at(0) > 0x7F ||
       !std::isalpha(static_cast<int>(at(0)))) {
     return std::nullopt;
   }
-  if (size == 3 && at(2) != '\\' && at(2) != '/') return std::nullopt;
   return static_cast<char>(std::toupper(static_cast<int>(at(0))));
 }
 template std::optional<char> DriveOfElement<char>(const char*);

@@ -41,7 +41,8 @@ cdaudio::Notify NotifyOf(DWORD flags, DWORD_PTR parms);
 // Whether the command reads or writes its record with these flags; without a record such a
 // command fails with MCIERR_NULL_PARAMETER_BLOCK.
 bool NeedsRecord(UINT command, DWORD flags);
-// "D:" or "D:\" (either case) names drive D; `Char` is char or the wide character.
+// "D:" (either case) names drive D; only that form opens a CD drive on every Windows ("D:\" fails
+// on 9x and older NT). `Char` is char or the wide character.
 template <typename Char>
 std::optional<char> DriveOfElement(const Char* element);
 // Runs `command` (not MCI_OPEN, MCI_CLOSE or the driver's open and close) on an open device. The

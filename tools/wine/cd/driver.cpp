@@ -219,8 +219,9 @@ LRESULT Driver::Open(DWORD_PTR id, DWORD flags, const MCI_OPEN_PARMSW* parms) {
   if ((flags & MCI_OPEN_ELEMENT) && parms && parms->lpstrElementName &&
       parms->lpstrElementName[0]) {
     letter = mcicd::DriveOfElement(parms->lpstrElementName).value_or(0);
+    // Anything but a CD drive's root is a file the cdaudio driver cannot play.
     if (!letter || GetDriveTypeA(std::string{letter, ':', '\\'}.c_str()) != DRIVE_CDROM) {
-      return MCIERR_INVALID_DEVICE_NAME;
+      return MCIERR_INVALID_FILE;
     }
   } else {
     for (char l = 'C'; l <= 'Z' && !letter; ++l) {
@@ -233,6 +234,8 @@ LRESULT Driver::Open(DWORD_PTR id, DWORD flags, const MCI_OPEN_PARMSW* parms) {
   Sync(drive);
   cdaudio::OpenOptions options;
   options.shareable = (flags & MCI_OPEN_SHAREABLE) != 0;
+  // Wine is an NT: a paused disc reads as stopped, as the NT drivers answer.
+  options.pause_reads_stopped = true;
   cdaudio::Device::Opened opened = cdaudio::Device::Open(
       drive.drive, static_cast<uint32_t>(id), options,
       [](uintptr_t callback, uint32_t outcome, uint32_t device) {
