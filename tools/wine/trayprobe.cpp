@@ -7,6 +7,11 @@
 //   trayprobe menus DESKTOP   the popup menus shown, one line each:
 //                             menu<TAB>pid<TAB>left<TAB>top<TAB>right<TAB>bottom
 //   trayprobe tips DESKTOP    the tooltips shown, one line each: tip<TAB>text (UTF-8)
+//   trayprobe waittip DESKTOP TEXT MS
+//                             waits up to MS ms for a tooltip reading TEXT, looking every
+//                             50 ms (and hovering again when none has shown for a second), and
+//                             prints tip<TAB>TEXT<TAB>GetTickCount64 when it reads so; exit 4
+//                             when it never did
 //   trayprobe forms DESKTOP CLASS
 //                             the shown top-level windows of window class CLASS:
 //                             form<TAB>left<TAB>top<TAB>right<TAB>bottom<TAB>client width<TAB>
@@ -18,10 +23,11 @@
 // Built for the architecture of the exe under test, so the 32-bit build is looked at by a
 // 32-bit program.
 //
-// Exit codes: 0 = found some, 4 = found none, 64 = bad usage.
+// Exit codes: 0 = found some, 4 = found none (waittip: never read TEXT), 64 = bad usage.
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -108,6 +114,40 @@ int Tips(const char* desktop) {
   return found ? kOk : kNone;
 }
 
+int WaitTip(const char* desktop, const char* want, DWORD bound) {
+  const ULONGLONG start = GetTickCount64();
+  ULONGLONG last_shown = start;
+  POINT rest{};
+  GetCursorPos(&rest);
+  while (GetTickCount64() - start < bound) {
+    for (HWND hwnd : TopLevel(desktop)) {
+      if (ClassOf(hwnd) != "tooltips_class32" || !Shown(hwnd)) continue;
+      last_shown = GetTickCount64();
+      WCHAR text[256] = L"";
+      DWORD_PTR length = 0;
+      if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text),
+                               SMTO_ABORTIFHUNG, 2000, &length)) {
+        continue;
+      }
+      char utf8[1024] = "";
+      WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof utf8, nullptr, nullptr);
+      if (strcmp(utf8, want) == 0) {
+        printf("tip\t%s\t%llu\n", utf8, static_cast<unsigned long long>(GetTickCount64()));
+        return kOk;
+      }
+    }
+    // A tip hides after a while; the mouse leaving and coming back shows it again.
+    if (GetTickCount64() - last_shown > 1000) {
+      SetCursorPos(rest.x, rest.y - 60);
+      Sleep(50);
+      SetCursorPos(rest.x, rest.y);
+      last_shown = GetTickCount64();
+    }
+    Sleep(50);
+  }
+  return kNone;
+}
+
 // The text a window shows, as UTF-8 on one line. WM_GETTEXT is sent, so it also reads the
 // windows of other processes.
 std::string TextOf(HWND hwnd) {
@@ -186,6 +226,9 @@ int Forms(const char* desktop, const char* windowClass) {
 int main(int argc, char** argv) {
   setvbuf(stdout, nullptr, _IONBF, 0);
   if (argc == 4 && strcmp(argv[1], "forms") == 0) return Forms(argv[2], argv[3]);
+  if (argc == 5 && strcmp(argv[1], "waittip") == 0) {
+    return WaitTip(argv[2], argv[3], strtoul(argv[4], nullptr, 10));
+  }
   if (argc != 3) return kUsage;
   if (strcmp(argv[1], "tray") == 0) return Tray(argv[2]);
   if (strcmp(argv[1], "menus") == 0) return Menus(argv[2]);

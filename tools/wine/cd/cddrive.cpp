@@ -4,7 +4,8 @@
 //                                   and serial Windows reports for the disc the sheet describes,
 //                                   and the CD-audio driver is told the sheet
 //   cddrive remove X:               the drive goes away, which is how "no disc" shows here (the
-//                                   volume query fails), and the driver is told it is empty
+//                                   volume query fails), and the driver is told it is empty;
+//                                   prints GetTickCount64 at the removal
 //   cddrive show X:                 what a program sees: the drive type and GetVolumeInformationA's
 //                                   answer, as `X: type N label "L" serial XXXX-XXXX fs F` or
 //                                   `X: type N no volume (error E)`
@@ -134,7 +135,7 @@ int Remove(char letter) {
     printf("cannot remove %s\n", cdimage::ImageSlotPath(letter).c_str());
     return kFileFailed;
   }
-  printf("%c: removed\n", letter);
+  printf("%c: removed at %llu\n", letter, static_cast<unsigned long long>(GetTickCount64()));
   return kOk;
 }
 
