@@ -95,19 +95,26 @@ int Menus(const char* desktop) {
   return found ? kOk : kNone;
 }
 
+// The text a tooltip shows, in UTF-8; false when it does not answer. A tooltip answers
+// WM_GETTEXT with the text it shows; the message crosses processes.
+bool TipText(HWND hwnd, char (&utf8)[1024]) {
+  WCHAR text[256] = L"";
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                           2000, &length)) {
+    return false;
+  }
+  utf8[0] = '\0';
+  WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof utf8, nullptr, nullptr);
+  return true;
+}
+
 int Tips(const char* desktop) {
   int found = 0;
   for (HWND hwnd : TopLevel(desktop)) {
     if (ClassOf(hwnd) != "tooltips_class32" || !Shown(hwnd)) continue;
-    // A tooltip answers WM_GETTEXT with the text it shows; the message crosses processes.
-    WCHAR text[256] = L"";
-    DWORD_PTR length = 0;
-    if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text),
-                             SMTO_ABORTIFHUNG, 2000, &length)) {
-      continue;
-    }
-    char utf8[1024] = "";
-    WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof utf8, nullptr, nullptr);
+    char utf8[1024];
+    if (!TipText(hwnd, utf8)) continue;
     printf("tip\t%s\n", utf8);
     ++found;
   }
@@ -123,14 +130,8 @@ int WaitTip(const char* desktop, const char* want, DWORD bound) {
     for (HWND hwnd : TopLevel(desktop)) {
       if (ClassOf(hwnd) != "tooltips_class32" || !Shown(hwnd)) continue;
       last_shown = GetTickCount64();
-      WCHAR text[256] = L"";
-      DWORD_PTR length = 0;
-      if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text),
-                               SMTO_ABORTIFHUNG, 2000, &length)) {
-        continue;
-      }
-      char utf8[1024] = "";
-      WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof utf8, nullptr, nullptr);
+      char utf8[1024];
+      if (!TipText(hwnd, utf8)) continue;
       if (strcmp(utf8, want) == 0) {
         printf("tip\t%s\t%llu\n", utf8, static_cast<unsigned long long>(GetTickCount64()));
         return kOk;
