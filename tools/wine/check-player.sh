@@ -1,16 +1,18 @@
 #!/usr/bin/env bash
 # The player on the real exe, through the real winmm, with orvanta-cdaudio.dll as the prefix's
 # cdaudio driver and the short sample disc (three tracks of 4 s, identifier 1200) in D:. The
-# program is seen only as a user or the system sees it: the tray tip, the driver's record of
-# commands, head and door, and files.
+# program is seen only as a user or the system sees it: the tray tip and image, which items of
+# the left-click menu are enabled, the driver's record of commands, head and door, and files. The
+# items (Play Stop Pause Next Previous All_Repeat Eject) follow the player's state table: STOP
+# 1101111, PLAY 0111111, PAUSE 1101111, NOCD 0000001.
 #   (a) started with the disc in and its title in cdplayer.ini: the settings file is written, the
-#       driver was opened on D:, and the tip shows the title;
-#   (b) left click, Play: the driver plays track 1; Next: track 2; Pause: paused; Play: playing on
-#       from where it paused; Stop: stopped;
-#   (c) Play to the end of the disc: the driver reports the play complete and it stops; with
-#       All_Repeat checked it plays track 1 again;
-#   (d) the disc removed while playing: the tip reads "No CD" within 2 s; put back: the
-#       title again;
+#       driver was opened on D:, the tip shows the title and the icon the STOP image;
+#   (b) left click, Play: the driver plays track 1, PLAY image; Next: track 2; Pause: paused,
+#       PAUSE image; Play: playing on from where it paused; Stop: stopped, STOP image;
+#   (c) Play to the end of the disc: the driver reports the play complete and it stops, STOP
+#       image; with All_Repeat checked it plays track 1 again, PLAY image;
+#   (d) the disc removed while playing: the tip reads "No CD" within 2 s, NOCD image; another
+#       disc put in: STOP image; the first one back: its title again;
 #   (e) Eject: the driver records the door opened;
 #   (f) with AutoPlay_CheckBox=1, a disc put in while the program runs plays by itself.
 # Usage: tools/wine/check-player.sh EXE
@@ -55,14 +57,34 @@ tip_is() {
 # Left click, then the item's access key once the menu shows. Two clicks within the double-click
 # time (500 ms) would be a double click, which is not the menu's: the next click waits it out.
 last_click_ms=-1000
-choose() {
+left_menu() {
   local since=$(($(orv_ms) - last_click_ms))
   ((since >= 600)) || sleep "0.$(printf '%03d' $((600 - since)))"
   xdotool mousemove "$x" "$y" click 1 || orv_die "xdotool could not click"
   last_click_ms=$(orv_ms)
   orv_wait_for 20 "the left-click menu" menu_shown || orv_die "no menu showed after a left click"
+}
+close_menu_with() {
   xdotool key "$1" || orv_die "xdotool could not press $1"
   orv_wait_for 10 "the menu to close" no_menu || orv_die "the menu stayed open after $1"
+}
+choose() {
+  left_menu
+  close_menu_with "$1"
+}
+# The left-click menu's items, Play Stop Pause Next Previous All_Repeat Eject, as 1 (enabled) or 0
+# (grayed), read from a screenshot of the menu (tools/wine/menu-items.py); the menu pops up
+# above and left of the cursor, which stays on the icon, so no item is highlighted.
+expect_items() { # EXPECTED WHAT
+  local rect items
+  left_menu
+  rect=$(menu_shown | awk -F'\t' '$1 == "menu" { print $3, $4, $5, $6; exit }')
+  orv_screenshot player-menu || orv_die "could not take a screenshot"
+  # shellcheck disable=SC2086 # the rectangle's four numbers
+  items=$(python3 "$ORV_TOOLS/menu-items.py" "$ORV_LAST_SHOT" $rect) || orv_die "could not read the menu"
+  close_menu_with Escape
+  [[ $items == "$1" ]] || orv_die "$2: the menu's items read $items (Play Stop Pause Next Previous All_Repeat Eject), not $1"
+  orv_log "$2: items $items"
 }
 
 # --- (a)
@@ -73,16 +95,22 @@ orv_wait_for 30 "the settings file" test -f "$run_dir/OrvantaBrevo.ini" ||
 grep -qP '\tcommand\topen-driver .*result=0$' "$ORV_RECORD" || orv_die "the driver was not opened"
 orv_record_now disc "^D: .*short.cue tracks=3$" || orv_die "the driver has not the short disc"
 orv_wait_for 20 "the tip \"$TITLE_TEXT\"" tip_is "$TITLE_TEXT" || orv_die "the tip does not show the title: $tips"
-orv_log "(a) settings written, driver open on D:, tip \"$TITLE_TEXT\""
+expect_image stop "(a)"
+expect_items 1101111 "(a)"
+orv_log "(a) settings written, driver open on D:, tip \"$TITLE_TEXT\", STOP image"
 orv_screenshot player-stopped || true
 
 # --- (b)
 choose p
 expect_head "mode=playing track=1 " 10 "Play"
+expect_image play "Play"
+expect_items 0111111 "Play"
 choose n
 expect_head "mode=playing track=2 " 10 "Next"
 choose u
 expect_head "mode=paused track=2 " 10 "Pause"
+expect_image pause "Pause"
+expect_items 1101111 "Pause"
 paused_at=$(orv_record_last head | sed -n 's/.* at=//p')
 choose p
 expect_head "mode=playing track=2 " 10 "Play after Pause"
@@ -92,6 +120,7 @@ gap=$(($(frames "$resumed_at") - $(frames "$paused_at")))
 orv_log "paused at $paused_at, playing on from $resumed_at"
 choose s
 expect_head "mode=stopped " 10 "Stop"
+expect_image stop "Stop"
 
 # --- (c) The short disc lasts 12 s. Its end: the driver reports the play complete, and the program
 # stops (it closes the device and opens it again, which reloads the driver).
@@ -108,6 +137,8 @@ choose p
 expect_head "mode=playing " 10 "Play to the end"
 orv_wait_for 20 "the end of the disc" ended || orv_die "the driver reported no completed play"
 expect_head "mode=stopped " 5 "Stopped at the end"
+expect_image stop "Stopped at the end"
+expect_items 1101111 "Stopped at the end"
 # With All_Repeat checked, the end starts the disc again from track 1.
 choose a
 mark
@@ -115,6 +146,7 @@ choose p
 expect_head "mode=playing " 10 "Play with repeat"
 orv_wait_for 20 "the disc playing again after its end" replayed ||
   orv_die "the disc did not play again from track 1 after its end: $(orv_record_last head)"
+expect_image play "Playing again"
 orv_log "playing again from track 1 after the end: $(orv_record_last head)"
 choose a
 
@@ -133,6 +165,13 @@ seen=$(tr -d '\r' <"$run_dir/no-cd.txt")
 no_cd_ms=$(($(cut -f3 <<<"$seen") - ${removal##* at }))
 ((no_cd_ms <= 2000)) || orv_die "the tip read \"No CD\" only $no_cd_ms ms after the removal"
 orv_log "(d) \"No CD\" $no_cd_ms ms after the removal"
+expect_image nocd "(d) removed"
+expect_items 0000001 "(d) removed"
+orv_cd_insert three-tracks.cue
+orv_wait_for 10 "the other disc in the driver" orv_record_now disc "three-tracks.cue tracks=" ||
+  orv_die "the driver has not the other disc: $(orv_record_last disc)"
+expect_image stop "(d) another disc"
+expect_items 1101111 "(d) another disc"
 orv_cd_insert short.cue
 orv_wait_for 20 "the tip \"$TITLE_TEXT\" again" tip_is "$TITLE_TEXT" ||
   orv_die "the tip does not show the title after the disc came back: $tips"

@@ -68,3 +68,17 @@ open_dialog() {
   [[ $caption == "$DIALOG_CAPTION" ]] || orv_die "the dialog's caption reads \"$caption\""
   orv_log "dialog at ($fl,$ft)-($fr,$fb), client ${cw}x$ch"
 }
+
+# The tray image the icon shows: of the program's tray images, the one whose opaque pixels all
+# match the screen around the icon (tools/wine/icon-match.py). Sets shown_image ("stop 1006 750",
+# or "none" with each image's count of differing pixels). Needs x and y from find_icon.
+TRAY_IMAGES=("$ORV_ROOT"/resources/generated/{stop,play,pause,nocd,zcd}.ico)
+image_is() {
+  orv_screenshot tray-image || return 1
+  shown_image=$(python3 "$ORV_TOOLS/icon-match.py" "$ORV_LAST_SHOT" "$x" "$y" "${TRAY_IMAGES[@]}")
+  [[ ${shown_image%% *} == "$1" ]]
+}
+expect_image() { # NAME WHAT
+  orv_wait_for 10 "the ${1^^} image" image_is "$1" || orv_die "$2: the icon shows $shown_image, not ${1^^}"
+  orv_log "$2: the ${1^^} image at ${shown_image#* }"
+}
