@@ -63,11 +63,11 @@ using InitCommonControlsProc = void(WINAPI*)();
 // icons, some 0.8 MB), which a program that mostly sits in the tray would carry for nothing. It
 // stays loaded, as the class lives in it. InitCommonControlsEx came with comctl32 4.70 (Internet
 // Explorer 3), so a plain NT 4.0 lacks it; comctl32 6 (the manifest's) registers nothing on the
-// older InitCommonControls, which serves where the newer call is missing. Without comctl32 the
-// tab control cannot be made, which the dialog reports when it tries.
+// older InitCommonControls, which serves where the newer call is missing. Without comctl32 no
+// window is made: the dialog reports it and can be opened again.
 void InitTabControlClass() {
   HMODULE comctl32 = LoadLibraryA("comctl32.dll");
-  if (!comctl32) return;
+  if (!comctl32) throw EOutOfResources("Error creating window");
   if (FARPROC proc = GetProcAddress(comctl32, "InitCommonControlsEx")) {
     auto initEx = reinterpret_cast<InitCommonControlsExProc>(reinterpret_cast<void (*)()>(proc));
     INITCOMMONCONTROLSEX classes{sizeof(INITCOMMONCONTROLSEX), ICC_TAB_CLASSES};
@@ -120,9 +120,9 @@ int TForm::Scale(int designPixels) const {
 
 void TForm::CreateControlWindows() {
   if (controlsMade_) return;
-  controlsMade_ = true;
   InitTabControlClass();
   RegisterPageClass();
+  controlsMade_ = true;
   dpi_ = WindowDpi(Handle());
   CreateChildren(this, handle_, 0, 0);
   MakeFonts();

@@ -174,6 +174,19 @@ TEST_F(Dialog, AReadOnlySettingsFileKeepsEverythingAsItWas) {
   }
 }
 
+// comctl32 is loaded only when the dialog is first made: a system that cannot load it gets the
+// error, not a half-made dialog, and the program runs on and can try again.
+TEST_F(Dialog, WithoutComctl32TheDialogReportsAndTheProgramRunsOn) {
+  Do("drive D: cdrom\nstart\nfail LoadLibraryA\n");
+  Open();
+  EXPECT_EQ(Do("show box\n"),
+            "box: caption=\"OrvantaBrevo\" text=\"Error creating window.\" icon=error "
+            "buttons=ok\n");
+  Do("answer ok\n");
+  Open();
+  EXPECT_EQ(Header().substr(0, 19), "dialog: shown tab=0");
+}
+
 TEST_F(Dialog, TheAddressesGoToTheShell) {
   Do("start\n");
   Open();
