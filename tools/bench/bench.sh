@@ -17,12 +17,13 @@
 #   Wine process (/proc/PID/task/*/schedstat, all its threads) over BENCH_IDLE_SECONDS; RssAnon is
 #   read from /proc/PID/status at the end.
 # - System calls: strace -c -f on every thread of each process for BENCH_STRACE_SECONDS, divided
-#   by the polls in that time (one every 1.5 s). The program also runs a 3 s timer (the disc-insert
-#   rule: it stops once the drive was seen empty, and Wine's D: here always reports a volume), which
-#   the poller has no counterpart for; so a third program, the poller built with that timer too
-#   (poller.c, INSERT_TIMER), is measured beside them for idle CPU, memory and system calls, and
-#   the table gives the program's ratio to it as well: what the program costs beyond the timer.
-# - Start -> icon: starter.exe, run in a fresh virtual desktop, starts the program and times until
+#   by the polls in that time (one every 1.5 s).
+# - The player must do two things the poller has no counterpart for: open the drive's MCI device
+#   before its icon, and run a 3 s timer (the disc-insert rule: it stops once the drive was seen
+#   empty, and Wine's D: here always reports a volume). A third program, the poller built with
+#   both (poller.c, PLAYER_RULES), is measured beside them, and the table gives the program's ratio
+#   to it as well: what the program costs beyond those rules.
+# - Start -> icon: starter.exe, run in a fresh virtual desktop, starts a program and times until
 #   the desktop's taskbar is shown (the first icon added); one untimed start of each first, then
 #   BENCH_STARTS each, alternating; the median.
 set -uo pipefail
@@ -39,7 +40,7 @@ ORV_PREFIX=$ORV_WINE_DIR/prefix-bench
 out_dir=$ORV_ROOT/build/bench
 mkdir -p "$out_dir"
 rm -rf "${out_dir:?}/run"
-mkdir -p "$out_dir/run/program" "$out_dir/run/poller" "$out_dir/run/timer"
+mkdir -p "$out_dir/run/program" "$out_dir/run/poller" "$out_dir/run/rules"
 
 case $ORV_ARCH in
   x64) cc=x86_64-w64-mingw32-gcc-win32 ;;
@@ -47,8 +48,8 @@ case $ORV_ARCH in
 esac
 "$cc" -Os -s -mwindows -Wall -Wextra -Werror -o "$out_dir/run/poller/BenchPoller.exe" \
   "$ORV_ROOT/tools/bench/poller.c" -lshell32 || orv_die "could not build the poller"
-"$cc" -Os -s -mwindows -Wall -Wextra -Werror -DINSERT_TIMER -o "$out_dir/run/timer/BenchPollerTimer.exe" \
-  "$ORV_ROOT/tools/bench/poller.c" -lshell32 || orv_die "could not build the poller with the timer"
+"$cc" -Os -s -mwindows -Wall -Wextra -Werror -DPLAYER_RULES -o "$out_dir/run/rules/BenchPollerRules.exe" \
+  "$ORV_ROOT/tools/bench/poller.c" -lshell32 || orv_die "could not build the poller with the player's rules"
 "$cc" -O2 -s -Wall -Wextra -Werror -o "$out_dir/run/starter.exe" "$ORV_ROOT/tools/bench/starter.c" ||
   orv_die "could not build the starter"
 "$cc" -Os -s -shared -Wl,--kill-at -Wall -Wextra -Werror -o "$out_dir/run/benchcd.dll" \
@@ -56,10 +57,10 @@ esac
 cp "$exe" "$out_dir/run/program/OrvantaBrevo.exe"
 program=$out_dir/run/program/OrvantaBrevo.exe
 poller=$out_dir/run/poller/BenchPoller.exe
-timer=$out_dir/run/timer/BenchPollerTimer.exe
+rules=$out_dir/run/rules/BenchPollerRules.exe
 
 orv_session_begin
-ORV_END_IMAGES+=(OrvantaBrevo.exe BenchPoller.exe BenchPollerTimer.exe)
+ORV_END_IMAGES+=(OrvantaBrevo.exe BenchPoller.exe BenchPollerRules.exe)
 # A CD-ROM drive without a disc, so both have a drive to ask.
 mkdir -p "$out_dir/cdrom"
 ln -sfn "$out_dir/cdrom" "$WINEPREFIX/dosdevices/d:"
@@ -95,29 +96,29 @@ ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (a ~ /^[0-9.]+$/ && b ~ /^[0-9.]+$
 # --- idle: both side by side
 orv_start_in_desktop "$program" "$out_dir/run/program.log"
 orv_start_in_desktop "$poller" "$out_dir/run/poller.log"
-orv_start_in_desktop "$timer" "$out_dir/run/timer.log"
-for name in OrvantaBrevo.exe BenchPoller.exe BenchPollerTimer.exe; do
+orv_start_in_desktop "$rules" "$out_dir/run/rules.log"
+for name in OrvantaBrevo.exe BenchPoller.exe BenchPollerRules.exe; do
   orv_wait_for 60 "$name to run" linux_pid "$name" || orv_die "$name did not start"
 done
 sleep 10
 program_pid=$(linux_pid OrvantaBrevo.exe)
 poller_pid=$(linux_pid BenchPoller.exe)
-timer_pid=$(linux_pid BenchPollerTimer.exe)
-orv_log "idle for ${idle_s}s: program pid $program_pid, poller pid $poller_pid, poller with the timer pid $timer_pid"
+rules_pid=$(linux_pid BenchPollerRules.exe)
+orv_log "idle for ${idle_s}s: program pid $program_pid, poller pid $poller_pid, poller with the rules pid $rules_pid"
 p0=$(cpu_ns "$program_pid")
 q0=$(cpu_ns "$poller_pid")
-t0=$(cpu_ns "$timer_pid")
+r0=$(cpu_ns "$rules_pid")
 sleep "$idle_s"
 p1=$(cpu_ns "$program_pid")
 q1=$(cpu_ns "$poller_pid")
-t1=$(cpu_ns "$timer_pid")
+r1=$(cpu_ns "$rules_pid")
 percent() { awk -v n="$1" -v s="$idle_s" 'BEGIN { printf "%.4f", 100 * n / 1e9 / s }'; }
 program_cpu=$(percent $((p1 - p0)))
 poller_cpu=$(percent $((q1 - q0)))
-timer_cpu=$(percent $((t1 - t0)))
+rules_cpu=$(percent $((r1 - r0)))
 program_rss=$(rss_anon_kb "$program_pid")
 poller_rss=$(rss_anon_kb "$poller_pid")
-timer_rss=$(rss_anon_kb "$timer_pid")
+rules_rss=$(rss_anon_kb "$rules_pid")
 
 # --- system calls per poll
 trace() {
@@ -129,7 +130,7 @@ trace "$program_pid" "$out_dir/run/program.strace" &
 t1=$!
 trace "$poller_pid" "$out_dir/run/poller.strace" &
 t2=$!
-trace "$timer_pid" "$out_dir/run/timer.strace" &
+trace "$rules_pid" "$out_dir/run/rules.strace" &
 t3=$!
 wait "$t1" "$t2" "$t3"
 calls() { awk '/^ *[0-9.]+ +[0-9.]+ +[0-9]+ +[0-9]+ +[0-9]* *total$/ {print $4}' "$1"; }
@@ -138,11 +139,11 @@ program_calls=$(calls "$out_dir/run/program.strace")
 poller_calls=$(calls "$out_dir/run/poller.strace")
 program_per_poll=$(awk -v c="${program_calls:-0}" -v p="$polls" 'BEGIN { printf "%.1f", c / p }')
 poller_per_poll=$(awk -v c="${poller_calls:-0}" -v p="$polls" 'BEGIN { printf "%.1f", c / p }')
-timer_calls=$(calls "$out_dir/run/timer.strace")
-timer_per_poll=$(awk -v c="${timer_calls:-0}" -v p="$polls" 'BEGIN { printf "%.1f", c / p }')
+rules_calls=$(calls "$out_dir/run/rules.strace")
+rules_per_poll=$(awk -v c="${rules_calls:-0}" -v p="$polls" 'BEGIN { printf "%.1f", c / p }')
 orv_end OrvantaBrevo.exe
 orv_end BenchPoller.exe
-orv_end BenchPollerTimer.exe
+orv_end BenchPollerRules.exe
 for pid in "${ORV_LAUNCHERS[@]}"; do orv_wait_launcher "$pid" 30; done
 
 # --- start -> icon, warm, alternating
@@ -154,28 +155,31 @@ start_once() {
       "$(orv_winpath "$out_dir/run/starter.exe")" "$(orv_winpath "$2")" "$(orv_winpath "$1")"
   ) </dev/null >>"$out_dir/run/starts.log" 2>&1
 }
-rm -f "$out_dir/run/program.ms" "$out_dir/run/poller.ms"
+rm -f "$out_dir/run/program.ms" "$out_dir/run/poller.ms" "$out_dir/run/rules.ms"
 start_once "$program" "$out_dir/run/warm.ms"
 start_once "$poller" "$out_dir/run/warm.ms"
+start_once "$rules" "$out_dir/run/warm.ms"
 for ((i = 0; i < starts; i++)); do
   start_once "$program" "$out_dir/run/program.ms"
   start_once "$poller" "$out_dir/run/poller.ms"
+  start_once "$rules" "$out_dir/run/rules.ms"
 done
 median() { tr -d '\r' 2>/dev/null <"$1" | sort -n | awk '{ v[NR] = $1 } END { if (NR == 0) print "n/a"; else if (NR % 2) print v[(NR + 1) / 2]; else printf "%.1f", (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 program_start=$(median "$out_dir/run/program.ms")
 poller_start=$(median "$out_dir/run/poller.ms")
+rules_start=$(median "$out_dir/run/rules.ms")
 program_n=$(wc -l <"$out_dir/run/program.ms" 2>/dev/null || echo 0)
 poller_n=$(wc -l <"$out_dir/run/poller.ms" 2>/dev/null || echo 0)
 
 program_size=$(stat -c %s "$program")
 poller_size=$(stat -c %s "$poller")
 {
-  echo "| measure ($ORV_ARCH, $(date -u +%Y-%m-%d), $(nproc) cores, load $(cut -d' ' -f1 /proc/loadavg)) | OrvantaBrevo | poller | ratio | poller + 3 s timer | ratio to it |"
+  echo "| measure ($ORV_ARCH, $(date -u +%Y-%m-%d), $(nproc) cores, load $(cut -d' ' -f1 /proc/loadavg)) | OrvantaBrevo | poller | ratio | poller + MCI device + 3 s timer | ratio to it |"
   echo "|---|---|---|---|---|---|"
   echo "| exe size as built, bytes | $program_size | $poller_size | $(ratio "$program_size" "$poller_size") | | |"
-  echo "| idle CPU over ${idle_s} s, % of a core | $program_cpu | $poller_cpu | $(ratio "$program_cpu" "$poller_cpu") | $timer_cpu | $(ratio "$program_cpu" "$timer_cpu") |"
-  echo "| private memory (RssAnon), KB | $program_rss | $poller_rss | $(ratio "$program_rss" "$poller_rss") | $timer_rss | $(ratio "$program_rss" "$timer_rss") |"
-  echo "| system calls per 1.5 s poll (strace -c, ${strace_s} s) | $program_per_poll | $poller_per_poll | $(ratio "$program_per_poll" "$poller_per_poll") | $timer_per_poll | $(ratio "$program_per_poll" "$timer_per_poll") |"
-  echo "| start → tray icon, ms (warm, median of $program_n / $poller_n) | $program_start | $poller_start | $(ratio "$program_start" "$poller_start") | | |"
+  echo "| idle CPU over ${idle_s} s, % of a core | $program_cpu | $poller_cpu | $(ratio "$program_cpu" "$poller_cpu") | $rules_cpu | $(ratio "$program_cpu" "$rules_cpu") |"
+  echo "| private memory (RssAnon), KB | $program_rss | $poller_rss | $(ratio "$program_rss" "$poller_rss") | $rules_rss | $(ratio "$program_rss" "$rules_rss") |"
+  echo "| system calls per 1.5 s poll (strace -c, ${strace_s} s) | $program_per_poll | $poller_per_poll | $(ratio "$program_per_poll" "$poller_per_poll") | $rules_per_poll | $(ratio "$program_per_poll" "$rules_per_poll") |"
+  echo "| start → tray icon, ms (warm, median of $program_n / $poller_n) | $program_start | $poller_start | $(ratio "$program_start" "$poller_start") | $rules_start | $(ratio "$program_start" "$rules_start") |"
 } | tee "$out_dir/results.md"
-echo "system calls by name: $out_dir/run/program.strace, $out_dir/run/poller.strace, $out_dir/run/timer.strace"
+echo "system calls by name: $out_dir/run/program.strace, $out_dir/run/poller.strace, $out_dir/run/rules.strace"
