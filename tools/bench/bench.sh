@@ -18,8 +18,8 @@
 #   read from /proc/PID/status at the end.
 # - System calls: strace -c -f on every thread of each process for BENCH_STRACE_SECONDS, divided
 #   by the polls in that time (one every 1.5 s).
-# - The player must do two things the poller has no counterpart for: open the drive's MCI device
-#   before its icon, and run a 3 s timer (the disc-insert rule: it stops once the drive was seen
+# - The player must do two things the poller has no counterpart for: keep the drive's MCI device
+#   open (it opens it once its icon is added), and run a 3 s timer (the disc-insert rule: it stops once the drive was seen
 #   empty, and Wine's D: here always reports a volume). A third program, the poller built with
 #   both (poller.c, PLAYER_RULES), is measured beside them, and the table gives the program's ratio
 #   to it as well: what the program costs beyond those rules.

@@ -2,9 +2,9 @@
    must do. One hidden window, one tray icon, one timer; every 1.5 s it asks the first CD-ROM
    drive for its volume label and serial, and changes the icon's tip when the serial changes.
    Built with the same compiler and flags as the program (tools/bench/bench.sh). Built with
-   PLAYER_RULES, it also does what the player must do beyond that: before its icon it opens the
-   drive's MCI cdaudio device (winmm loaded when needed, as the player does), and it runs the 3 s
-   disc-insert timer, which stops only once the drive was seen empty. */
+   PLAYER_RULES, it also does what the player must do beyond that: once its icon is added it opens
+   the drive's MCI cdaudio device (winmm loaded when needed, as the player does), and it runs the
+   3 s disc-insert timer, which stops only once the drive was seen empty. */
 #include <windows.h>
 
 /* After windows.h, which they need. */
@@ -100,9 +100,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
                            instance, NULL);
   if (!window) return 1;
   FindCdDrive();
-#ifdef PLAYER_RULES
-  OpenDevice();
-#endif
   g_icon.cbSize = sizeof g_icon;
   g_icon.hWnd = window;
   g_icon.uID = 1;
@@ -111,6 +108,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
   g_icon.hIcon = LoadIconA(NULL, (LPCSTR)IDI_APPLICATION);
   lstrcpynA(g_icon.szTip, "No CD", sizeof g_icon.szTip);
   if (!Shell_NotifyIconA(NIM_ADD, &g_icon)) return 1;
+#ifdef PLAYER_RULES
+  OpenDevice();
+#endif
   SetTimer(window, POLL_TIMER, POLL_MS, NULL);
 #ifdef PLAYER_RULES
   SetTimer(window, INSERT_TIMER_ID, INSERT_MS, NULL);
