@@ -2,9 +2,11 @@
    must do. One hidden window, one tray icon, one timer; every 1.5 s it asks the first CD-ROM
    drive for its volume label and serial, and changes the icon's tip when the serial changes.
    Built with the same compiler and flags as the program (tools/bench/bench.sh). Built with
-   PLAYER_RULES, it also does what the player must do beyond that: once its icon is added it opens
-   the drive's MCI cdaudio device (winmm loaded when needed, as the player does), and it runs the
-   3 s disc-insert timer, which stops only once the drive was seen empty. */
+   PLAYER_RULES, it also does what the player must do beyond that: before its icon it makes a
+   visible application window and hides it (Wine then brings up the input method and COM in the
+   process, as it does for the player), once its icon is added it opens the drive's MCI cdaudio
+   device (winmm loaded when needed, as the player does), and it runs the 3 s disc-insert timer,
+   which stops only once the drive was seen empty. */
 #include <windows.h>
 
 /* After windows.h, which they need. */
@@ -99,6 +101,17 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
   window = CreateWindowExA(0, "BenchPoller", "BenchPoller", WS_POPUP, 0, 0, 0, 0, NULL, NULL,
                            instance, NULL);
   if (!window) return 1;
+#ifdef PLAYER_RULES
+  {
+    /* The player's application window: made visible, so that the process is activated and its
+       menus get the keyboard, and hidden at once (no taskbar button). */
+    HWND application =
+        CreateWindowExA(0, "BenchPoller", "BenchPoller",
+                        WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, 0, 0, 0,
+                        0, NULL, NULL, instance, NULL);
+    if (application) ShowWindow(application, SW_HIDE);
+  }
+#endif
   FindCdDrive();
   g_icon.cbSize = sizeof g_icon;
   g_icon.hWnd = window;
