@@ -111,6 +111,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
                         0, NULL, NULL, instance, NULL);
     if (application) ShowWindow(application, SW_HIDE);
   }
+  /* The player arms this timer while it loads, and its poll only once its device is open: the
+     two run out of step by that time, and so wake the thread separately. */
+  SetTimer(window, INSERT_TIMER_ID, INSERT_MS, NULL);
 #endif
   FindCdDrive();
   g_icon.cbSize = sizeof g_icon;
@@ -125,9 +128,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
   OpenDevice();
 #endif
   SetTimer(window, POLL_TIMER, POLL_MS, NULL);
-#ifdef PLAYER_RULES
-  SetTimer(window, INSERT_TIMER_ID, INSERT_MS, NULL);
-#endif
   Poll();
   while (GetMessageA(&msg, NULL, 0, 0) > 0) {
     TranslateMessage(&msg);
