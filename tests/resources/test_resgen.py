@@ -124,6 +124,8 @@ VERSION_STRINGS = "".join(f"{key}: X\n" for key in rcfile.REQUIRED_STRINGS)
 
 
 def write_sources(root, index, files):
+    # The hand-written manifest sits beside the sources' folder, as in resources/.
+    (root.parent / "OrvantaBrevo.manifest").write_text("<assembly>\n  <!-- note -->\n  <a x='1'/>\n</assembly>\n")
     (root / "index.txt").write_text(index)
     (root / "version.txt").write_text("version: 1.2.3\n" + VERSION_STRINGS)
     for name, text in files.items():
@@ -183,7 +185,9 @@ class RunTest(unittest.TestCase):
         self.assertEqual(self.run_resgen().returncode, 0)
         self.assertEqual(kept.stat().st_mtime, 1_000_000)
         self.assertEqual(sorted(p.name for p in (self.out / "generated").iterdir()),
-                         ["a.ico", "resource_images.inc", "resource_index.inc"])
+                         ["a.ico", "orvantabrevo.manifest", "resource_images.inc", "resource_index.inc"])
+        self.assertEqual((self.out / "generated" / "orvantabrevo.manifest").read_text(),
+                         "<assembly><a x='1'/></assembly>\n")
         self.assertNotIn("HAND", (self.out / "OrvantaBrevo.rc").read_text())
 
     def test_print_version_prints_only_the_checked_version_and_writes_nothing(self):

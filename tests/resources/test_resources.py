@@ -11,6 +11,7 @@ import sys
 import tempfile
 import unittest
 from pathlib import Path
+from xml.etree import ElementTree
 
 REPO = Path(__file__).resolve().parents[2]
 RES = REPO / "resources"
@@ -189,6 +190,17 @@ class ScriptTest(unittest.TestCase):
         self.assertEqual(identity.group(1), ".".join((version.split(".") + ["0"] * 4)[:4]))
         form = (REPO / "src" / "form" / "PropertyFormDefinition.cpp").read_text(encoding="utf-8")
         self.assertEqual(re.findall(r"Caption = 'Version ([\d.]+)'", form), [version])
+
+    def test_exe_carries_the_same_manifest_without_its_comments_and_layout(self):
+        def tree(element):
+            text = (element.text or "").strip()
+            return element.tag, sorted(element.attrib.items()), text, [tree(child) for child in element]
+
+        written = ElementTree.parse(RES / "OrvantaBrevo.manifest").getroot()
+        carried_text = (RES / "generated" / "orvantabrevo.manifest").read_text(encoding="utf-8")
+        self.assertEqual(tree(ElementTree.fromstring(carried_text.encode("utf-8"))), tree(written))
+        self.assertNotIn("<!--", carried_text)
+        self.assertIn('1 24 "generated/orvantabrevo.manifest"', (RES / "OrvantaBrevo.rc").read_text())
 
     def test_manifest_runs_as_invoker_with_common_controls_6_aware_of_each_monitors_dpi(self):
         manifest = (RES / "OrvantaBrevo.manifest").read_text()

@@ -28,6 +28,8 @@ REPO = Path(__file__).resolve().parents[2]
 SCRIPT = "OrvantaBrevo.rc"
 MANIFEST = "OrvantaBrevo.manifest"
 GENERATED = "generated"
+# The manifest as the exe carries it: without the comments and the layout of the hand-written one.
+COMPACT_MANIFEST = f"{GENERATED}/orvantabrevo.manifest"
 _NAME = re.compile(r"^[A-Z][A-Z0-9_]*$")
 
 
@@ -77,6 +79,14 @@ def read_version(src):
     return rcfile.parse_version(read_source(path), str(path))
 
 
+def compact_manifest(text):
+    """The manifest without its comments and without the white space between and inside tags:
+    the same XML to Windows, some 850 bytes less in every exe."""
+    text = re.sub(r"<!--.*?-->", "", text, flags=re.S)
+    text = re.sub(r">\s+<", "><", text.strip())
+    return re.sub(r"\s+", " ", text) + "\n"
+
+
 def build(src):
     """Every output file as {path relative to the resources folder: bytes}."""
     outputs = {}
@@ -89,7 +99,8 @@ def build(src):
         script_entries.append((kind, name, file))
         images += [(kind, name, g.width, g.height, art.bits) for g in art.grids]
     version = read_version(src)
-    outputs[SCRIPT] = rcfile.resource_script(script_entries, version, MANIFEST).encode("ascii")
+    outputs[COMPACT_MANIFEST] = compact_manifest(read_source(src.parent / MANIFEST)).encode("utf-8")
+    outputs[SCRIPT] = rcfile.resource_script(script_entries, version, COMPACT_MANIFEST).encode("ascii")
     outputs[f"{GENERATED}/resource_index.inc"] = rcfile.resource_index(script_entries).encode("ascii")
     outputs[f"{GENERATED}/resource_images.inc"] = rcfile.resource_images(images).encode("ascii")
     return outputs, arts
