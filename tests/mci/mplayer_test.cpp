@@ -1,6 +1,10 @@
 // TMediaPlayer's device side against the emulated cdaudio driver, read back from the MCI trace.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <map>
+#include <sstream>
+
 #include "player_fixture.h"
 
 namespace {
@@ -167,182 +171,141 @@ TEST_F(PlayerTest, DestructionClosesWithWaitOnlyAndFreesTheBitmaps) {
   EXPECT_TRUE(Sent().empty());
 }
 
-// --- The one-shot flag rules -------------------------------------------------------------------
+// --- What each operation sends --------------------------------------------------------------
 
-TEST_F(PlayerTest, NotifyAppliesToTheNextSynchronousCommandOnly) {
-  OpenPlayer();
-  player->SetNotify(true);
-  player->Stop();
-  player->Stop();
-  Calls calls = Sent();
-  ASSERT_EQ(calls.size(), 2u);
-  EXPECT_EQ(calls[0].flags, 0x3u);
-  EXPECT_EQ(calls[1].flags, 0x2u);
-  EXPECT_EQ(calls[0].callback, Window());
-  EXPECT_EQ(calls[1].callback, Window()) << "the window is named with or without a request";
-  Deliver();
-  EXPECT_EQ(notified, std::vector<TMPNotifyValue>{nvSuccessful});
-
-  // On an open player the Close inside Open takes the marker.
-  Sent();
-  player->SetNotify(true);
-  player->Open();
-  calls = Sent();
-  ASSERT_GE(calls.size(), 2u);
-  EXPECT_EQ(calls[0].command, static_cast<UINT>(MCI_CLOSE));
-  EXPECT_EQ(calls[0].flags, 0x3u);
-  EXPECT_EQ(calls[1].flags, 0x2202u);
+// "T.M.S.F", fewer parts meaning zeros.
+DWORD TmsfOf(const std::string& text) {
+  DWORD parts[4] = {};
+  std::istringstream in(text);
+  std::string part;
+  for (int i = 0; i < 4 && std::getline(in, part, '.'); ++i) parts[i] = std::stoul(part);
+  return Tmsf(parts[0], parts[1], parts[2], parts[3]);
 }
 
-TEST_F(PlayerTest, PlayAsksForACompletionUnlessNotifyWasSetFalse) {
-  OpenPlayer();
-  player->SetNotify(true);
-  player->Play();
-  player->Stop();
-  player->SetNotify(false);
-  player->Play();
-  Calls calls = Sent();
-  // Position and length come first: AutoRewind looks whether the disc is at its end.
-  ASSERT_EQ(Commands(calls), (CommandList{MCI_STATUS, MCI_STATUS, MCI_PLAY, MCI_STOP, MCI_STATUS,
-                                          MCI_STATUS, MCI_PLAY}));
-  EXPECT_EQ(calls[2].flags, static_cast<DWORD>(MCI_NOTIFY));
-  EXPECT_EQ(calls[6].flags, 0u);
-  Deliver();
-  EXPECT_EQ(notified, std::vector<TMPNotifyValue>{nvAborted}) << "the first play, stopped";
-  machine.Advance(5 * mci_testing::kTrackSeconds * 1000);
-  Deliver();
-  EXPECT_EQ(notified.size(), 1u) << "the silent play ends without a word";
-  EXPECT_EQ(player->Mode(), mpStopped);
+std::string Dotted(DWORD tmsf) {
+  std::string out = std::to_string(tmsf & 0xFF);
+  int last = tmsf >> 24 ? 3 : tmsf >> 16 & 0xFF ? 2 : tmsf >> 8 & 0xFF ? 1 : 0;
+  for (int i = 1; i <= last; ++i) out += "." + std::to_string(tmsf >> (8 * i) & 0xFF);
+  return out;
 }
 
-TEST_F(PlayerTest, StartPosAppliesToOnePlayAndWaitCanBeSwitched) {
-  OpenPlayer();
-  player->SetStartPos(Tmsf(3, 0, 10));
-  player->Play();
-  player->Play();
-  player->SetWait(false);
-  player->Stop();
-  player->SetWait(true);
-  player->SetEndPos(Tmsf(4));
-  player->Play();
-  const Calls calls = Sent();
-  std::vector<const emu::MciCall*> commands;
-  for (const auto& call : calls) {
-    if (call.command != MCI_STATUS) commands.push_back(&call);
+class Operations : public PlayerTest {
+ protected:
+  // Runs a line of words on the player: notify / quiet (Notify true / false), nowait / wait,
+  // from:T.M.S / to:T (StartPos / EndPos), play, stop, next, prev, open, rewind, queries (the
+  // status reads), msf / tmsf (TimeFormat); behind its back: at:T.M.S.F (a seek), playing:T.M.S
+  // (a play from there), advance:MS (the clock).
+  void Run(const std::string& line) {
+    std::istringstream words(line);
+    for (std::string w; words >> w;) {
+      const std::string arg = w.substr(w.find(':') + 1);
+      if (w == "notify" || w == "quiet") player->SetNotify(w == "notify");
+      if (w == "nowait" || w == "wait") player->SetWait(w == "wait");
+      if (w.starts_with("from:")) player->SetStartPos(TmsfOf(arg));
+      if (w.starts_with("to:")) player->SetEndPos(TmsfOf(arg));
+      if (w == "play") player->Play();
+      if (w == "stop") player->Stop();
+      if (w == "next") player->Next();
+      if (w == "prev") player->Previous();
+      if (w == "open") player->Open();
+      if (w == "rewind") player->Rewind();
+      if (w == "msf") player->SetTimeFormat(MCI_FORMAT_MSF);
+      if (w == "tmsf") player->SetTimeFormat(MCI_FORMAT_TMSF);
+      if (w == "queries") {
+        player->Mode();
+        player->Position();
+        player->Length();
+        player->Tracks();
+        player->TrackPosition(2);
+      }
+      if (w.starts_with("at:")) SeekTo(TmsfOf(arg));
+      if (w.starts_with("playing:")) PlayFrom(TmsfOf(arg));
+      if (w.starts_with("advance:")) machine.Advance(std::stoul(arg));
+    }
   }
-  ASSERT_EQ(commands.size(), 4u);
-  EXPECT_EQ(commands[0]->flags, 0x5u);
-  EXPECT_EQ(commands[0]->from, Tmsf(3, 0, 10));
-  EXPECT_EQ(commands[1]->flags, 0x1u) << "starts where the device is";
-  EXPECT_EQ(commands[2]->flags, 0u) << "a stop that does not wait";
-  EXPECT_EQ(commands[3]->flags, 0xBu) << "notify, wait and to";
-  EXPECT_EQ(commands[3]->to, Tmsf(4));
-}
 
-TEST_F(PlayerTest, QueriesNeitherUseNorConsumeTheMarkers) {
-  OpenPlayer();
-  player->SetNotify(true);
-  player->Mode();
-  player->Position();
-  player->Length();
-  player->Tracks();
-  player->TrackPosition(2);
-  player->SetTimeFormat(MCI_FORMAT_TMSF);
-  player->Rewind();
-  for (const auto& call : Sent()) {
-    EXPECT_EQ(call.flags & MCI_NOTIFY, 0u) << call.command;
+  // The commands sent since the last call, the status and capability queries left out: each as
+  // its name, its flags in hex, and the positions its flags name; the window each names is checked.
+  std::string Commands() {
+    static const std::map<UINT, const char*> kNames = {
+        {MCI_OPEN, "open"}, {MCI_CLOSE, "close"}, {MCI_PLAY, "play"},  {MCI_STOP, "stop"},
+        {MCI_SEEK, "seek"}, {MCI_SET, "set"},     {MCI_WHERE, "where"}};
+    std::ostringstream out;
+    for (const auto& call : Sent()) {
+      if (call.command == MCI_STATUS || call.command == MCI_GETDEVCAPS) continue;
+      out << (out.tellp() ? ", " : "") << kNames.at(call.command) << " " << std::hex << call.flags;
+      if (call.command == MCI_PLAY && call.flags & MCI_FROM) out << " from " << Dotted(call.from);
+      if (call.flags & MCI_TO) out << " to " << Dotted(call.to);
+      // The commands that take the markers name the window with or without a request (the
+      // time format, the rewind and the window query do not).
+      if (call.command != MCI_SET && call.command != MCI_WHERE &&
+          call.flags != (MCI_WAIT | MCI_SEEK_TO_START)) {
+        EXPECT_EQ(call.callback, Window()) << call.command;
+      }
+    }
+    return out.str();
   }
-  player->Stop();
-  EXPECT_EQ(Sent()[0].flags, 0x3u);
-}
+};
 
-// --- Next and Previous -------------------------------------------------------------------------
-
-TEST_F(PlayerTest, NextWhileStoppedSeeksToTheNextTrackAndStaysOnTheLast) {
-  OpenPlayer();
-  SeekTo(Tmsf(2, 1, 30));
-  player->Next();
-  Calls calls = Sent();
-  ASSERT_EQ(Commands(calls), (CommandList{MCI_STATUS, MCI_STATUS, MCI_STATUS, MCI_STATUS,
-                                          MCI_STATUS, MCI_STATUS, MCI_SEEK}));
-  EXPECT_EQ(calls.back().flags, static_cast<DWORD>(MCI_WAIT | MCI_TO));
-  EXPECT_EQ(calls.back().to, Tmsf(3));
-  EXPECT_EQ(calls.back().callback, Window());
-  EXPECT_EQ(player->Position(), Tmsf(3));
-  EXPECT_EQ(player->Mode(), mpStopped);
-
-  SeekTo(Tmsf(5, 2, 0));
-  player->Next();
-  calls = Sent();
-  EXPECT_EQ(calls.back().command, static_cast<UINT>(MCI_SEEK));
-  EXPECT_EQ(calls.back().to, Tmsf(5)) << "the last track's own start; no wrap to track 1";
-}
-
-TEST_F(PlayerTest, NextWhilePlayingPlaysFromTheNextTrackWithoutSeeking) {
-  OpenPlayer();
-  PlayFrom(Tmsf(2, 0, 40));
-  player->Next();
-  Calls calls = Sent();
-  for (const auto& call : calls) EXPECT_NE(call.command, static_cast<UINT>(MCI_SEEK));
-  ASSERT_EQ(calls.back().command, static_cast<UINT>(MCI_PLAY));
-  EXPECT_EQ(calls.back().flags, 0x5u);
-  EXPECT_EQ(calls.back().from, Tmsf(3));
-  EXPECT_EQ(player->Mode(), mpPlaying);
-
-  PlayFrom(Tmsf(5, 1, 0));
-  player->Next();
-  calls = Sent();
-  EXPECT_EQ(calls.back().command, static_cast<UINT>(MCI_PLAY));
-  EXPECT_EQ(calls.back().from, Tmsf(5)) << "the last track starts again";
-}
-
-TEST_F(PlayerTest, PreviousGoesBackOneTrackOnlyWithinTheFirstSecond) {
-  OpenPlayer();
-  struct Case {
-    DWORD at;
-    DWORD target;
-  } cases[] = {
-      {Tmsf(3, 0, 0), Tmsf(2)}, {Tmsf(3, 0, 0, 50), Tmsf(2)},  // frames do not count
-      {Tmsf(3, 0, 5), Tmsf(3)}, {Tmsf(3, 1, 0), Tmsf(3)},
-      {Tmsf(1, 0, 0), Tmsf(1)}, {Tmsf(1, 0, 5), Tmsf(1)},
+// The one-shot flag rules (Notify, Wait, StartPos and EndPos apply to the next command and are
+// consumed by it; queries neither use nor consume them), and where Next and Previous go: a seek
+// while stopped, a play from the track's start while playing, a track back only within its first
+// second, never a wrap past either end, the ends themselves outside TMSF. Flags: 1 notify, 2 wait,
+// 4 from, 8 to, 100 / 200 to the start / end, 400 time format, 2202 / 2302 an open (shareable).
+TEST_F(Operations, EachSendsItsCommandsWithTheFlagsItsRulesGive) {
+  const struct {
+    const char* what;
+    const char* words;
+    const char* sent;
+    const char* notified;  // once everything has ended
+  } kRows[] = {
+      {"Notify applies to the next command only", "notify stop stop", "stop 3, stop 2",
+       "successful"},
+      {"a play asks for a completion unless Notify was set false; the silent one says nothing",
+       "notify play stop quiet play", "play 1, stop 2, play 0", "aborted"},
+      {"StartPos applies to one play, Wait can be switched, EndPos adds MCI_TO",
+       "from:3.0.10 play play nowait stop wait to:4 play",
+       "play 5 from 3.0.10, play 1, stop 0, play b to 4", "aborted aborted successful"},
+      {"queries neither use nor consume the markers", "notify queries tmsf rewind stop",
+       "set 400, seek 102, stop 3", "successful"},
+      {"on an open player the Close inside Open takes the marker", "notify open",
+       "close 3, open 2202, where 20000, set 400", "successful"},
+      {"Next while stopped seeks to the next track", "at:2.1.30 next", "seek a to 3", ""},
+      {"Next on the last track seeks to its own start; no wrap", "at:5.2.0 next", "seek a to 5",
+       ""},
+      {"Next while playing plays from the next track without seeking", "playing:2.0.40 next",
+       "play 5 from 3", "successful"},
+      {"Next while playing the last track starts it again", "playing:5.1.0 next", "play 5 from 5",
+       "successful"},
+      {"Next takes the markers before it decides to play: the play gets the defaults",
+       "playing:1 quiet next stop", "play 5 from 2, stop 2", "aborted"},
+      {"Previous in the first second of a track goes back one; frames do not count",
+       "at:3.0.0.50 prev", "seek a to 2", ""},
+      {"Previous a minute into a track goes to its start", "at:3.1.0 prev", "seek a to 3", ""},
+      {"Previous five seconds into a track goes to its start", "at:3.0.5 prev", "seek a to 3", ""},
+      {"Previous at the start of track 1 stays there", "at:1.0.0 prev", "seek a to 1", ""},
+      {"Previous five seconds into a playing track plays it from its start",
+       "playing:3 advance:5000 prev", "play 5 from 3", "successful"},
+      {"Next and Previous outside TMSF seek to the ends", "msf next prev",
+       "set 400, seek 202, seek 102", ""},
   };
-  for (const Case& c : cases) {
-    SeekTo(c.at);
-    player->Previous();
-    const Calls calls = Sent();
-    ASSERT_FALSE(calls.empty());
-    EXPECT_EQ(calls.back().command, static_cast<UINT>(MCI_SEEK)) << std::hex << c.at;
-    EXPECT_EQ(calls.back().flags, static_cast<DWORD>(MCI_WAIT | MCI_TO)) << std::hex << c.at;
-    EXPECT_EQ(calls.back().to, c.target) << std::hex << c.at;
+  const char* const kNotifyNames[] = {"successful", "superseded", "aborted", "failure"};
+  for (const auto& row : kRows) {
+    SCOPED_TRACE(std::string(row.what) + ": " + row.words);
+    OpenPlayer();
+    player->Stop();
+    SeekTo(Tmsf(1));
+    Deliver();
+    notified.clear();
+    Run(row.words);
+    EXPECT_EQ(Commands(), row.sent);
+    machine.Advance(5 * mci_testing::kTrackSeconds * 1000);
+    Deliver();
+    std::string names;
+    for (TMPNotifyValue v : notified)
+      names += (names.empty() ? "" : " ") + std::string(kNotifyNames[v]);
+    EXPECT_EQ(names, row.notified);
   }
-  // Five seconds into a playing track 3: that track again, as a play from its start.
-  PlayFrom(Tmsf(3));
-  machine.Advance(5000);
-  player->Previous();
-  const Calls calls = Sent();
-  for (const auto& call : calls) EXPECT_NE(call.command, static_cast<UINT>(MCI_SEEK));
-  ASSERT_EQ(calls.back().command, static_cast<UINT>(MCI_PLAY));
-  EXPECT_EQ(calls.back().flags, 0x5u);
-  EXPECT_EQ(calls.back().from, Tmsf(3));
-}
-
-TEST_F(PlayerTest, NextAndPreviousOutsideTmsfSeekToTheEnds) {
-  OpenPlayer();
-  player->SetTimeFormat(MCI_FORMAT_MSF);
-  player->Next();
-  EXPECT_EQ(Sent().back().flags, static_cast<DWORD>(MCI_WAIT | MCI_SEEK_TO_END));
-  player->Previous();
-  EXPECT_EQ(Sent().back().flags, static_cast<DWORD>(MCI_WAIT | MCI_SEEK_TO_START));
-}
-
-TEST_F(PlayerTest, NextConsumesTheMarkersBeforeItDecidesToPlay) {
-  OpenPlayer();
-  PlayFrom(Tmsf(1));
-  player->SetNotify(false);
-  player->Next();
-  EXPECT_EQ(Sent().back().flags, 0x5u) << "the play gets rule B's defaults";
-  player->Stop();
-  EXPECT_EQ(Sent().back().flags, 0x2u) << "the marker went with Next";
 }
 
 // --- Pause -------------------------------------------------------------------------------------
