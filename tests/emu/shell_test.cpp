@@ -67,10 +67,6 @@ class Shell : public ::testing::Test {
   void SetUp() override { seen.clear(); }
 };
 
-TEST_F(Shell, FirstVersionRecordHasThePlatformsSize) {
-  EXPECT_EQ(NOTIFYICONDATAA_V1_SIZE, sizeof(void*) == 8 ? 104u : 88u);
-}
-
 TEST_F(Shell, AddModifyDeleteKeepTheAreaByWindowAndId) {
   HWND w = MakeWindow();
   auto add = Data(w, 1, NIF_MESSAGE | NIF_ICON | NIF_TIP, Icon("ZCD"), "Orvanta");
@@ -103,52 +99,44 @@ TEST_F(Shell, AddModifyDeleteKeepTheAreaByWindowAndId) {
   auto trace = emu::ShellTrace(machine);
   ASSERT_EQ(trace.size(), 7u);
   EXPECT_EQ(trace[0].message, static_cast<DWORD>(NIM_ADD));
-  EXPECT_EQ(trace[0].size, NOTIFYICONDATAA_V1_SIZE);
+  EXPECT_EQ(trace[0].size, sizeof(void*) == 8 ? 104u : 88u) << "the first version's size";
   EXPECT_EQ(trace[0].flags, 7u);
   EXPECT_TRUE(trace[0].succeeded);
   EXPECT_FALSE(trace[2].succeeded);
   EXPECT_EQ(trace[3].image, "PLAY");
+
+  // The first version reads at most 63 tip bytes; a shorter record is refused.
+  auto longTip = Data(w, 3, NIF_TIP, nullptr, "");
+  std::memset(longTip.szTip, 'x', 100);
+  ASSERT_TRUE(Shell_NotifyIconA(NIM_ADD, &longTip));
+  EXPECT_EQ(emu::TrayIcons(machine).back().tip, std::string(63, 'x'));
+  longTip.cbSize = 8;
+  EXPECT_FALSE(Shell_NotifyIconA(NIM_MODIFY, &longTip));
 }
 
-TEST_F(Shell, FirstVersionReadsAtMost63TipBytes) {
-  HWND w = MakeWindow();
-  auto data = Data(w, 1, NIF_TIP, nullptr, "");
-  std::memset(data.szTip, 'x', 100);
-  ASSERT_TRUE(Shell_NotifyIconA(NIM_ADD, &data));
-  EXPECT_EQ(emu::TrayIcons(machine)[0].tip, std::string(63, 'x'));
-  data.cbSize = 8;
-  EXPECT_FALSE(Shell_NotifyIconA(NIM_MODIFY, &data)) << "a record shorter than the first version";
-}
-
-TEST_F(Shell, InjectedFailureAndAStoppedExplorerRefuseCalls) {
-  HWND w = MakeWindow();
-  auto data = Data(w, 1, NIF_ICON, Icon("ZCD"), "");
+TEST_F(Shell, FailuresAStoppedExplorerAndTheRestartsBroadcastToTopLevelWindows) {
+  HWND top = MakeWindow();
+  MakeWindow(WS_CHILD, top);
+  auto data = Data(top, 1, NIF_ICON, Icon("ZCD"), "");
   machine.FailNext("Shell_NotifyIconA");
   EXPECT_FALSE(Shell_NotifyIconA(NIM_ADD, &data));
   EXPECT_TRUE(emu::TrayIcons(machine).empty());
-  EXPECT_TRUE(Shell_NotifyIconA(NIM_ADD, &data));
+  ASSERT_TRUE(Shell_NotifyIconA(NIM_ADD, &data));
 
   emu::StopExplorer(machine);
   EXPECT_TRUE(emu::TrayIcons(machine).empty());
   EXPECT_FALSE(Shell_NotifyIconA(NIM_ADD, &data));
   emu::StartExplorer(machine);
   EXPECT_TRUE(Shell_NotifyIconA(NIM_ADD, &data));
-}
-
-TEST_F(Shell, ExplorerStartBroadcastsTaskbarCreatedToTopLevelWindowsOnly) {
-  HWND top = MakeWindow();
-  MakeWindow(WS_CHILD, top);
-  auto data = Data(top, 1, NIF_ICON, Icon("ZCD"), "");
-  ASSERT_TRUE(Shell_NotifyIconA(NIM_ADD, &data));
   UINT created = RegisterWindowMessageA("TaskbarCreated");
   EXPECT_EQ(RegisterWindowMessageA("taskbarcreated"), created) << "names are case-insensitive";
   EXPECT_GE(created, 0xC000u);
   EXPECT_NE(RegisterWindowMessageA("Other"), created);
-
+  // The windows are this thread's, so each broadcast reached the top-level one at once.
+  EXPECT_EQ(seen, std::vector<std::string>{"registered"});
   emu::RestartExplorer(machine);
   EXPECT_TRUE(emu::TrayIcons(machine).empty()) << "a restarted shell has forgotten every icon";
-  // The windows are this thread's, so the broadcast reached them at once.
-  EXPECT_EQ(seen, std::vector<std::string>{"registered"});
+  EXPECT_EQ(seen, (std::vector<std::string>{"registered", "registered"}));
 }
 
 TEST_F(Shell, MouseReportsReachAProgramAsSentMessagesBeforePostedOnes) {
@@ -247,34 +235,33 @@ TEST_F(Menus, OpenMenuShowsItsItemsAndKeepsTheThreadsMessagesFlowing) {
   EXPECT_TRUE(emu::OpenPopupMenu(machine));
 }
 
-TEST_F(Menus, ChoiceIsPostedAsWmCommandAfterTheCallReturns) {
+TEST_F(Menus, AChoiceIsPostedAfterTheCallReturnsUnlessItIsReturned) {
   StartWithMenu(TPM_LEFTALIGN);
   EXPECT_FALSE(emu::ChoosePopupMenuItem(machine, 11)) << "a disabled item cannot be chosen";
   EXPECT_FALSE(emu::ChoosePopupMenuItem(machine, 0)) << "nor a separator";
   EXPECT_FALSE(emu::ChoosePopupMenuItem(machine, 99));
-  ASSERT_TRUE(emu::OpenPopupMenu(machine));
-  EXPECT_TRUE(emu::ChoosePopupMenuItem(machine, 10));
-  EXPECT_FALSE(emu::OpenPopupMenu(machine));
-  EXPECT_EQ(seen, (std::vector<std::string>{"returned 1", "command 10"}));
-  EXPECT_FALSE(emu::DismissPopupMenu(machine)) << "nothing is open any more";
-}
-
-TEST_F(Menus, ReturnCommandGivesTheChoiceOrZeroAndPostsNothing) {
-  StartWithMenu(TPM_RETURNCMD);
-  EXPECT_TRUE(emu::ChoosePopupMenuItem(machine, 12));
-  EXPECT_EQ(seen, std::vector<std::string>{"returned 12"});
   machine.EndAllProcesses();
-
-  seen.clear();
-  StartWithMenu(TPM_RETURNCMD);
-  EXPECT_TRUE(emu::DismissPopupMenu(machine));
-  EXPECT_EQ(seen, std::vector<std::string>{"returned 0"});
-}
-
-TEST_F(Menus, DismissalReturnsTrueWithoutCommand) {
-  StartWithMenu(0);
-  EXPECT_TRUE(emu::DismissPopupMenu(machine));
-  EXPECT_EQ(seen, std::vector<std::string>{"returned 1"});
+  const struct {
+    UINT flags;
+    UINT choice;  // 0: dismissed
+    std::vector<std::string> seen;
+  } kRows[] = {
+      {TPM_LEFTALIGN, 10, {"returned 1", "command 10"}},
+      {TPM_RETURNCMD, 12, {"returned 12"}},
+      {TPM_RETURNCMD, 0, {"returned 0"}},
+      {0, 0, {"returned 1"}},
+  };
+  for (const auto& row : kRows) {
+    seen.clear();
+    StartWithMenu(row.flags);
+    ASSERT_TRUE(emu::OpenPopupMenu(machine));
+    EXPECT_TRUE(row.choice ? emu::ChoosePopupMenuItem(machine, row.choice)
+                           : emu::DismissPopupMenu(machine));
+    EXPECT_FALSE(emu::OpenPopupMenu(machine));
+    EXPECT_EQ(seen, row.seen) << "flags " << row.flags << " choice " << row.choice;
+    EXPECT_FALSE(emu::DismissPopupMenu(machine)) << "nothing is open any more";
+    machine.EndAllProcesses();
+  }
 }
 
 TEST_F(Menus, PressOnAnIconClosesTheOpenMenuFirst) {
