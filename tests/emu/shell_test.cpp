@@ -9,41 +9,13 @@
 #include "platform/emu/machine.h"
 #include "platform/emu/tray_control.h"
 #include "platform/win32.h"
+#include "recorder.h"
 
 namespace {
 
-constexpr UINT kCallback = WM_USER + 200;
-
-std::vector<std::string> seen;
-
-LRESULT CALLBACK RecordingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == kCallback) {
-    seen.push_back("icon " + std::to_string(wParam) + ":" + std::to_string(lParam));
-    return 0;
-  }
-  if (message == WM_COMMAND) {
-    seen.push_back("command " + std::to_string(LOWORD(wParam)));
-    return 0;
-  }
-  if (message >= WM_USER && message < 0xC000) {
-    seen.push_back("posted " + std::to_string(message - WM_USER));
-    return 0;
-  }
-  if (message >= 0xC000) {
-    seen.push_back("registered");
-    return 0;
-  }
-  return DefWindowProcA(window, message, wParam, lParam);
-}
-
-HWND MakeWindow(DWORD style = WS_POPUP, HWND parent = nullptr) {
-  WNDCLASSA wc{};
-  wc.lpfnWndProc = RecordingProc;
-  wc.lpszClassName = "ShellRecording";
-  RegisterClassA(&wc);
-  return CreateWindowExA(0, "ShellRecording", "", style, 0, 0, 0, 0, parent, nullptr, nullptr,
-                         nullptr);
-}
+using emu_testing::kIconCallback;
+using emu_testing::MakeWindow;
+using emu_testing::seen;
 
 NOTIFYICONDATAA Data(HWND window, UINT id, UINT flags, HICON icon, const char* tip) {
   NOTIFYICONDATAA data{};
@@ -51,7 +23,7 @@ NOTIFYICONDATAA Data(HWND window, UINT id, UINT flags, HICON icon, const char* t
   data.hWnd = window;
   data.uID = id;
   data.uFlags = flags;
-  data.uCallbackMessage = kCallback;
+  data.uCallbackMessage = kIconCallback;
   data.hIcon = icon;
   std::strcpy(data.szTip, tip);
   return data;
