@@ -122,24 +122,6 @@ TEST_F(PlayerTest, OpenFailuresRaiseThePlatformsTextAndLeaveThePlayerClosed) {
   EXPECT_EQ(player->DeviceID(), 0u);
 }
 
-TEST_F(PlayerTest, CloseIsSilentAndQuietWhenThereIsNothingToClose) {
-  player->SetNotify(true);
-  player->Close();
-  EXPECT_TRUE(Sent().empty());
-  // The marker is still there for the open.
-  player->Open();
-  EXPECT_EQ(Sent()[0].flags, 0x2203u);
-  player->Close();
-  const Calls calls = Sent();
-  ASSERT_EQ(calls.size(), 1u);
-  EXPECT_EQ(calls[0].flags, static_cast<DWORD>(MCI_WAIT));
-  EXPECT_EQ(calls[0].callback, Window());
-  EXPECT_EQ(player->DeviceID(), 0u);
-  EXPECT_EQ(player->AutoEnabledButtons(), TButtonSet{});
-  Deliver();
-  EXPECT_EQ(notified, std::vector<TMPNotifyValue>{nvSuccessful}) << "the open's own completion";
-}
-
 TEST_F(PlayerTest, ARefusedCloseKeepsTheDeviceOpenUnderItsId) {
   OpenPlayer();
   const MCIDEVICEID id = player->DeviceID();
@@ -153,20 +135,36 @@ TEST_F(PlayerTest, ARefusedCloseKeepsTheDeviceOpenUnderItsId) {
   EXPECT_EQ(emu::MciDevices(machine)[0].id, id);
 }
 
-TEST_F(PlayerTest, DestructionClosesWithWaitOnlyAndFreesTheBitmaps) {
+// Close and the destruction close silently (MCI_WAIT alone, whatever the marker); a Close with
+// nothing to close sends nothing and leaves the marker for the open.
+TEST_F(PlayerTest, CloseAndDestructionAreSilentAndTheDestructionFreesTheBitmaps) {
+  player->SetNotify(true);
+  player->Close();
+  EXPECT_TRUE(Sent().empty());
+  player->Open();
+  EXPECT_EQ(Sent()[0].flags, 0x2203u);
+  player->Close();
+  Calls calls = Sent();
+  ASSERT_EQ(calls.size(), 1u);
+  EXPECT_EQ(calls[0].flags, static_cast<DWORD>(MCI_WAIT));
+  EXPECT_EQ(calls[0].callback, Window());
+  EXPECT_EQ(player->DeviceID(), 0u);
+  EXPECT_EQ(player->AutoEnabledButtons(), TButtonSet{});
+  Deliver();
+  EXPECT_EQ(notified, std::vector<TMPNotifyValue>{nvSuccessful}) << "the open's own completion";
+
   EXPECT_EQ(emu::LiveBitmaps(machine).size(), 27u);
   OpenPlayer();
   const WORD id = player->DeviceID();
   player->SetNotify(true);
   player.reset();
-  const Calls calls = Sent();
+  calls = Sent();
   ASSERT_EQ(calls.size(), 1u);
   EXPECT_EQ(calls[0].command, static_cast<UINT>(MCI_CLOSE));
   EXPECT_EQ(calls[0].device, id);
   EXPECT_EQ(calls[0].flags, static_cast<DWORD>(MCI_WAIT));
   EXPECT_TRUE(emu::MciDevices(machine).empty());
   EXPECT_TRUE(emu::LiveBitmaps(machine).empty());
-
   TMediaPlayer neverOpened(nullptr);
   EXPECT_TRUE(Sent().empty());
 }
@@ -391,25 +389,8 @@ TEST_F(PlayerTest, StatusReadsAndTheTimeFormatWriteGoToDeviceZero) {
 
 // --- Completion --------------------------------------------------------------------------------
 
-TEST_F(PlayerTest, APlayThatReachesItsEndReportsSuccessFromTheMessageLoop) {
+TEST_F(PlayerTest, CompletionOutcomesMapToNotifyValuesFromTheMessageLoop) {
   OpenPlayer();
-  player->SetStartPos(Tmsf(5, 2, 59));
-  player->Play();
-  EXPECT_TRUE(notified.empty());
-  machine.Advance(1000);
-  EXPECT_TRUE(notified.empty()) << "only the message loop delivers it";
-  Deliver();
-  ASSERT_EQ(notified, std::vector<TMPNotifyValue>{nvSuccessful});
-  EXPECT_EQ(player->Mode(), mpStopped);  // the button bar's part: tests/mci/buttons_test.cpp
-}
-
-TEST_F(PlayerTest, CompletionOutcomesMapToNotifyValues) {
-  OpenPlayer();
-  player->Play();
-  player->Stop();
-  Deliver();
-  EXPECT_EQ(notified, std::vector<TMPNotifyValue>{nvAborted});
-
   // Another request on the device while the play goes on supersedes its completion.
   player->Play();
   MCI_STATUS_PARMS status{};
@@ -418,9 +399,17 @@ TEST_F(PlayerTest, CompletionOutcomesMapToNotifyValues) {
   ASSERT_EQ(mciSendCommandA(player->DeviceID(), MCI_STATUS, MCI_NOTIFY | MCI_STATUS_ITEM,
                             reinterpret_cast<DWORD_PTR>(&status)),
             0u);
-  notified.clear();
   Deliver();
   EXPECT_EQ(notified, (std::vector<TMPNotifyValue>{nvSuperseded, nvSuccessful}));
+
+  notified.clear();
+  player->SetStartPos(Tmsf(5, 2, 59));
+  player->Play();
+  machine.Advance(1000);
+  EXPECT_TRUE(notified.empty()) << "only the message loop delivers it";
+  Deliver();
+  ASSERT_EQ(notified, std::vector<TMPNotifyValue>{nvSuccessful});
+  EXPECT_EQ(player->Mode(), mpStopped);  // the button bar's part: buttons_test.cpp
 
   // Failure, and a value the component does not know: the old value stays, the event still runs.
   notified.clear();
