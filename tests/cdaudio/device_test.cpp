@@ -193,8 +193,8 @@ TEST_F(DeviceTest, WithoutAReadableDiscCommandsAreRefusedAndAClosedOpenAnswersNo
   EXPECT_EQ(device->GetDevCaps(kCapsCanPlay).error, kErrInvalidDeviceId);
 }
 
-TEST_F(DeviceTest, DeviceCapabilities) {
-  auto device = Open();  // no disc needed
+TEST_F(DeviceTest, CapabilitiesWithoutADiscAndInfoWithOne) {
+  auto device = Open();
   const struct {
     uint32_t item;
     uint32_t value;
@@ -209,11 +209,9 @@ TEST_F(DeviceTest, DeviceCapabilities) {
   EXPECT_EQ(device->GetDevCaps(kCapsCanEject).kind, ReturnKind::kBoolean);
   EXPECT_EQ(device->GetDevCaps(10).error, kErrUnsupportedFunction);
   EXPECT_EQ(device->GetDevCaps(std::nullopt).error, kErrMissingParameter);
-}
 
-TEST_F(DeviceTest, InfoGivesIdentityAndProduct) {
   InsertExample();
-  auto device = Open();
+
   EXPECT_EQ(device->Info(kInfoMediaIdentity, 64).text, "797755");
   EXPECT_EQ(device->Info(kInfoMediaIdentity, 4).text, "797");  // 3 digits and the zero
   EXPECT_EQ(device->Info(kInfoMediaIdentity, 0).error, kErrParamOverflow);

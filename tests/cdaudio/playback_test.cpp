@@ -73,7 +73,7 @@ TEST_F(PlaybackTest, TheHeadRunsWithTheClockAndAPlayWithoutFromStartsAtIt) {
 }
 
 // What each command does to the notification of a play running with one.
-TEST_F(PlaybackTest, CommandsDuringAPlayAbortOrSupersedeItsNotification) {
+TEST_F(PlaybackTest, CommandsDuringAPlayAbortOrSupersedeItsNotificationFailedOnesNothing) {
   InsertExample();
   const struct {
     const char* name;
@@ -128,18 +128,15 @@ TEST_F(PlaybackTest, CommandsDuringAPlayAbortOrSupersedeItsNotification) {
   EXPECT_EQ(StatusOf(*second, kStatusMode), kModePlay);  // one drive, one head
   ASSERT_EQ(second->Stop(20), 0u);
   EXPECT_EQ(TakeNotes(), (std::vector<Note>{{10, kNotifyAborted, 1}, {20, kNotifySuccessful, 2}}));
-}
 
-TEST_F(PlaybackTest, AFailedCommandPostsNothingAndLeavesThePlayAlone) {
-  InsertExample();
-  auto device = Open();
-  ASSERT_EQ(device->Play({}, {}, 10), 0u);
-  EXPECT_EQ(device->Play(Msf(13, 0, 0), {}, 20), kErrOutOfRange);
-  EXPECT_EQ(device->Seek(false, false, {}, 20), kErrMissingParameter);
-  EXPECT_EQ(device->Status({0x99, {}}, 20).error, kErrUnsupportedFunction);
+  // A failed command posts nothing and leaves the play alone.
+  ASSERT_EQ(first->Play({}, {}, 30), 0u);
+  EXPECT_EQ(first->Play(Msf(13, 0, 0), {}, 40), kErrOutOfRange);
+  EXPECT_EQ(first->Seek(false, false, {}, 40), kErrMissingParameter);
+  EXPECT_EQ(first->Status({0x99, {}}, 40).error, kErrUnsupportedFunction);
   EXPECT_TRUE(notes_.empty());
   RunUntil(*drive_.NextEventMs());
-  EXPECT_EQ(TakeNotes(), (std::vector<Note>{{10, kNotifySuccessful, 1}}));
+  EXPECT_EQ(TakeNotes(), (std::vector<Note>{{30, kNotifySuccessful, 1}}));
 }
 
 TEST_F(PlaybackTest, RequestsWithNothingPendingCompleteAtOnce) {

@@ -86,10 +86,9 @@ TEST_F(Kernel, ProfileWritesGoToTheMachineDiskAndRespectTheReadOnlyAttribute) {
   char buffer[1024];
   EXPECT_EQ(GetPrivateProfileStringA("S", "long", "", buffer, sizeof buffer, path), 1023u);
   EXPECT_EQ(std::strlen(buffer), 1023u);
-}
 
-TEST_F(Kernel, ProfileWriteWithoutSectionFailsUnlessItIsTheFlush) {
-  const char* path = "C:\\OrvantaBrevo\\nosection.ini";
+  // Without a section a write fails unless it is the flush.
+  path = "C:\\OrvantaBrevo\\nosection.ini";
   const auto host = machine.Root() / "C" / "OrvantaBrevo" / "nosection.ini";
   SetLastError(0);
   EXPECT_FALSE(WritePrivateProfileStringA(nullptr, "k", "v", path));

@@ -86,28 +86,50 @@ TEST_F(ButtonBar, ABitmapThatCannotBeLoadedFailsTheCreationWithoutLeaks) {
   EXPECT_EQ(emu::LiveBitmaps(machine).size(), 27u) << "only the fixture's player's";
 }
 
+// A click runs OnClick, the action, OnPostClick, then the auto rule by what the action did (a Next
+// that plays enables as a play does); OnClick can stop the action but not the rule; the end of a
+// play enables Play again.
 TEST_F(ButtonBar, AClickRunsOnClickTheActionOnPostClickAndTheAutoRule) {
+  const TButtonSet playing{btPause, btStop, btNext, btPrev, btEject};
+  const TButtonSet stopped{btPlay, btNext, btPrev, btEject};
   OpenPlayer();
   Click(btPlay);
   EXPECT_EQ(events, (std::vector<std::string>{"click 0", "post 0"}));
   EXPECT_EQ(Commands(Sent()), (CommandList{MCI_STATUS, MCI_STATUS, MCI_PLAY}));
-  EXPECT_EQ(player->AutoEnabledButtons(), (TButtonSet{btPause, btStop, btNext, btPrev, btEject}));
+  EXPECT_EQ(player->AutoEnabledButtons(), playing);
 
   events.clear();
   Click(btStop);
   EXPECT_EQ(events, (std::vector<std::string>{"click 2", "post 2"}));
   EXPECT_EQ(Commands(Sent()), (CommandList{MCI_STOP}));
-  EXPECT_EQ(player->AutoEnabledButtons(), (TButtonSet{btPlay, btNext, btPrev, btEject}));
+  EXPECT_EQ(player->AutoEnabledButtons(), stopped);
   EXPECT_EQ(player->FocusedButton(), btStop) << "the pressed button takes the focus";
-}
 
-TEST_F(ButtonBar, OnClickCanStopTheActionButNotTheAutoRule) {
-  OpenPlayer();
+  PlayFrom(Tmsf(2));
+  Click(btNext);
+  EXPECT_EQ(Sent().back().command, static_cast<UINT>(MCI_PLAY));
+  EXPECT_EQ(player->AutoEnabledButtons(), playing);
+  player->Stop();
+  Click(btPrev);
+  EXPECT_EQ(Sent().back().command, static_cast<UINT>(MCI_SEEK));
+  EXPECT_EQ(player->AutoEnabledButtons(), stopped);
+
+  events.clear();
   allowDefault = false;
   Click(btPlay);
   EXPECT_EQ(events, (std::vector<std::string>{"click 0"}));
   EXPECT_TRUE(Sent().empty());
-  EXPECT_EQ(player->AutoEnabledButtons(), (TButtonSet{btPause, btStop, btNext, btPrev, btEject}));
+  EXPECT_EQ(player->AutoEnabledButtons(), playing);
+
+  allowDefault = true;
+  player->SetStartPos(Tmsf(5, 2, 59));
+  Click(btPlay);
+  ASSERT_EQ(player->AutoEnabledButtons(), playing);
+  machine.Advance(1000);
+  Deliver();
+  EXPECT_EQ(player->AutoEnabledButtons(), stopped);
+  player->Close();
+  EXPECT_EQ(player->AutoEnabledButtons(), TButtonSet{});
 }
 
 TEST_F(ButtonBar, AfterAFailedMouseClickTheRuleWaitsButAKeyAppliesIt) {
@@ -197,31 +219,6 @@ TEST_F(ButtonBar, ArrowKeysWalkTheVisibleButtonsAndSpaceClicksAnEnabledOne) {
   player->SetEnabledButtons({btPlay});
   Key(VK_SPACE);
   EXPECT_TRUE(events.empty());
-}
-
-TEST_F(ButtonBar, NextThatStartsAPlayAppliesThePlayRule) {
-  OpenPlayer();
-  PlayFrom(Tmsf(2));
-  Click(btNext);
-  EXPECT_EQ(Sent().back().command, static_cast<UINT>(MCI_PLAY));
-  EXPECT_EQ(player->AutoEnabledButtons(), (TButtonSet{btPause, btStop, btNext, btPrev, btEject}));
-
-  player->Stop();
-  Click(btPrev);
-  EXPECT_EQ(Sent().back().command, static_cast<UINT>(MCI_SEEK));
-  EXPECT_EQ(player->AutoEnabledButtons(), (TButtonSet{btPlay, btNext, btPrev, btEject}));
-}
-
-TEST_F(ButtonBar, TheEndOfAPlayEnablesPlayAgain) {
-  OpenPlayer();
-  player->SetStartPos(Tmsf(5, 2, 59));
-  Click(btPlay);
-  ASSERT_EQ(player->AutoEnabledButtons(), (TButtonSet{btPause, btStop, btNext, btPrev, btEject}));
-  machine.Advance(1000);
-  Deliver();
-  EXPECT_EQ(player->AutoEnabledButtons(), (TButtonSet{btPlay, btNext, btPrev, btEject}));
-  player->Close();
-  EXPECT_EQ(player->AutoEnabledButtons(), TButtonSet{});
 }
 
 TEST_F(ButtonBar, ThePictureShowsWhichButtonsAreUsable) {
