@@ -67,40 +67,27 @@ TEST_F(Messages, TimerIsDueAFullIntervalAfterItWasTakenAndOnlyOnceAtATime) {
   EXPECT_EQ(SetTimer(w, 2, 0, nullptr), 2u) << "a zero interval is raised to the minimum";
 }
 
-TEST_F(Messages, ProgramThreadRunsTimersAsTheClockIsAdvanced) {
-  static int ticks;
-  ticks = 0;
-  int pid = machine.StartProcess([] {
-    SetTimer(nullptr, 0, 1500, [](HWND, UINT, UINT_PTR, DWORD) { ++ticks; });
-    MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0)) DispatchMessageA(&msg);
-    return static_cast<int>(msg.wParam);
-  });
-  EXPECT_TRUE(machine.Process(pid).running);
-  machine.Advance(1499);
-  EXPECT_EQ(ticks, 0);
-  machine.Advance(4501);  // 1500, 3000, 4500, 6000
-  EXPECT_EQ(ticks, 4);
-  machine.EndAllProcesses();
-  EXPECT_FALSE(machine.Process(pid).running);
-}
-
-TEST_F(Messages, MessageBoxWaitsForTheUserAndKeepsTimersRunning) {
+// A program thread runs its timers as the clock is advanced, a message box's loop among them, and
+// waits in the box for the machine's user.
+TEST_F(Messages, ProgramTimersRunWithTheClockAndAMessageBoxWaitsForTheUser) {
   static int ticks;
   static int answer;
   ticks = 0;
   answer = 0;
   int pid = machine.StartProcess([] {
-    SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR, DWORD) { ++ticks; });
+    SetTimer(nullptr, 0, 150, [](HWND, UINT, UINT_PTR, DWORD) { ++ticks; });
     answer = MessageBoxA(nullptr, "\r\nシャットダウンしてもよろしいですか？", "警告",
                          MB_OKCANCEL | MB_ICONWARNING);
     return 3;
   });
+  EXPECT_TRUE(machine.Process(pid).running);
   auto boxes = machine.OpenBoxes();
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].caption, "警告");
-  machine.Advance(350);
-  EXPECT_EQ(ticks, 3) << "the box runs the thread's timers";
+  machine.Advance(149);
+  EXPECT_EQ(ticks, 0);
+  machine.Advance(451);  // 150, 300, 450, 600
+  EXPECT_EQ(ticks, 4) << "the box runs the thread's timers";
   EXPECT_FALSE(machine.AnswerBox(IDYES)) << "no such button";
   EXPECT_TRUE(machine.AnswerBox(IDCANCEL));
   EXPECT_EQ(answer, IDCANCEL);
