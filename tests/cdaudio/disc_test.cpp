@@ -62,7 +62,7 @@ TEST(Serial, ReadsHexWithOrWithoutTheWindowsDash) {
   }
 }
 
-TEST(Toc, LaysTracksOutFromTwoSecondsOn) {
+TEST(Toc, LaysOneTo99TracksOutFromTwoSecondsOn) {
   const std::optional<Toc> toc = Toc::FromDisc(WorkedExample());
   ASSERT_TRUE(toc);
   EXPECT_EQ(toc->TrackCount(), 3);
@@ -74,14 +74,12 @@ TEST(Toc, LaysTracksOutFromTwoSecondsOn) {
   EXPECT_EQ(toc->TrackAt(FramesOf(4, 32, 46)), 1);
   EXPECT_EQ(toc->TrackAt(FramesOf(4, 32, 47)), 2);
   EXPECT_EQ(toc->TrackAt(toc->LeadOut()), 3);
-}
 
-TEST(Toc, AcceptsOneToNinetyNineTracksWithinTheAddressRange) {
+  // One to 99 tracks, within the address range.
   Disc disc;
   disc.tracks.assign(99, TrackEntry{true, 30 * 75});
-  const std::optional<Toc> toc = Toc::FromDisc(disc);
-  ASSERT_TRUE(toc);
-  EXPECT_EQ(toc->TrackStart(99), 150u + 98 * 30 * 75);
+  ASSERT_TRUE(Toc::FromDisc(disc));
+  EXPECT_EQ(Toc::FromDisc(disc)->TrackStart(99), 150u + 98 * 30 * 75);
   disc.tracks.push_back(TrackEntry{true, 30 * 75});
   EXPECT_NE(CheckDisc(disc).find("1 to 99 tracks"), std::string::npos);
   EXPECT_FALSE(Toc::FromDisc(disc));
