@@ -100,25 +100,15 @@ TEST_F(PlayerTest, OpenFailuresRaiseThePlatformsTextAndLeaveThePlayerClosed) {
   ASSERT_EQ(
       mciSendCommandA(0, MCI_OPEN, MCI_WAIT | MCI_OPEN_TYPE, reinterpret_cast<DWORD_PTR>(&other)),
       0u);
-  try {
-    player->Open();
-    ADD_FAILURE() << "the open succeeded";
-  } catch (const EMCIDeviceError& e) {
-    EXPECT_EQ(e.Message(),
-              "The device driver is already in use. To share it, use the 'shareable' parameter "
-              "with each 'open' command.");
-  }
+  EXPECT_EQ(RaisedBy([&] { player->Open(); }),
+            "The device driver is already in use. To share it, use the 'shareable' parameter "
+            "with each 'open' command.");
   EXPECT_EQ(player->Error(), static_cast<MCIERROR>(MCIERR_MUST_USE_SHAREABLE));
 
   // A code the platform has no text for.
   machine.FailNext("mciSendCommandA", 9999);
-  try {
-    player->Open();
-    ADD_FAILURE() << "the open succeeded";
-  } catch (const EMCIDeviceError& e) {
-    EXPECT_EQ(e.Message(),
-              "\x8C\xB4\x88\xF6\x95\x73\x96\xBE\x82\xCC\xB4\xD7\xB0");  // 原因不明のｴﾗｰ
-  }
+  EXPECT_EQ(RaisedBy([&] { player->Open(); }),
+            "\x8C\xB4\x88\xF6\x95\x73\x96\xBE\x82\xCC\xB4\xD7\xB0");  // 原因不明のｴﾗｰ
   EXPECT_EQ(player->DeviceID(), 0u);
 }
 
@@ -354,12 +344,7 @@ TEST_F(Operations, ThoseThatNeedAnOpenDeviceRaiseAndSendNothing) {
   player->SetNotify(true);
   for (const char* word : {"play", "record", "stop", "pause", "pauseonly", "resume", "next", "prev",
                            "step", "back", "eject", "rewind", "length", "tracks", "timeformat"}) {
-    try {
-      Run(word);
-      ADD_FAILURE() << word << " raised nothing";
-    } catch (const EMCIDeviceError& e) {
-      EXPECT_EQ(e.Message(), kNoDevice) << word;
-    }
+    EXPECT_EQ(RaisedBy([&] { Run(word); }), kNoDevice) << word;
   }
   EXPECT_TRUE(Sent().empty());
   EXPECT_EQ(std::string(kNoDevice).substr(0, 4), "MCI ");

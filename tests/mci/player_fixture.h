@@ -69,6 +69,16 @@ class PlayerTest : public ::testing::Test {
   void Deliver() { application->ProcessMessages(); }
   DWORD_PTR Window() { return reinterpret_cast<DWORD_PTR>(player->Handle()); }
 
+  // The message of the EMCIDeviceError `operation` raises; empty when it raises none.
+  template <class Operation>
+  static std::string RaisedBy(Operation operation) {
+    try {
+      operation();
+    } catch (const EMCIDeviceError& e) {
+      return e.Message();
+    }
+    return "";
+  }
   // Puts the head at `tmsf` with the device stopped, behind the player's back.
   void SeekTo(DWORD tmsf) {
     MCI_SEEK_PARMS parms{};
