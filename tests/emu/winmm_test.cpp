@@ -280,17 +280,20 @@ TEST_F(Winmm, PauseAndResumeAsThePlatformsDriverAnswers) {
   const struct {
     const char* name;
     emu::Platform platform;
+    MCIERROR idleResume;  // with nothing paused
     DWORD pausedMode;
     MCIERROR resume;
   } kPlatforms[] = {
       // NT's driver reads a pause as a stop; it still resumes.
-      {"NT", emu::Platform::NT, MCI_MODE_STOP, 0},
-      // Windows 9x drivers refuse MCI_RESUME.
-      {"9x", emu::Platform::Win9x, MCI_MODE_PAUSE, MCIERR_UNSUPPORTED_FUNCTION},
+      {"NT", emu::Platform::NT, MCIERR_HARDWARE, MCI_MODE_STOP, 0},
+      // Windows 9x drivers refuse MCI_RESUME, paused or not.
+      {"9x", emu::Platform::Win9x, MCIERR_UNSUPPORTED_FUNCTION, MCI_MODE_PAUSE,
+       MCIERR_UNSUPPORTED_FUNCTION},
   };
   for (const auto& p : kPlatforms) {
     machine.SetPlatform(p.platform);
     const MCIDEVICEID id = Open();
+    EXPECT_EQ(Generic(id, MCI_RESUME, MCI_WAIT), p.idleResume) << p.name;
     ASSERT_EQ(Play(id, 0), 0u) << p.name;
     ASSERT_EQ(Generic(id, MCI_PAUSE, MCI_WAIT), 0u) << p.name;
     EXPECT_EQ(Status(id, MCI_STATUS_MODE), static_cast<DWORD_PTR>(p.pausedMode)) << p.name;
@@ -300,15 +303,15 @@ TEST_F(Winmm, PauseAndResumeAsThePlatformsDriverAnswers) {
 }
 
 TEST_F(Winmm, WithoutTheEndNoticeAPlayStaysPendingUntilSuperseded) {
+  emu::SetNotifyAtEnd(machine, false);
   const MCIDEVICEID id = Open();
-  emu::SetNotifyAtEnd(machine, false);  // reaches devices already open
   ASSERT_EQ(Play(id, MCI_NOTIFY | MCI_FROM, Msf(11, 59)), 0u);
   machine.Advance(2000);
   EXPECT_EQ(Status(id, MCI_STATUS_MODE), static_cast<DWORD_PTR>(MCI_MODE_STOP));
   EXPECT_TRUE(Delivered().empty());
   ASSERT_EQ(Generic(id, MCI_STOP, MCI_NOTIFY), 0u);
   EXPECT_EQ(Delivered(), (Outcomes{MCI_NOTIFY_SUPERSEDED, MCI_NOTIFY_SUCCESSFUL}));
-  emu::SetNotifyAtEnd(machine, true);
+  emu::SetNotifyAtEnd(machine, true);  // reaches devices already open
   ASSERT_EQ(Play(id, MCI_NOTIFY | MCI_FROM, Msf(11, 59)), 0u);
   machine.Advance(2000);
   EXPECT_EQ(Delivered(), Outcomes{MCI_NOTIFY_SUCCESSFUL});

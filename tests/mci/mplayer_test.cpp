@@ -232,7 +232,10 @@ class Operations : public PlayerTest {
         {MCI_WHERE, "where"}, {MCI_PAUSE, "pause"}, {MCI_RESUME, "resume"}};
     std::ostringstream out;
     for (const auto& call : Sent()) {
-      if (call.command == MCI_STATUS || call.command == MCI_GETDEVCAPS) continue;
+      if (call.command == MCI_STATUS || call.command == MCI_GETDEVCAPS) {
+        EXPECT_EQ(call.flags & MCI_NOTIFY, 0u) << "a query takes no marker";
+        continue;
+      }
       out << (out.tellp() ? ", " : "") << kNames.at(call.command) << " " << std::hex << call.flags;
       if (call.command == MCI_PLAY && call.flags & MCI_FROM) out << " from " << Dotted(call.from);
       if (call.flags & MCI_TO) out << " to " << Dotted(call.to);
