@@ -9,12 +9,11 @@
 
 namespace {
 
-using mci_testing::Commands;
 using mci_testing::PlayerTest;
 using mci_testing::Tmsf;
+using mci_testing::TmsfOf;
 
 using Calls = std::vector<emu::MciCall>;
-using CommandList = std::vector<UINT>;
 
 const char* const kNoDevice = "MCI ﾃﾞﾊﾞｲｽがありません";
 
@@ -22,32 +21,18 @@ const char* const kNoDevice = "MCI ﾃﾞﾊﾞｲｽがありません";
 
 TEST_F(PlayerTest, OpenSendsTheCdAudioSequenceAndEndsInTmsf) {
   player->Open();
-  const Calls calls = Sent();
-  ASSERT_EQ(Commands(calls),
-            (CommandList{MCI_OPEN, MCI_STATUS, MCI_GETDEVCAPS, MCI_GETDEVCAPS, MCI_GETDEVCAPS,
-                         MCI_GETDEVCAPS, MCI_GETDEVCAPS, MCI_WHERE, MCI_SET, MCI_STATUS}));
+  const Calls calls = emu::MciTrace(machine);
+  // The length, the capabilities (play, record, eject, video, device type), the window query the
+  // driver refuses, TMSF, the mode.
+  EXPECT_EQ(Described(true),
+            "open 2202, status 102 item 1, caps 102 item 8, caps 102 item 1, caps 102 item 7, "
+            "caps 102 item 3, caps 102 item 4, where 20000 = 261, set 400 format 10, "
+            "status 102 item 4");
   EXPECT_EQ(calls[0].device, 0u);
-  EXPECT_EQ(calls[0].flags, 0x2202u);
   EXPECT_EQ(calls[0].deviceType, "CDAudio");
   EXPECT_EQ(calls[0].element, "D:");
-  EXPECT_EQ(calls[0].callback, Window());
   EXPECT_EQ(player->DeviceID(), calls[0].returned);
   ASSERT_NE(player->DeviceID(), 0u);
-
-  EXPECT_EQ(calls[1].flags, 0x102u);
-  EXPECT_EQ(calls[1].item, static_cast<DWORD>(MCI_STATUS_LENGTH));
-  const std::vector<DWORD> capabilityItems = {MCI_GETDEVCAPS_CAN_PLAY, MCI_GETDEVCAPS_CAN_RECORD,
-                                              MCI_GETDEVCAPS_CAN_EJECT, MCI_GETDEVCAPS_HAS_VIDEO,
-                                              MCI_GETDEVCAPS_DEVICE_TYPE};
-  for (size_t i = 0; i < capabilityItems.size(); ++i) {
-    EXPECT_EQ(calls[2 + i].flags, 0x102u);
-    EXPECT_EQ(calls[2 + i].item, capabilityItems[i]);
-  }
-  EXPECT_EQ(calls[7].flags, static_cast<DWORD>(MCI_ANIM_WHERE_SOURCE));
-  EXPECT_EQ(calls[7].result, static_cast<MCIERROR>(MCIERR_UNRECOGNIZED_COMMAND));
-  EXPECT_EQ(calls[8].flags, static_cast<DWORD>(MCI_SET_TIME_FORMAT));
-  EXPECT_EQ(calls[8].timeFormat, static_cast<DWORD>(MCI_FORMAT_TMSF));
-  EXPECT_EQ(calls[9].item, static_cast<DWORD>(MCI_STATUS_MODE));
 
   // The step count came from the length in the time format of that moment (MSF), not TMSF.
   EXPECT_EQ(player->Frames(), static_cast<int32_t>(calls[1].returned / 10));
@@ -161,22 +146,6 @@ TEST_F(PlayerTest, CloseAndDestructionAreSilentAndTheDestructionFreesTheBitmaps)
 
 // --- What each operation sends --------------------------------------------------------------
 
-// "T.M.S.F", fewer parts meaning zeros.
-DWORD TmsfOf(const std::string& text) {
-  DWORD parts[4] = {};
-  std::istringstream in(text);
-  std::string part;
-  for (int i = 0; i < 4 && std::getline(in, part, '.'); ++i) parts[i] = std::stoul(part);
-  return Tmsf(parts[0], parts[1], parts[2], parts[3]);
-}
-
-std::string Dotted(DWORD tmsf) {
-  std::string out = std::to_string(tmsf & 0xFF);
-  int last = tmsf >> 24 ? 3 : tmsf >> 16 & 0xFF ? 2 : tmsf >> 8 & 0xFF ? 1 : 0;
-  for (int i = 1; i <= last; ++i) out += "." + std::to_string(tmsf >> (8 * i) & 0xFF);
-  return out;
-}
-
 class Operations : public PlayerTest {
  protected:
   // Runs a line of words on the player: notify / quiet (Notify true / false), nowait / wait,
@@ -222,32 +191,6 @@ class Operations : public PlayerTest {
       if (w.starts_with("advance:")) machine.Advance(std::stoul(arg));
     }
   }
-
-  // The commands sent since the last call, the status and capability queries left out: each as
-  // its name, its flags in hex, and the positions its flags name; the window each names is checked.
-  std::string Commands() {
-    static const std::map<UINT, const char*> kNames = {
-        {MCI_OPEN, "open"},   {MCI_CLOSE, "close"}, {MCI_PLAY, "play"},
-        {MCI_STOP, "stop"},   {MCI_SEEK, "seek"},   {MCI_SET, "set"},
-        {MCI_WHERE, "where"}, {MCI_PAUSE, "pause"}, {MCI_RESUME, "resume"}};
-    std::ostringstream out;
-    for (const auto& call : Sent()) {
-      if (call.command == MCI_STATUS || call.command == MCI_GETDEVCAPS) {
-        EXPECT_EQ(call.flags & MCI_NOTIFY, 0u) << "a query takes no marker";
-        continue;
-      }
-      out << (out.tellp() ? ", " : "") << kNames.at(call.command) << " " << std::hex << call.flags;
-      if (call.command == MCI_PLAY && call.flags & MCI_FROM) out << " from " << Dotted(call.from);
-      if (call.flags & MCI_TO) out << " to " << Dotted(call.to);
-      // The commands that take the markers name the window with or without a request (the
-      // time format, the rewind and the window query do not).
-      if (call.command != MCI_SET && call.command != MCI_WHERE &&
-          call.flags != (MCI_WAIT | MCI_SEEK_TO_START)) {
-        EXPECT_EQ(call.callback, Window()) << call.command;
-      }
-    }
-    return out.str();
-  }
 };
 
 // The one-shot flag rules (Notify, Wait, StartPos and EndPos apply to the next command and are
@@ -270,9 +213,9 @@ TEST_F(Operations, EachSendsItsCommandsWithTheFlagsItsRulesGive) {
        "from:3.0.10 play play nowait stop wait to:4 play",
        "play 5 from 3.0.10, play 1, stop 0, play b to 4", "aborted aborted successful"},
       {"queries neither use nor consume the markers", "notify queries tmsf rewind stop",
-       "set 400, seek 102, stop 3", "successful"},
+       "set 400 format 10, seek 102, stop 3", "successful"},
       {"on an open player the Close inside Open takes the marker", "notify open",
-       "close 3, open 2202, where 20000, set 400", "successful"},
+       "close 3, open 2202, where 20000 = 261, set 400 format 10", "successful"},
       {"Next while stopped seeks to the next track", "at:2.1.30 next", "seek a to 3", ""},
       {"Next on the last track seeks to its own start; no wrap", "at:5.2.0 next", "seek a to 5",
        ""},
@@ -290,7 +233,7 @@ TEST_F(Operations, EachSendsItsCommandsWithTheFlagsItsRulesGive) {
       {"Previous five seconds into a playing track plays it from its start",
        "playing:3 advance:5000 prev", "play 5 from 3", "successful"},
       {"Next and Previous outside TMSF seek to the ends", "msf next prev",
-       "set 400, seek 202, seek 102", ""},
+       "set 400 format 2, seek 202, seek 102", ""},
       // Pause toggles by the mode the device reports: NT's driver reads a pause as a stop, so
       // the toggle then finds nothing to resume; Resume asks for a completion.
       {"Pause while stopped sends nothing", "pause", "", ""},
@@ -309,7 +252,7 @@ TEST_F(Operations, EachSendsItsCommandsWithTheFlagsItsRulesGive) {
     Deliver();
     notified.clear();
     Run(row.words);
-    EXPECT_EQ(Commands(), row.sent);
+    EXPECT_EQ(Described(), row.sent);
     machine.Advance(5 * mci_testing::kTrackSeconds * 1000);
     Deliver();
     std::string names;
@@ -329,12 +272,11 @@ TEST_F(PlayerTest, ARefusedResumeFallsBackToPlayWhichTakesTheMarkers) {
   Sent();
   player->SetNotify(false);
   player->Pause();
-  const Calls calls = Sent();
-  ASSERT_EQ(Commands(calls),
-            (CommandList{MCI_STATUS, MCI_STATUS, MCI_RESUME, MCI_STATUS, MCI_STATUS, MCI_PLAY}));
-  EXPECT_EQ(calls[2].flags, 0u);
-  EXPECT_EQ(calls[2].result, static_cast<MCIERROR>(MCIERR_UNSUPPORTED_FUNCTION));
-  EXPECT_EQ(calls[5].flags, 0u) << "the Notify := False still pending reaches the play";
+  // Two mode queries, the resume the driver refuses, AutoRewind's queries, and the play, which
+  // takes the Notify := False still pending.
+  EXPECT_EQ(Described(true),
+            "status 102 item 4, status 102 item 4, resume 0 = 274, status 102 item 2, "
+            "status 102 item 1, play 0");
   EXPECT_EQ(player->Error(), 0u) << "the play's result stands";
   EXPECT_EQ(player->Mode(), mpPlaying);
   player->Play();
@@ -412,10 +354,7 @@ TEST_F(PlayerTest, CompletionOutcomesMapToNotifyValuesFromTheMessageLoop) {
 TEST_F(PlayerTest, EjectOpensTheDoorOnlyWhenTheDeviceCanEject) {
   OpenPlayer();
   player->Eject();
-  Calls calls = Sent();
-  ASSERT_EQ(calls.size(), 1u);
-  EXPECT_EQ(calls[0].command, static_cast<UINT>(MCI_SET));
-  EXPECT_EQ(calls[0].flags, static_cast<DWORD>(MCI_WAIT | MCI_SET_DOOR_OPEN));
+  EXPECT_EQ(Described(true), "set 102");  // the door, waiting
   EXPECT_EQ(player->Mode(), mpOpen);
   EXPECT_EQ(player->Tracks(), 0u);
   EXPECT_EQ(player->Error(), static_cast<MCIERROR>(MCIERR_DEVICE_NOT_READY));
@@ -442,31 +381,20 @@ TEST_F(PlayerTest, EjectOpensTheDoorOnlyWhenTheDeviceCanEject) {
 TEST_F(PlayerTest, PlayAtTheEndRewindsFirstUnlessAPositionIsPending) {
   OpenPlayer();
   player->SetTimeFormat(MCI_FORMAT_MSF);
-  // Length is the disc's last frame in MSF; Position equals it at the end.
-  const DWORD length = player->Length();
-  MCI_SEEK_PARMS seek{};
-  seek.dwTo = length;
-  ASSERT_EQ(mciSendCommandA(player->DeviceID(), MCI_SEEK, MCI_WAIT | MCI_TO,
-                            reinterpret_cast<DWORD_PTR>(&seek)),
-            0u);
-  Sent();
+  // Length is the disc's last frame in MSF (14:59:74); Position equals it at the end. AutoRewind
+  // looks at both (items 2 and 1) before it plays.
+  SeekTo(player->Length());
   player->Play();
-  Calls calls = Sent();
-  ASSERT_EQ(Commands(calls), (CommandList{MCI_STATUS, MCI_STATUS, MCI_SEEK, MCI_PLAY}));
-  EXPECT_EQ(calls[2].flags, static_cast<DWORD>(MCI_WAIT | MCI_SEEK_TO_START));
+  EXPECT_EQ(Described(true), "status 102 item 2, status 102 item 1, seek 102, play 1");
   EXPECT_EQ(player->Mode(), mpPlaying);
-
-  ASSERT_EQ(mciSendCommandA(player->DeviceID(), MCI_SEEK, MCI_WAIT | MCI_TO,
-                            reinterpret_cast<DWORD_PTR>(&seek)),
-            0u);
+  SeekTo(player->Length());
+  player->SetEndPos(player->Length());
   Sent();
-  player->SetEndPos(length);
   player->Play();
-  EXPECT_EQ(Commands(Sent()), (CommandList{MCI_STATUS, MCI_STATUS, MCI_PLAY}));
-
+  EXPECT_EQ(Described(true), "status 102 item 2, status 102 item 1, play 9 to 14.59.74");
   player->SetAutoRewind(false);
   player->Play();
-  EXPECT_EQ(Commands(Sent()), (CommandList{MCI_PLAY}));
+  EXPECT_EQ(Described(true), "play 1");
 }
 
 }  // namespace
