@@ -6,47 +6,60 @@ namespace {
 
 class DeviceTest : public CdTest {};
 
-TEST_F(DeviceTest, FreshOpenIsStoppedAtTrackOneInMsf) {
+TEST_F(DeviceTest, StatusAnswersInEachTimeFormat) {
   InsertExample();
   auto device = Open();
-  EXPECT_EQ(StatusOf(*device, kStatusTimeFormat), kFormatMsf);
-  EXPECT_EQ(StatusOf(*device, kStatusMode), kModeStop);
-  EXPECT_EQ(StatusOf(*device, kStatusPosition), Msf(0, 2, 0));
-  EXPECT_EQ(StatusOf(*device, kStatusCurrentTrack), 1u);
-  EXPECT_EQ(StatusOf(*device, kStatusNumberOfTracks), 3u);
-  EXPECT_EQ(StatusOf(*device, kStatusMediaPresent), 1u);
-  EXPECT_EQ(StatusOf(*device, kStatusReady), 1u);
-}
-
-TEST_F(DeviceTest, LengthsAreDurationsAndStayMsfInTmsf) {
-  InsertExample();
-  auto device = Open();
-  for (uint32_t format : {kFormatMsf, kFormatTmsf}) {
-    SetFormat(*device, format);
-    EXPECT_EQ(StatusOf(*device, kStatusLength), Msf(11, 57, 74));  // lead-out - start - 1
-    EXPECT_EQ(StatusOf(*device, kStatusLength, 1), Msf(4, 30, 47));
-    EXPECT_EQ(StatusOf(*device, kStatusLength, 3), Msf(3, 49, 62));  // the last one frame short
-    EXPECT_EQ(device->Status({kStatusLength, 2}).kind, ReturnKind::kMsf);
+  // A fresh open is stopped at track 1 in MSF. Lengths are durations and stay MSF in TMSF:
+  // the disc's is lead-out - start - 1, the last track's one frame short.
+  const struct {
+    uint32_t format;
+    uint32_t item;
+    std::optional<uint32_t> track;
+    uint32_t value;
+  } kRows[] = {
+      {kFormatMsf, kStatusTimeFormat, {}, kFormatMsf},
+      {kFormatMsf, kStatusMode, {}, kModeStop},
+      {kFormatMsf, kStatusPosition, {}, Msf(0, 2, 0)},
+      {kFormatMsf, kStatusCurrentTrack, {}, 1},
+      {kFormatMsf, kStatusNumberOfTracks, {}, 3},
+      {kFormatMsf, kStatusMediaPresent, {}, 1},
+      {kFormatMsf, kStatusReady, {}, 1},
+      {kFormatMsf, kStatusLength, {}, Msf(11, 57, 74)},
+      {kFormatMsf, kStatusLength, 1, Msf(4, 30, 47)},
+      {kFormatMsf, kStatusLength, 3, Msf(3, 49, 62)},
+      {kFormatMsf, kStatusPosition, 2, Msf(4, 32, 47)},
+      {kFormatTmsf, kStatusLength, {}, Msf(11, 57, 74)},
+      {kFormatTmsf, kStatusLength, 1, Msf(4, 30, 47)},
+      {kFormatTmsf, kStatusLength, 3, Msf(3, 49, 62)},
+      {kFormatTmsf, kStatusPosition, 2, 2},
+      {kFormatMilliseconds, kStatusLength, 1, 20297u * 1000 / 75 + 1},
+      {kFormatMilliseconds, kStatusPosition, 2, 20447u * 1000 / 75 + 1},
+  };
+  for (const auto& row : kRows) {
+    SetFormat(*device, row.format);
+    EXPECT_EQ(StatusOf(*device, row.item, row.track), row.value)
+        << "format " << row.format << " item " << row.item << " track " << row.track.value_or(0);
   }
-  SetFormat(*device, kFormatMilliseconds);
-  EXPECT_EQ(StatusOf(*device, kStatusLength, 1), 20297u * 1000 / 75 + 1);
+  // The kinds of answer, and the strings resource-style answers name.
   EXPECT_EQ(device->Status({kStatusLength, {}}).kind, ReturnKind::kInteger);
-}
-
-TEST_F(DeviceTest, TrackStartsInEachTimeFormat) {
-  InsertExample();
-  auto device = Open();
-  EXPECT_EQ(StatusOf(*device, kStatusPosition, 2), Msf(4, 32, 47));
   SetFormat(*device, kFormatTmsf);
-  EXPECT_EQ(StatusOf(*device, kStatusPosition, 2), 2u);
+  EXPECT_EQ(device->Status({kStatusLength, 2}).kind, ReturnKind::kMsf);
   EXPECT_EQ(device->Status({kStatusPosition, 2}).kind, ReturnKind::kTmsf);
-  SetFormat(*device, kFormatMilliseconds);
-  const uint32_t ms = StatusOf(*device, kStatusPosition, 2);
-  EXPECT_EQ(ms, 20447u * 1000 / 75 + 1);
+  EXPECT_EQ(device->Status({kStatusTimeFormat, {}}).resource_id, kResourceFormatReturnBase + 10);
+  EXPECT_EQ(device->Status({kStatusMode, {}}).resource_id, kModeStop);
+  EXPECT_EQ(device->Status({kStatusReady, {}}).resource_id, kResourceTrue);
   // The driver's rounding makes a millisecond answer lead back to the same frame.
-  ASSERT_EQ(device->Seek(false, false, ms), 0u);
+  SetFormat(*device, kFormatMilliseconds);
+  ASSERT_EQ(device->Seek(false, false, StatusOf(*device, kStatusPosition, 2)), 0u);
   SetFormat(*device, kFormatTmsf);
   EXPECT_EQ(StatusOf(*device, kStatusPosition), Tmsf(2, 0, 0, 0));
+
+  Insert({"data:10:00", "audio:3:00"});
+  const Answer data = device->Status({kStatusTypeTrack, 1});
+  EXPECT_EQ(data.value, kTrackOther);
+  EXPECT_EQ(data.kind, ReturnKind::kDriverResource);
+  EXPECT_EQ(data.resource_id, kTrackOther);
+  EXPECT_EQ(StatusOf(*device, kStatusTypeTrack, 2), kTrackAudio);
 }
 
 TEST_F(DeviceTest, PositionsOutsideTheDiscAreOutOfRangeAndNeverMoved) {
@@ -88,9 +101,10 @@ TEST_F(DeviceTest, PositionsOutsideTheDiscAreOutOfRangeAndNeverMoved) {
   EXPECT_EQ(StatusOf(*device, kStatusMode), kModeStop);
 }
 
-TEST_F(DeviceTest, StatusStartAnswersTheDiscsStartForThePositionOnly) {
+TEST_F(DeviceTest, RefusalsNameTheirCauseAndApplyNothing) {
   InsertExample();
   auto device = Open();
+  // MCI_STATUS_START answers the disc's start, for the position without a track only.
   ASSERT_EQ(device->Seek(false, false, Msf(5, 0, 0)), 0u);
   EXPECT_EQ(device->Status({kStatusPosition, std::nullopt, true}).value, Msf(0, 2, 0));
   EXPECT_EQ(StatusOf(*device, kStatusPosition), Msf(5, 0, 0));
@@ -99,11 +113,6 @@ TEST_F(DeviceTest, StatusStartAnswersTheDiscsStartForThePositionOnly) {
         StatusQuery{kStatusMode, std::nullopt, true}, StatusQuery{kStatusPosition, 2, true}}) {
     EXPECT_EQ(device->Status(query).error, kErrFlagsNotCompatible) << *query.item;
   }
-}
-
-TEST_F(DeviceTest, StatusRefusals) {
-  InsertExample();
-  auto device = Open();
   EXPECT_EQ(device->Status({std::nullopt, std::nullopt}).error, kErrMissingParameter);
   EXPECT_EQ(ErrorOf(*device, 0x99), kErrUnsupportedFunction);
   EXPECT_EQ(ErrorOf(*device, kStatusLength, 0), kErrOutOfRange);
@@ -111,42 +120,36 @@ TEST_F(DeviceTest, StatusRefusals) {
   EXPECT_EQ(ErrorOf(*device, kStatusPosition, 4), kErrOutOfRange);
   EXPECT_EQ(ErrorOf(*device, kStatusTypeTrack), kErrMissingParameter);
   EXPECT_EQ(ErrorOf(*device, kStatusTypeTrack, 4), kErrOutOfRange);
-}
 
-TEST_F(DeviceTest, TrackTypes) {
-  Insert({"data:10:00", "audio:3:00"});
-  auto device = Open();
-  const Answer data = device->Status({kStatusTypeTrack, 1});
-  EXPECT_EQ(data.value, kTrackOther);
-  EXPECT_EQ(data.kind, ReturnKind::kDriverResource);
-  EXPECT_EQ(data.resource_id, kTrackOther);
-  EXPECT_EQ(StatusOf(*device, kStatusTypeTrack, 2), kTrackAudio);
-}
-
-TEST_F(DeviceTest, ResourceStyleAnswersNameTheirStrings) {
-  InsertExample();
-  auto device = Open();
-  EXPECT_EQ(device->Status({kStatusMode, {}}).resource_id, kModeStop);
-  EXPECT_EQ(device->Status({kStatusReady, {}}).resource_id, kResourceTrue);
-  SetFormat(*device, kFormatTmsf);
-  EXPECT_EQ(device->Status({kStatusTimeFormat, {}}).resource_id, kResourceFormatReturnBase + 10);
-}
-
-TEST_F(DeviceTest, TimeFormats) {
-  InsertExample();
-  auto device = Open();
   for (uint32_t refused : {1u, 3u, 4u, 8u, 9u, 11u}) {
     EXPECT_EQ(device->Set({refused, false, false}), kErrBadTimeFormat) << refused;
   }
-  EXPECT_EQ(StatusOf(*device, kStatusTimeFormat), kFormatMsf);
   EXPECT_EQ(device->Set({}), kErrMissingParameter);
   EXPECT_EQ(device->Set({std::nullopt, true, true}), kErrFlagsNotCompatible);
-  EXPECT_EQ(StatusOf(*device, kStatusMode), kModeStop);  // nothing applied
   EXPECT_EQ(device->Set({kFormatTmsf, true, true}), kErrFlagsNotCompatible);
+  EXPECT_EQ(StatusOf(*device, kStatusMode), kModeStop);  // the door stayed shut
   EXPECT_EQ(StatusOf(*device, kStatusTimeFormat), kFormatMsf);
+
+  // A seek needs exactly one target.
+  EXPECT_EQ(device->Seek(false, false, {}), kErrMissingParameter);
+  EXPECT_EQ(device->Seek(true, true, {}), kErrFlagsNotCompatible);
+  EXPECT_EQ(device->Seek(true, false, Msf(1, 0, 0)), kErrFlagsNotCompatible);
+  EXPECT_EQ(StatusOf(*device, kStatusPosition), Msf(5, 0, 0));
+  ASSERT_EQ(device->Seek(false, true, {}), 0u);
+  EXPECT_EQ(StatusOf(*device, kStatusPosition), Msf(12, 0, 0));
+  EXPECT_EQ(device->Play({}, {}), kErrOutOfRange);  // nothing left after the lead-out
+  ASSERT_EQ(device->Seek(true, false, {}), 0u);
+  EXPECT_EQ(StatusOf(*device, kStatusPosition), Msf(0, 2, 0));
+
+  for (uint32_t command : {kCmdWhere, kCmdStep, kCmdWindow, kCmdPut, kCmdCue}) {
+    EXPECT_EQ(Device::Refuse(command), kErrUnrecognizedCommand) << command;
+  }
+  for (uint32_t command : {kCmdRecord, kCmdLoad, kCmdSave}) {
+    EXPECT_EQ(Device::Refuse(command), kErrUnsupportedFunction) << command;
+  }
 }
 
-TEST_F(DeviceTest, EmptyDriveAndOpenDoorAreNotReady) {
+TEST_F(DeviceTest, WithoutAReadableDiscCommandsAreRefusedAndAClosedOpenAnswersNothing) {
   auto device = Open();
   EXPECT_EQ(StatusOf(*device, kStatusMode), kModeNotReady);
   EXPECT_EQ(StatusOf(*device, kStatusMediaPresent), 0u);
@@ -163,6 +166,18 @@ TEST_F(DeviceTest, EmptyDriveAndOpenDoorAreNotReady) {
   EXPECT_EQ(device->Seek(true, false, {}), kErrDeviceNotReady);
   EXPECT_EQ(device->Info(kInfoMediaIdentity, 64).error, kErrDeviceNotReady);
 
+  // A blank disc is a hardware error.
+  Disc blank;
+  blank.blank = true;
+  ASSERT_EQ(drive_.Insert(blank), "");
+  EXPECT_EQ(StatusOf(*device, kStatusMode), kModeNotReady);
+  EXPECT_EQ(StatusOf(*device, kStatusMediaPresent), 1u);
+  EXPECT_EQ(StatusOf(*device, kStatusReady), 0u);
+  EXPECT_EQ(ErrorOf(*device, kStatusNumberOfTracks), kErrHardware);
+  EXPECT_EQ(device->Play({}, {}), kErrHardware);
+  EXPECT_EQ(device->Info(kInfoMediaIdentity, 64).error, kErrHardware);
+
+  // An open door.
   InsertExample();
   ASSERT_EQ(device->Set({std::nullopt, true, false}), 0u);
   EXPECT_EQ(StatusOf(*device, kStatusMode), kModeOpen);
@@ -170,23 +185,16 @@ TEST_F(DeviceTest, EmptyDriveAndOpenDoorAreNotReady) {
   EXPECT_EQ(device->Play({}, {}), kErrDeviceNotReady);
   ASSERT_EQ(device->Set({std::nullopt, false, true}), 0u);
   EXPECT_EQ(StatusOf(*device, kStatusNumberOfTracks), 3u);
+
+  ASSERT_EQ(device->Close(), 0u);
+  EXPECT_EQ(device->Close(), kErrInvalidDeviceId);
+  EXPECT_EQ(device->Play({}, {}), kErrInvalidDeviceId);
+  EXPECT_EQ(ErrorOf(*device, kStatusMode), kErrInvalidDeviceId);
+  EXPECT_EQ(device->GetDevCaps(kCapsCanPlay).error, kErrInvalidDeviceId);
 }
 
-TEST_F(DeviceTest, BlankDiscIsAHardwareError) {
-  Disc blank;
-  blank.blank = true;
-  ASSERT_EQ(drive_.Insert(blank), "");
+TEST_F(DeviceTest, CapabilitiesWithoutADiscAndInfoWithOne) {
   auto device = Open();
-  EXPECT_EQ(StatusOf(*device, kStatusMode), kModeNotReady);
-  EXPECT_EQ(StatusOf(*device, kStatusMediaPresent), 1u);
-  EXPECT_EQ(StatusOf(*device, kStatusReady), 0u);
-  EXPECT_EQ(ErrorOf(*device, kStatusNumberOfTracks), kErrHardware);
-  EXPECT_EQ(device->Play({}, {}), kErrHardware);
-  EXPECT_EQ(device->Info(kInfoMediaIdentity, 64).error, kErrHardware);
-}
-
-TEST_F(DeviceTest, DeviceCapabilities) {
-  auto device = Open();  // no disc needed
   const struct {
     uint32_t item;
     uint32_t value;
@@ -201,11 +209,9 @@ TEST_F(DeviceTest, DeviceCapabilities) {
   EXPECT_EQ(device->GetDevCaps(kCapsCanEject).kind, ReturnKind::kBoolean);
   EXPECT_EQ(device->GetDevCaps(10).error, kErrUnsupportedFunction);
   EXPECT_EQ(device->GetDevCaps(std::nullopt).error, kErrMissingParameter);
-}
 
-TEST_F(DeviceTest, InfoGivesIdentityAndProduct) {
   InsertExample();
-  auto device = Open();
+
   EXPECT_EQ(device->Info(kInfoMediaIdentity, 64).text, "797755");
   EXPECT_EQ(device->Info(kInfoMediaIdentity, 4).text, "797");  // 3 digits and the zero
   EXPECT_EQ(device->Info(kInfoMediaIdentity, 0).error, kErrParamOverflow);
@@ -228,28 +234,6 @@ TEST_F(DeviceTest, InfoGivesIdentityAndProduct) {
   EXPECT_EQ(ErrorOf(*device, kStatusPosition, 100), kErrOutOfRange);
 }
 
-TEST_F(DeviceTest, CommandsTheDriverDoesNotHave) {
-  for (uint32_t command : {kCmdWhere, kCmdStep, kCmdWindow, kCmdPut, kCmdCue}) {
-    EXPECT_EQ(Device::Refuse(command), kErrUnrecognizedCommand) << command;
-  }
-  for (uint32_t command : {kCmdRecord, kCmdLoad, kCmdSave}) {
-    EXPECT_EQ(Device::Refuse(command), kErrUnsupportedFunction) << command;
-  }
-}
-
-TEST_F(DeviceTest, SeekNeedsExactlyOneTarget) {
-  InsertExample();
-  auto device = Open();
-  EXPECT_EQ(device->Seek(false, false, {}), kErrMissingParameter);
-  EXPECT_EQ(device->Seek(true, true, {}), kErrFlagsNotCompatible);
-  EXPECT_EQ(device->Seek(true, false, Msf(1, 0, 0)), kErrFlagsNotCompatible);
-  ASSERT_EQ(device->Seek(false, true, {}), 0u);
-  EXPECT_EQ(StatusOf(*device, kStatusPosition), Msf(12, 0, 0));
-  EXPECT_EQ(device->Play({}, {}), kErrOutOfRange);  // nothing left after the lead-out
-  ASSERT_EQ(device->Seek(true, false, {}), 0u);
-  EXPECT_EQ(StatusOf(*device, kStatusPosition), Msf(0, 2, 0));
-}
-
 TEST_F(DeviceTest, ExclusiveAndShareableOpens) {
   InsertExample();
   auto first = Open(1);
@@ -270,16 +254,6 @@ TEST_F(DeviceTest, ExclusiveAndShareableOpens) {
   shared2.reset();
   EXPECT_EQ(drive_.OpenCount(), 0);
   EXPECT_NE(Open(6), nullptr);
-}
-
-TEST_F(DeviceTest, ClosedOpenAnswersInvalidDevice) {
-  InsertExample();
-  auto device = Open();
-  ASSERT_EQ(device->Close(), 0u);
-  EXPECT_EQ(device->Close(), kErrInvalidDeviceId);
-  EXPECT_EQ(device->Play({}, {}), kErrInvalidDeviceId);
-  EXPECT_EQ(ErrorOf(*device, kStatusMode), kErrInvalidDeviceId);
-  EXPECT_EQ(device->GetDevCaps(kCapsCanPlay).error, kErrInvalidDeviceId);
 }
 
 }  // namespace

@@ -8,7 +8,7 @@ namespace {
 
 class PlaybackTest : public CdTest {};
 
-TEST_F(PlaybackTest, PlayToTheEndNotifiesAtTheExactMillisecond) {
+TEST_F(PlaybackTest, APlayEndsAtItsExactMillisecond) {
   InsertExample();
   auto device = Open(7);
   ASSERT_EQ(device->Play({}, {}, 77), 0u);
@@ -25,26 +25,23 @@ TEST_F(PlaybackTest, PlayToTheEndNotifiesAtTheExactMillisecond) {
   EXPECT_EQ(drive_.NextEventMs(), std::nullopt);
   RunUntil(800000);
   EXPECT_TRUE(notes_.empty());
-}
 
-TEST_F(PlaybackTest, PlayStopsExactlyAtItsEnd) {
-  InsertExample();
-  auto device = Open();
   SetFormat(*device, kFormatTmsf);
+  const uint64_t start = now_;
   // 76 frames = 1013.3 ms: the end falls due in the 1014th millisecond.
   ASSERT_EQ(device->Play(Tmsf(2, 0, 0, 0), Tmsf(2, 0, 1, 1), 5), 0u);
-  ASSERT_EQ(drive_.NextEventMs(), 1000u + 1014);
-  RunUntil(1000 + 1013);
+  ASSERT_EQ(drive_.NextEventMs(), start + 1014);
+  RunUntil(start + 1013);
   EXPECT_EQ(StatusOf(*device, kStatusPosition), Tmsf(2, 0, 1, 0));
   EXPECT_EQ(StatusOf(*device, kStatusMode), kModePlay);
   // A status read after the end, before the host polls, already sees the play over.
-  now_ = 1000 + 1014;
+  now_ = start + 1014;
   EXPECT_EQ(drive_.Mode(), kModeStop);
   EXPECT_EQ(StatusOf(*device, kStatusPosition), Tmsf(2, 0, 1, 1));
-  EXPECT_EQ(TakeNotes(), (std::vector<Note>{{5, kNotifySuccessful, 1}}));
+  EXPECT_EQ(TakeNotes(), (std::vector<Note>{{5, kNotifySuccessful, 7}}));
 }
 
-TEST_F(PlaybackTest, PositionRunsWithTheClockInEveryFormat) {
+TEST_F(PlaybackTest, TheHeadRunsWithTheClockAndAPlayWithoutFromStartsAtIt) {
   InsertExample();
   auto device = Open();
   ASSERT_EQ(device->Play({}, {}), 0u);
@@ -58,48 +55,52 @@ TEST_F(PlaybackTest, PositionRunsWithTheClockInEveryFormat) {
   EXPECT_EQ(StatusOf(*device, kStatusCurrentTrack), 2u);
   SetFormat(*device, kFormatTmsf);
   EXPECT_EQ(StatusOf(*device, kStatusPosition), Tmsf(2, 0, 10, 0));
-}
 
-TEST_F(PlaybackTest, PlayWithoutFromStartsAtTheHead) {
-  InsertExample();
-  auto device = Open();
-  SetFormat(*device, kFormatTmsf);
   ASSERT_EQ(device->Seek(false, false, Tmsf(3, 0, 0, 0)), 0u);
   ASSERT_EQ(device->Play({}, {}), 0u);
-  RunUntil(2000);
+  RunUntil(now_ + 1000);
   EXPECT_EQ(StatusOf(*device, kStatusPosition), Tmsf(3, 0, 1, 0));
   EXPECT_EQ(device->Play(Tmsf(2, 0, 0, 0), Tmsf(1, 0, 0, 0)), kErrOutOfRange);  // end before start
-}
 
-TEST_F(PlaybackTest, AStatusWithNotifySupersedesThePlaysNotification) {
-  InsertExample();
-  auto device = Open();
-  ASSERT_EQ(device->Play({}, {}, 10), 0u);
-  ASSERT_EQ(device->Status({kStatusMode, {}}, 20).value, kModePlay);
-  EXPECT_EQ(TakeNotes(),
-            (std::vector<Note>{{10, kNotifySuperseded, 1}, {20, kNotifySuccessful, 1}}));
+  // After the end, a new open starts from track 1 again.
+  ASSERT_EQ(device->Play(Tmsf(3, 3, 49, 0), {}, 10), 0u);
   RunUntil(*drive_.NextEventMs());
-  EXPECT_TRUE(notes_.empty());  // the play ends silently
-  EXPECT_EQ(StatusOf(*device, kStatusMode), kModeStop);
+  ASSERT_EQ(TakeNotes().size(), 1u);
+  ASSERT_EQ(device->Close(), 0u);
+  device = Open();
+  ASSERT_EQ(device->Play({}, {}, 11), 0u);
+  EXPECT_EQ(StatusOf(*device, kStatusPosition), Msf(0, 2, 0));
 }
 
-TEST_F(PlaybackTest, TransportCommandsAbortThePlaysNotification) {
+// What each command does to the notification of a play running with one.
+TEST_F(PlaybackTest, CommandsDuringAPlayAbortOrSupersedeItsNotificationFailedOnesNothing) {
   InsertExample();
   const struct {
     const char* name;
     std::function<uint32_t(Device&)> command;
+    uint32_t play_outcome;
     uint32_t mode_after;
     bool reports_at_once;
   } cases[] = {
-      {"stop", [](Device& d) { return d.Stop(20); }, kModeStop, true},
-      {"pause", [](Device& d) { return d.Pause(20); }, kModePause, true},
-      {"seek", [](Device& d) { return d.Seek(true, false, {}, 20); }, kModeStop, true},
+      {"stop", [](Device& d) { return d.Stop(20); }, kNotifyAborted, kModeStop, true},
+      {"pause", [](Device& d) { return d.Pause(20); }, kNotifyAborted, kModePause, true},
+      {"seek", [](Device& d) { return d.Seek(true, false, {}, 20); }, kNotifyAborted, kModeStop,
+       true},
       {"door",
        [](Device& d) {
          return d.Set({std::nullopt, true, false}, 20);
        },
-       kModeOpen, true},
-      {"play", [](Device& d) { return d.Play(Msf(5, 0, 0), {}, 20); }, kModePlay, false},
+       kNotifyAborted, kModeOpen, true},
+      {"play", [](Device& d) { return d.Play(Msf(5, 0, 0), {}, 20); }, kNotifyAborted, kModePlay,
+       false},
+      // Another request supersedes; the play goes on and ends silently.
+      {"status",
+       [](Device& d) {
+         return d.Status({kStatusMode, {}}, 20).error;
+       },
+       kNotifySuperseded, kModePlay, true},
+      // Close aborts it, but the drive keeps playing, and nobody hears of the end.
+      {"close", [](Device& d) { return d.Close(20); }, kNotifyAborted, kModePlay, true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -108,37 +109,63 @@ TEST_F(PlaybackTest, TransportCommandsAbortThePlaysNotification) {
     ASSERT_EQ(device->Play({}, {}, 10), 0u);
     RunUntil(now_ + 3000);
     ASSERT_EQ(c.command(*device), 0u);
-    std::vector<Note> expected{{10, kNotifyAborted, 1}};
+    std::vector<Note> expected{{10, c.play_outcome, 1}};
     if (c.reports_at_once) expected.push_back({20, kNotifySuccessful, 1});
     EXPECT_EQ(TakeNotes(), expected);
-    EXPECT_EQ(StatusOf(*device, kStatusMode), c.mode_after);
+    EXPECT_EQ(drive_.Mode(), c.mode_after);
     if (!c.reports_at_once) {
       RunUntil(*drive_.NextEventMs());
       EXPECT_EQ(TakeNotes(), (std::vector<Note>{{20, kNotifySuccessful, 1}}));
     }
-    ASSERT_EQ(device->Close(), 0u);
+    device.reset();  // the drive must not hold on to a closed open
+    if (auto end = drive_.NextEventMs()) RunUntil(*end);
+    EXPECT_TRUE(notes_.empty());
   }
-}
+  // A play through one open interrupted by another: each hears of its own request.
+  auto first = Open(1, {.shareable = true});
+  auto second = Open(2, {.shareable = true});
+  ASSERT_EQ(first->Play({}, {}, 10), 0u);
+  EXPECT_EQ(StatusOf(*second, kStatusMode), kModePlay);  // one drive, one head
+  ASSERT_EQ(second->Stop(20), 0u);
+  EXPECT_EQ(TakeNotes(), (std::vector<Note>{{10, kNotifyAborted, 1}, {20, kNotifySuccessful, 2}}));
 
-TEST_F(PlaybackTest, AFailedCommandPostsNothingAndLeavesThePlayAlone) {
-  InsertExample();
-  auto device = Open();
-  ASSERT_EQ(device->Play({}, {}, 10), 0u);
-  EXPECT_EQ(device->Play(Msf(13, 0, 0), {}, 20), kErrOutOfRange);
-  EXPECT_EQ(device->Seek(false, false, {}, 20), kErrMissingParameter);
-  EXPECT_EQ(device->Status({0x99, {}}, 20).error, kErrUnsupportedFunction);
+  // A failed command posts nothing and leaves the play alone.
+  ASSERT_EQ(first->Play({}, {}, 30), 0u);
+  EXPECT_EQ(first->Play(Msf(13, 0, 0), {}, 40), kErrOutOfRange);
+  EXPECT_EQ(first->Seek(false, false, {}, 40), kErrMissingParameter);
+  EXPECT_EQ(first->Status({0x99, {}}, 40).error, kErrUnsupportedFunction);
   EXPECT_TRUE(notes_.empty());
   RunUntil(*drive_.NextEventMs());
-  EXPECT_EQ(TakeNotes(), (std::vector<Note>{{10, kNotifySuccessful, 1}}));
+  EXPECT_EQ(TakeNotes(), (std::vector<Note>{{30, kNotifySuccessful, 1}}));
 }
 
-TEST_F(PlaybackTest, PauseHoldsThePositionAndResumePlaysOn) {
+TEST_F(PlaybackTest, RequestsWithNothingPendingCompleteAtOnce) {
+  InsertExample();
+  Device::Opened opened = Device::Open(
+      drive_, 9, {},
+      [this](uintptr_t cb, uint32_t o, uint32_t d) {
+        notes_.push_back({cb, o, d});
+      },
+      40);
+  ASSERT_EQ(opened.error, 0u);
+  ASSERT_EQ(opened.device->Seek(false, true, {}, 41), 0u);
+  // A play of nothing.
+  ASSERT_EQ(opened.device->Play(Msf(5, 0, 0), Msf(5, 0, 0), 42), 0u);
+  EXPECT_EQ(TakeNotes(), (std::vector<Note>{{40, kNotifySuccessful, 9},
+                                            {41, kNotifySuccessful, 9},
+                                            {42, kNotifySuccessful, 9}}));
+  EXPECT_EQ(StatusOf(*opened.device, kStatusMode), kModeStop);
+  EXPECT_EQ(StatusOf(*opened.device, kStatusPosition), Msf(5, 0, 0));
+}
+
+TEST_F(PlaybackTest, PauseHoldsThePositionAndResumeOrPlayGoesOn) {
   InsertExample();
   auto device = Open();
   ASSERT_EQ(device->Play({}, {}, 10), 0u);
   RunUntil(1000 + 10000);  // 750 frames in
   ASSERT_EQ(device->Pause(), 0u);
   EXPECT_EQ(TakeNotes(), (std::vector<Note>{{10, kNotifyAborted, 1}}));
+  EXPECT_EQ(device->Pause(), 0u);  // pausing a paused disc changes nothing
   EXPECT_EQ(drive_.NextEventMs(), std::nullopt);
   RunUntil(50000);
   EXPECT_EQ(StatusOf(*device, kStatusMode), kModePause);
@@ -149,18 +176,13 @@ TEST_F(PlaybackTest, PauseHoldsThePositionAndResumePlaysOn) {
   RunUntil(*drive_.NextEventMs());
   EXPECT_EQ(TakeNotes(), (std::vector<Note>{{30, kNotifySuccessful, 1}}));
   EXPECT_EQ(device->Resume(), kErrHardware);  // nothing paused
-}
 
-TEST_F(PlaybackTest, PlayAfterPauseGoesOnFromThePausedPosition) {
-  InsertExample();
-  auto device = Open();
-  ASSERT_EQ(device->Play({}, {}), 0u);
-  RunUntil(1000 + 10000);
+  // A play without a start after a pause goes on from the paused position.
+  ASSERT_EQ(device->Play(Msf(0, 12, 0), {}), 0u);
   ASSERT_EQ(device->Pause(), 0u);
-  EXPECT_EQ(device->Pause(), 0u);  // pausing a paused disc changes nothing
-  RunUntil(60000);
+  RunUntil(now_ + 9000);
   ASSERT_EQ(device->Play({}, {}), 0u);
-  RunUntil(60000 + 1000);
+  RunUntil(now_ + 1000);
   EXPECT_EQ(StatusOf(*device, kStatusPosition), Msf(0, 13, 0));
 }
 
@@ -184,7 +206,7 @@ TEST_F(PlaybackTest, PausedModeAndResumeAsEachWindowsFamilyAnswers) {
   }
 }
 
-TEST_F(PlaybackTest, EjectDuringPlayAbortsAndLaterCommandsAreNotReady) {
+TEST_F(PlaybackTest, EjectOrTheDoorStopsThePlayAndADiscBackIsAtItsStart) {
   InsertExample();
   auto device = Open();
   ASSERT_EQ(device->Play({}, {}, 10), 0u);
@@ -201,13 +223,10 @@ TEST_F(PlaybackTest, EjectDuringPlayAbortsAndLaterCommandsAreNotReady) {
   EXPECT_EQ(StatusOf(*device, kStatusMode), kModeStop);
   EXPECT_EQ(StatusOf(*device, kStatusPosition), Msf(0, 2, 0));
   EXPECT_TRUE(notes_.empty());
-}
 
-TEST_F(PlaybackTest, DoorClosedAgainBringsTheSameDiscBackStopped) {
-  InsertExample();
-  auto device = Open();
+  // The door opened and closed again brings the same disc back, stopped at its start.
   ASSERT_EQ(device->Play({}, {}), 0u);
-  RunUntil(5000);
+  RunUntil(now_ + 4000);
   ASSERT_EQ(device->Set({std::nullopt, true, false}), 0u);
   ASSERT_EQ(device->Set({std::nullopt, false, true}), 0u);
   EXPECT_EQ(StatusOf(*device, kStatusMode), kModeStop);
@@ -265,67 +284,6 @@ TEST_F(PlaybackTest, TheEndOfAPlayIsReportedOnlyWhereTheDriverDoes) {
     ASSERT_EQ(device->Close(), 0u);
     EXPECT_EQ(TakeNotes(), (std::vector<Note>{{12, kNotifyAborted, 1}}));
   }
-}
-
-TEST_F(PlaybackTest, AnotherOpenInterruptingThePlayAbortsTheFirstOnesNotification) {
-  InsertExample();
-  auto first = Open(1, {.shareable = true});
-  auto second = Open(2, {.shareable = true});
-  ASSERT_EQ(first->Play({}, {}, 10), 0u);
-  EXPECT_EQ(StatusOf(*second, kStatusMode), kModePlay);  // one drive, one head
-  ASSERT_EQ(second->Stop(20), 0u);
-  EXPECT_EQ(TakeNotes(), (std::vector<Note>{{10, kNotifyAborted, 1}, {20, kNotifySuccessful, 2}}));
-}
-
-TEST_F(PlaybackTest, CloseAbortsTheNotificationButTheDriveKeepsPlaying) {
-  InsertExample();
-  auto device = Open();
-  ASSERT_EQ(device->Play({}, {}, 10), 0u);
-  ASSERT_EQ(device->Close(30), 0u);
-  EXPECT_EQ(TakeNotes(), (std::vector<Note>{{10, kNotifyAborted, 1}, {30, kNotifySuccessful, 1}}));
-  device.reset();  // the drive must not hold on to a closed open
-  RunUntil(3000);
-  auto again = Open(2);
-  EXPECT_EQ(StatusOf(*again, kStatusMode), kModePlay);
-  EXPECT_EQ(StatusOf(*again, kStatusPosition), Msf(0, 4, 0));
-  RunUntil(*drive_.NextEventMs());
-  EXPECT_TRUE(notes_.empty());  // nobody asked to hear of this play's end
-}
-
-TEST_F(PlaybackTest, ReopeningAfterTheEndStartsFromTrackOneAgain) {
-  InsertExample();
-  auto device = Open();
-  SetFormat(*device, kFormatTmsf);
-  ASSERT_EQ(device->Play(Tmsf(3, 3, 49, 0), {}, 10), 0u);
-  RunUntil(*drive_.NextEventMs());
-  ASSERT_EQ(TakeNotes().size(), 1u);
-  ASSERT_EQ(device->Close(), 0u);
-  device = Open();
-  ASSERT_EQ(device->Play({}, {}, 11), 0u);
-  EXPECT_EQ(StatusOf(*device, kStatusPosition), Msf(0, 2, 0));
-}
-
-TEST_F(PlaybackTest, APlayOfNothingCompletesAtOnce) {
-  InsertExample();
-  auto device = Open();
-  ASSERT_EQ(device->Play(Msf(5, 0, 0), Msf(5, 0, 0), 10), 0u);
-  EXPECT_EQ(TakeNotes(), (std::vector<Note>{{10, kNotifySuccessful, 1}}));
-  EXPECT_EQ(StatusOf(*device, kStatusMode), kModeStop);
-  EXPECT_EQ(StatusOf(*device, kStatusPosition), Msf(5, 0, 0));
-}
-
-TEST_F(PlaybackTest, OpenAndCommandNotificationsWithNothingPending) {
-  InsertExample();
-  Device::Opened opened = Device::Open(
-      drive_, 9, {},
-      [this](uintptr_t cb, uint32_t o, uint32_t d) {
-        notes_.push_back({cb, o, d});
-      },
-      40);
-  ASSERT_EQ(opened.error, 0u);
-  ASSERT_EQ(opened.device->Seek(false, true, {}, 41), 0u);
-  EXPECT_EQ(TakeNotes(),
-            (std::vector<Note>{{40, kNotifySuccessful, 9}, {41, kNotifySuccessful, 9}}));
 }
 
 }  // namespace

@@ -35,39 +35,33 @@ TEST_F(Kernel, VolumeQueryTakesTheRootAndADriveAloneOnlyWhileItsDirectoryIsTheRo
   machine.AddDrive('D', DRIVE_CDROM);
   char label[256] = "stale";
   DWORD serial = 1, maxLength = 0, flags = 0;
-  EXPECT_FALSE(
-      GetVolumeInformationA("D:", label, sizeof label, &serial, &maxLength, &flags, nullptr, 0));
+  const auto query = [&](const char* root) {
+    return GetVolumeInformationA(root, label, sizeof label, &serial, &maxLength, &flags, nullptr,
+                                 0);
+  };
+  EXPECT_FALSE(query("D:"));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_READY));
 
   machine.InsertMedium('D', emu::VolumeAnswer{"Audio CD", 0xC2C3B, "CDFS", 221, 0x80000});
   for (const char* root : {"D:", "D:\\", "d:\\"}) {
     serial = 0;
-    ASSERT_TRUE(
-        GetVolumeInformationA(root, label, sizeof label, &serial, &maxLength, &flags, nullptr, 0))
-        << root;
+    ASSERT_TRUE(query(root)) << root;
     EXPECT_STREQ(label, "Audio CD");
     EXPECT_EQ(serial, 0xC2C3Bu);
   }
   // "D:" is the current directory on D:, which is not always the root.
   machine.SetDriveDirectory('d', "\\MUSIC");
-  EXPECT_FALSE(
-      GetVolumeInformationA("D:", label, sizeof label, &serial, nullptr, nullptr, nullptr, 0));
+  EXPECT_FALSE(query("D:"));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_DIR_NOT_ROOT));
-  EXPECT_TRUE(
-      GetVolumeInformationA("D:\\", label, sizeof label, &serial, nullptr, nullptr, nullptr, 0));
+  EXPECT_TRUE(query("D:\\"));
   machine.SetDriveDirectory('D', "\\");
-  EXPECT_FALSE(
-      GetVolumeInformationA("D", label, sizeof label, &serial, nullptr, nullptr, nullptr, 0));
-  EXPECT_FALSE(
-      GetVolumeInformationA("", label, sizeof label, &serial, nullptr, nullptr, nullptr, 0));
+  EXPECT_FALSE(query("D"));
+  EXPECT_FALSE(query(""));
   machine.FailNext("GetVolumeInformationA");
-  EXPECT_FALSE(
-      GetVolumeInformationA("D:", label, sizeof label, &serial, nullptr, nullptr, nullptr, 0));
-  EXPECT_TRUE(
-      GetVolumeInformationA("D:", label, sizeof label, &serial, nullptr, nullptr, nullptr, 0));
+  EXPECT_FALSE(query("D:"));
+  EXPECT_TRUE(query("D:"));
   machine.EjectMedium('D');
-  EXPECT_FALSE(
-      GetVolumeInformationA("D:", label, sizeof label, &serial, nullptr, nullptr, nullptr, 0));
+  EXPECT_FALSE(query("D:"));
 }
 
 TEST_F(Kernel, ProfileWritesGoToTheMachineDiskAndRespectTheReadOnlyAttribute) {
@@ -92,10 +86,9 @@ TEST_F(Kernel, ProfileWritesGoToTheMachineDiskAndRespectTheReadOnlyAttribute) {
   char buffer[1024];
   EXPECT_EQ(GetPrivateProfileStringA("S", "long", "", buffer, sizeof buffer, path), 1023u);
   EXPECT_EQ(std::strlen(buffer), 1023u);
-}
 
-TEST_F(Kernel, ProfileWriteWithoutSectionFailsUnlessItIsTheFlush) {
-  const char* path = "C:\\OrvantaBrevo\\nosection.ini";
+  // Without a section a write fails unless it is the flush.
+  path = "C:\\OrvantaBrevo\\nosection.ini";
   const auto host = machine.Root() / "C" / "OrvantaBrevo" / "nosection.ini";
   SetLastError(0);
   EXPECT_FALSE(WritePrivateProfileStringA(nullptr, "k", "v", path));

@@ -6,35 +6,18 @@
 
 #include "platform/emu/machine.h"
 #include "platform/win32.h"
+#include "recorder.h"
 
 namespace {
 
-std::vector<std::string> trace;
-
-LRESULT CALLBACK RecordingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message >= WM_USER || message == WM_TIMER) {
-    trace.push_back(std::to_string(message == WM_TIMER ? 0 : message - WM_USER) + ":" +
-                    std::to_string(wParam));
-    if (message == WM_USER + 9) PostMessageA(window, WM_USER + 10, 0, 0);
-    return 0;
-  }
-  return DefWindowProcA(window, message, wParam, lParam);
-}
-
-HWND MakeWindow() {
-  WNDCLASSA wc{};
-  wc.lpfnWndProc = RecordingProc;
-  wc.lpszClassName = "Recording";
-  RegisterClassA(&wc);
-  return CreateWindowExA(0, "Recording", "r", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr,
-                         nullptr);
-}
+using emu_testing::MakeWindow;
+using emu_testing::seen;
 
 void Pump() {
   MSG msg;
   while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
     if (msg.message == WM_QUIT) {
-      trace.push_back("quit");
+      seen.push_back("quit");
       continue;
     }
     DispatchMessageA(&msg);
@@ -44,7 +27,7 @@ void Pump() {
 class Messages : public ::testing::Test {
  protected:
   emu::Machine machine;
-  void SetUp() override { trace.clear(); }
+  void SetUp() override { seen.clear(); }
 };
 
 TEST_F(Messages, PostedLaterSentAtOnceQuitAfterPostedTimersLast) {
@@ -54,13 +37,14 @@ TEST_F(Messages, PostedLaterSentAtOnceQuitAfterPostedTimersLast) {
   machine.Advance(100);
   PostQuitMessage(0);
   PostMessageA(w, WM_USER + 1, 0, 0);
-  EXPECT_TRUE(trace.empty()) << "a posted message is not delivered inside the call that posts it";
+  EXPECT_TRUE(seen.empty()) << "a posted message is not delivered inside the call that posts it";
   SendMessageA(w, WM_USER + 2, 0, 0);
-  EXPECT_EQ(trace, std::vector<std::string>{"2:0"});
+  EXPECT_EQ(seen, std::vector<std::string>{"posted 2"});
   PostMessageA(w, WM_USER + 9, 0, 0);
   Pump();
   // The message posted while handling 9 comes before the quit: quit waits for an empty queue.
-  EXPECT_EQ(trace, (std::vector<std::string>{"2:0", "1:0", "9:0", "10:0", "quit", "0:5"}));
+  EXPECT_EQ(seen, (std::vector<std::string>{"posted 2", "posted 1", "posted 9", "posted 10", "quit",
+                                            "timer 5"}));
 }
 
 TEST_F(Messages, TimerIsDueAFullIntervalAfterItWasTakenAndOnlyOnceAtATime) {
@@ -68,55 +52,42 @@ TEST_F(Messages, TimerIsDueAFullIntervalAfterItWasTakenAndOnlyOnceAtATime) {
   SetTimer(w, 1, 1000, nullptr);
   machine.Advance(3500);  // nobody took the first tick: still one WM_TIMER
   Pump();
-  EXPECT_EQ(trace, std::vector<std::string>{"0:1"});
+  EXPECT_EQ(seen, std::vector<std::string>{"timer 1"});
   machine.Advance(999);
   Pump();
-  EXPECT_EQ(trace.size(), 1u);
+  EXPECT_EQ(seen.size(), 1u);
   machine.Advance(1);
   Pump();
-  EXPECT_EQ(trace.size(), 2u);
+  EXPECT_EQ(seen.size(), 2u);
   KillTimer(w, 1);
   machine.Advance(5000);
   Pump();
-  EXPECT_EQ(trace.size(), 2u);
+  EXPECT_EQ(seen.size(), 2u);
   EXPECT_FALSE(KillTimer(w, 1));
   EXPECT_EQ(SetTimer(w, 2, 0, nullptr), 2u) << "a zero interval is raised to the minimum";
 }
 
-TEST_F(Messages, ProgramThreadRunsTimersAsTheClockIsAdvanced) {
-  static int ticks;
-  ticks = 0;
-  int pid = machine.StartProcess([] {
-    SetTimer(nullptr, 0, 1500, [](HWND, UINT, UINT_PTR, DWORD) { ++ticks; });
-    MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0)) DispatchMessageA(&msg);
-    return static_cast<int>(msg.wParam);
-  });
-  EXPECT_TRUE(machine.Process(pid).running);
-  machine.Advance(1499);
-  EXPECT_EQ(ticks, 0);
-  machine.Advance(4501);  // 1500, 3000, 4500, 6000
-  EXPECT_EQ(ticks, 4);
-  machine.EndAllProcesses();
-  EXPECT_FALSE(machine.Process(pid).running);
-}
-
-TEST_F(Messages, MessageBoxWaitsForTheUserAndKeepsTimersRunning) {
+// A program thread runs its timers as the clock is advanced, a message box's loop among them, and
+// waits in the box for the machine's user.
+TEST_F(Messages, ProgramTimersRunWithTheClockAndAMessageBoxWaitsForTheUser) {
   static int ticks;
   static int answer;
   ticks = 0;
   answer = 0;
   int pid = machine.StartProcess([] {
-    SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR, DWORD) { ++ticks; });
+    SetTimer(nullptr, 0, 150, [](HWND, UINT, UINT_PTR, DWORD) { ++ticks; });
     answer = MessageBoxA(nullptr, "\r\nシャットダウンしてもよろしいですか？", "警告",
                          MB_OKCANCEL | MB_ICONWARNING);
     return 3;
   });
+  EXPECT_TRUE(machine.Process(pid).running);
   auto boxes = machine.OpenBoxes();
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].caption, "警告");
-  machine.Advance(350);
-  EXPECT_EQ(ticks, 3) << "the box runs the thread's timers";
+  machine.Advance(149);
+  EXPECT_EQ(ticks, 0);
+  machine.Advance(451);  // 150, 300, 450, 600
+  EXPECT_EQ(ticks, 4) << "the box runs the thread's timers";
   EXPECT_FALSE(machine.AnswerBox(IDYES)) << "no such button";
   EXPECT_TRUE(machine.AnswerBox(IDCANCEL));
   EXPECT_EQ(answer, IDCANCEL);

@@ -9,41 +9,13 @@
 #include "platform/emu/machine.h"
 #include "platform/emu/tray_control.h"
 #include "platform/win32.h"
+#include "recorder.h"
 
 namespace {
 
-constexpr UINT kCallback = WM_USER + 200;
-
-std::vector<std::string> seen;
-
-LRESULT CALLBACK RecordingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == kCallback) {
-    seen.push_back("icon " + std::to_string(wParam) + ":" + std::to_string(lParam));
-    return 0;
-  }
-  if (message == WM_COMMAND) {
-    seen.push_back("command " + std::to_string(LOWORD(wParam)));
-    return 0;
-  }
-  if (message >= WM_USER && message < 0xC000) {
-    seen.push_back("posted " + std::to_string(message - WM_USER));
-    return 0;
-  }
-  if (message >= 0xC000) {
-    seen.push_back("registered");
-    return 0;
-  }
-  return DefWindowProcA(window, message, wParam, lParam);
-}
-
-HWND MakeWindow(DWORD style = WS_POPUP, HWND parent = nullptr) {
-  WNDCLASSA wc{};
-  wc.lpfnWndProc = RecordingProc;
-  wc.lpszClassName = "ShellRecording";
-  RegisterClassA(&wc);
-  return CreateWindowExA(0, "ShellRecording", "", style, 0, 0, 0, 0, parent, nullptr, nullptr,
-                         nullptr);
-}
+using emu_testing::kIconCallback;
+using emu_testing::MakeWindow;
+using emu_testing::seen;
 
 NOTIFYICONDATAA Data(HWND window, UINT id, UINT flags, HICON icon, const char* tip) {
   NOTIFYICONDATAA data{};
@@ -51,7 +23,7 @@ NOTIFYICONDATAA Data(HWND window, UINT id, UINT flags, HICON icon, const char* t
   data.hWnd = window;
   data.uID = id;
   data.uFlags = flags;
-  data.uCallbackMessage = kCallback;
+  data.uCallbackMessage = kIconCallback;
   data.hIcon = icon;
   std::strcpy(data.szTip, tip);
   return data;
@@ -66,10 +38,6 @@ class Shell : public ::testing::Test {
   emu::Machine machine;
   void SetUp() override { seen.clear(); }
 };
-
-TEST_F(Shell, FirstVersionRecordHasThePlatformsSize) {
-  EXPECT_EQ(NOTIFYICONDATAA_V1_SIZE, sizeof(void*) == 8 ? 104u : 88u);
-}
 
 TEST_F(Shell, AddModifyDeleteKeepTheAreaByWindowAndId) {
   HWND w = MakeWindow();
@@ -103,52 +71,44 @@ TEST_F(Shell, AddModifyDeleteKeepTheAreaByWindowAndId) {
   auto trace = emu::ShellTrace(machine);
   ASSERT_EQ(trace.size(), 7u);
   EXPECT_EQ(trace[0].message, static_cast<DWORD>(NIM_ADD));
-  EXPECT_EQ(trace[0].size, NOTIFYICONDATAA_V1_SIZE);
+  EXPECT_EQ(trace[0].size, sizeof(void*) == 8 ? 104u : 88u) << "the first version's size";
   EXPECT_EQ(trace[0].flags, 7u);
   EXPECT_TRUE(trace[0].succeeded);
   EXPECT_FALSE(trace[2].succeeded);
   EXPECT_EQ(trace[3].image, "PLAY");
+
+  // The first version reads at most 63 tip bytes; a shorter record is refused.
+  auto longTip = Data(w, 3, NIF_TIP, nullptr, "");
+  std::memset(longTip.szTip, 'x', 100);
+  ASSERT_TRUE(Shell_NotifyIconA(NIM_ADD, &longTip));
+  EXPECT_EQ(emu::TrayIcons(machine).back().tip, std::string(63, 'x'));
+  longTip.cbSize = 8;
+  EXPECT_FALSE(Shell_NotifyIconA(NIM_MODIFY, &longTip));
 }
 
-TEST_F(Shell, FirstVersionReadsAtMost63TipBytes) {
-  HWND w = MakeWindow();
-  auto data = Data(w, 1, NIF_TIP, nullptr, "");
-  std::memset(data.szTip, 'x', 100);
-  ASSERT_TRUE(Shell_NotifyIconA(NIM_ADD, &data));
-  EXPECT_EQ(emu::TrayIcons(machine)[0].tip, std::string(63, 'x'));
-  data.cbSize = 8;
-  EXPECT_FALSE(Shell_NotifyIconA(NIM_MODIFY, &data)) << "a record shorter than the first version";
-}
-
-TEST_F(Shell, InjectedFailureAndAStoppedExplorerRefuseCalls) {
-  HWND w = MakeWindow();
-  auto data = Data(w, 1, NIF_ICON, Icon("ZCD"), "");
+TEST_F(Shell, FailuresAStoppedExplorerAndTheRestartsBroadcastToTopLevelWindows) {
+  HWND top = MakeWindow();
+  MakeWindow(WS_CHILD, top);
+  auto data = Data(top, 1, NIF_ICON, Icon("ZCD"), "");
   machine.FailNext("Shell_NotifyIconA");
   EXPECT_FALSE(Shell_NotifyIconA(NIM_ADD, &data));
   EXPECT_TRUE(emu::TrayIcons(machine).empty());
-  EXPECT_TRUE(Shell_NotifyIconA(NIM_ADD, &data));
+  ASSERT_TRUE(Shell_NotifyIconA(NIM_ADD, &data));
 
   emu::StopExplorer(machine);
   EXPECT_TRUE(emu::TrayIcons(machine).empty());
   EXPECT_FALSE(Shell_NotifyIconA(NIM_ADD, &data));
   emu::StartExplorer(machine);
   EXPECT_TRUE(Shell_NotifyIconA(NIM_ADD, &data));
-}
-
-TEST_F(Shell, ExplorerStartBroadcastsTaskbarCreatedToTopLevelWindowsOnly) {
-  HWND top = MakeWindow();
-  MakeWindow(WS_CHILD, top);
-  auto data = Data(top, 1, NIF_ICON, Icon("ZCD"), "");
-  ASSERT_TRUE(Shell_NotifyIconA(NIM_ADD, &data));
   UINT created = RegisterWindowMessageA("TaskbarCreated");
   EXPECT_EQ(RegisterWindowMessageA("taskbarcreated"), created) << "names are case-insensitive";
   EXPECT_GE(created, 0xC000u);
   EXPECT_NE(RegisterWindowMessageA("Other"), created);
-
+  // The windows are this thread's, so each broadcast reached the top-level one at once.
+  EXPECT_EQ(seen, std::vector<std::string>{"registered"});
   emu::RestartExplorer(machine);
   EXPECT_TRUE(emu::TrayIcons(machine).empty()) << "a restarted shell has forgotten every icon";
-  // The windows are this thread's, so the broadcast reached them at once.
-  EXPECT_EQ(seen, std::vector<std::string>{"registered"});
+  EXPECT_EQ(seen, (std::vector<std::string>{"registered", "registered"}));
 }
 
 TEST_F(Shell, MouseReportsReachAProgramAsSentMessagesBeforePostedOnes) {
@@ -245,46 +205,43 @@ TEST_F(Menus, OpenMenuShowsItsItemsAndKeepsTheThreadsMessagesFlowing) {
   machine.RunInProcess(pid, [&] { PostMessageA(owner, WM_USER + 3, 0, 0); });
   EXPECT_EQ(seen, std::vector<std::string>{"posted 3"}) << "dispatched inside the menu's loop";
   EXPECT_TRUE(emu::OpenPopupMenu(machine));
-}
 
-TEST_F(Menus, ChoiceIsPostedAsWmCommandAfterTheCallReturns) {
-  StartWithMenu(TPM_LEFTALIGN);
-  EXPECT_FALSE(emu::ChoosePopupMenuItem(machine, 11)) << "a disabled item cannot be chosen";
-  EXPECT_FALSE(emu::ChoosePopupMenuItem(machine, 0)) << "nor a separator";
-  EXPECT_FALSE(emu::ChoosePopupMenuItem(machine, 99));
-  ASSERT_TRUE(emu::OpenPopupMenu(machine));
-  EXPECT_TRUE(emu::ChoosePopupMenuItem(machine, 10));
-  EXPECT_FALSE(emu::OpenPopupMenu(machine));
-  EXPECT_EQ(seen, (std::vector<std::string>{"returned 1", "command 10"}));
-  EXPECT_FALSE(emu::DismissPopupMenu(machine)) << "nothing is open any more";
-}
-
-TEST_F(Menus, ReturnCommandGivesTheChoiceOrZeroAndPostsNothing) {
-  StartWithMenu(TPM_RETURNCMD);
-  EXPECT_TRUE(emu::ChoosePopupMenuItem(machine, 12));
-  EXPECT_EQ(seen, std::vector<std::string>{"returned 12"});
-  machine.EndAllProcesses();
-
-  seen.clear();
-  StartWithMenu(TPM_RETURNCMD);
-  EXPECT_TRUE(emu::DismissPopupMenu(machine));
-  EXPECT_EQ(seen, std::vector<std::string>{"returned 0"});
-}
-
-TEST_F(Menus, DismissalReturnsTrueWithoutCommand) {
-  StartWithMenu(0);
-  EXPECT_TRUE(emu::DismissPopupMenu(machine));
-  EXPECT_EQ(seen, std::vector<std::string>{"returned 1"});
-}
-
-TEST_F(Menus, PressOnAnIconClosesTheOpenMenuFirst) {
-  StartWithMenu(0);
+  // A press on an icon closes the open menu first.
   machine.RunInProcess(pid, [&] {
     auto data = Data(owner, 1, NIF_MESSAGE | NIF_ICON, Icon("ZCD"), "");
     Shell_NotifyIconA(NIM_ADD, &data);
   });
   ASSERT_TRUE(emu::PressTrayIcon(machine, emu::TrayIcons(machine).at(0), emu::TrayButton::Left));
-  EXPECT_EQ(seen, (std::vector<std::string>{"returned 1", "icon 1:513"}));
+  EXPECT_EQ(seen, (std::vector<std::string>{"posted 3", "returned 1", "icon 1:513"}));
+}
+
+TEST_F(Menus, AChoiceIsPostedAfterTheCallReturnsUnlessItIsReturned) {
+  StartWithMenu(TPM_LEFTALIGN);
+  EXPECT_FALSE(emu::ChoosePopupMenuItem(machine, 11)) << "a disabled item cannot be chosen";
+  EXPECT_FALSE(emu::ChoosePopupMenuItem(machine, 0)) << "nor a separator";
+  EXPECT_FALSE(emu::ChoosePopupMenuItem(machine, 99));
+  machine.EndAllProcesses();
+  const struct {
+    UINT flags;
+    UINT choice;  // 0: dismissed
+    std::vector<std::string> seen;
+  } kRows[] = {
+      {TPM_LEFTALIGN, 10, {"returned 1", "command 10"}},
+      {TPM_RETURNCMD, 12, {"returned 12"}},
+      {TPM_RETURNCMD, 0, {"returned 0"}},
+      {0, 0, {"returned 1"}},
+  };
+  for (const auto& row : kRows) {
+    seen.clear();
+    StartWithMenu(row.flags);
+    ASSERT_TRUE(emu::OpenPopupMenu(machine));
+    EXPECT_TRUE(row.choice ? emu::ChoosePopupMenuItem(machine, row.choice)
+                           : emu::DismissPopupMenu(machine));
+    EXPECT_FALSE(emu::OpenPopupMenu(machine));
+    EXPECT_EQ(seen, row.seen) << "flags " << row.flags << " choice " << row.choice;
+    EXPECT_FALSE(emu::DismissPopupMenu(machine)) << "nothing is open any more";
+    machine.EndAllProcesses();
+  }
 }
 
 TEST_F(Menus, OnlyOneMenuAtATimeAndQuitEndsTheMenu) {

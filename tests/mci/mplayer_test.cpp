@@ -1,16 +1,19 @@
 // TMediaPlayer's device side against the emulated cdaudio driver, read back from the MCI trace.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <map>
+#include <sstream>
+
 #include "player_fixture.h"
 
 namespace {
 
-using mci_testing::Commands;
 using mci_testing::PlayerTest;
 using mci_testing::Tmsf;
+using mci_testing::TmsfOf;
 
 using Calls = std::vector<emu::MciCall>;
-using CommandList = std::vector<UINT>;
 
 const char* const kNoDevice = "MCI ﾃﾞﾊﾞｲｽがありません";
 
@@ -18,32 +21,18 @@ const char* const kNoDevice = "MCI ﾃﾞﾊﾞｲｽがありません";
 
 TEST_F(PlayerTest, OpenSendsTheCdAudioSequenceAndEndsInTmsf) {
   player->Open();
-  const Calls calls = Sent();
-  ASSERT_EQ(Commands(calls),
-            (CommandList{MCI_OPEN, MCI_STATUS, MCI_GETDEVCAPS, MCI_GETDEVCAPS, MCI_GETDEVCAPS,
-                         MCI_GETDEVCAPS, MCI_GETDEVCAPS, MCI_WHERE, MCI_SET, MCI_STATUS}));
+  const Calls calls = emu::MciTrace(machine);
+  // The length, the capabilities (play, record, eject, video, device type), the window query the
+  // driver refuses, TMSF, the mode.
+  EXPECT_EQ(Described(true),
+            "open 2202, status 102 item 1, caps 102 item 8, caps 102 item 1, caps 102 item 7, "
+            "caps 102 item 3, caps 102 item 4, where 20000 = 261, set 400 format 10, "
+            "status 102 item 4");
   EXPECT_EQ(calls[0].device, 0u);
-  EXPECT_EQ(calls[0].flags, 0x2202u);
   EXPECT_EQ(calls[0].deviceType, "CDAudio");
   EXPECT_EQ(calls[0].element, "D:");
-  EXPECT_EQ(calls[0].callback, Window());
   EXPECT_EQ(player->DeviceID(), calls[0].returned);
   ASSERT_NE(player->DeviceID(), 0u);
-
-  EXPECT_EQ(calls[1].flags, 0x102u);
-  EXPECT_EQ(calls[1].item, static_cast<DWORD>(MCI_STATUS_LENGTH));
-  const std::vector<DWORD> capabilityItems = {MCI_GETDEVCAPS_CAN_PLAY, MCI_GETDEVCAPS_CAN_RECORD,
-                                              MCI_GETDEVCAPS_CAN_EJECT, MCI_GETDEVCAPS_HAS_VIDEO,
-                                              MCI_GETDEVCAPS_DEVICE_TYPE};
-  for (size_t i = 0; i < capabilityItems.size(); ++i) {
-    EXPECT_EQ(calls[2 + i].flags, 0x102u);
-    EXPECT_EQ(calls[2 + i].item, capabilityItems[i]);
-  }
-  EXPECT_EQ(calls[7].flags, static_cast<DWORD>(MCI_ANIM_WHERE_SOURCE));
-  EXPECT_EQ(calls[7].result, static_cast<MCIERROR>(MCIERR_UNRECOGNIZED_COMMAND));
-  EXPECT_EQ(calls[8].flags, static_cast<DWORD>(MCI_SET_TIME_FORMAT));
-  EXPECT_EQ(calls[8].timeFormat, static_cast<DWORD>(MCI_FORMAT_TMSF));
-  EXPECT_EQ(calls[9].item, static_cast<DWORD>(MCI_STATUS_MODE));
 
   // The step count came from the length in the time format of that moment (MSF), not TMSF.
   EXPECT_EQ(player->Frames(), static_cast<int32_t>(calls[1].returned / 10));
@@ -82,9 +71,7 @@ TEST_F(PlayerTest, OpenFailuresRaiseThePlatformsTextAndLeaveThePlayerClosed) {
   player->SetDeviceType(dtAutoSelect);
   player->SetFileName("");
   EXPECT_THROW(player->Open(), EMCIDeviceError);
-  Calls calls = Sent();
-  ASSERT_EQ(calls.size(), 1u);
-  EXPECT_EQ(calls[0].flags, static_cast<DWORD>(MCI_WAIT));
+  EXPECT_EQ(Described(true), "open 2 = 292");
   EXPECT_EQ(player->DeviceID(), 0u);
   EXPECT_THROW(player->Stop(), EMCIDeviceError);
 
@@ -96,44 +83,16 @@ TEST_F(PlayerTest, OpenFailuresRaiseThePlatformsTextAndLeaveThePlayerClosed) {
   ASSERT_EQ(
       mciSendCommandA(0, MCI_OPEN, MCI_WAIT | MCI_OPEN_TYPE, reinterpret_cast<DWORD_PTR>(&other)),
       0u);
-  try {
-    player->Open();
-    ADD_FAILURE() << "the open succeeded";
-  } catch (const EMCIDeviceError& e) {
-    EXPECT_EQ(e.Message(),
-              "The device driver is already in use. To share it, use the 'shareable' parameter "
-              "with each 'open' command.");
-  }
+  EXPECT_EQ(RaisedBy([&] { player->Open(); }),
+            "The device driver is already in use. To share it, use the 'shareable' parameter "
+            "with each 'open' command.");
   EXPECT_EQ(player->Error(), static_cast<MCIERROR>(MCIERR_MUST_USE_SHAREABLE));
 
   // A code the platform has no text for.
   machine.FailNext("mciSendCommandA", 9999);
-  try {
-    player->Open();
-    ADD_FAILURE() << "the open succeeded";
-  } catch (const EMCIDeviceError& e) {
-    EXPECT_EQ(e.Message(),
-              "\x8C\xB4\x88\xF6\x95\x73\x96\xBE\x82\xCC\xB4\xD7\xB0");  // 原因不明のｴﾗｰ
-  }
+  EXPECT_EQ(RaisedBy([&] { player->Open(); }),
+            "\x8C\xB4\x88\xF6\x95\x73\x96\xBE\x82\xCC\xB4\xD7\xB0");  // 原因不明のｴﾗｰ
   EXPECT_EQ(player->DeviceID(), 0u);
-}
-
-TEST_F(PlayerTest, CloseIsSilentAndQuietWhenThereIsNothingToClose) {
-  player->SetNotify(true);
-  player->Close();
-  EXPECT_TRUE(Sent().empty());
-  // The marker is still there for the open.
-  player->Open();
-  EXPECT_EQ(Sent()[0].flags, 0x2203u);
-  player->Close();
-  const Calls calls = Sent();
-  ASSERT_EQ(calls.size(), 1u);
-  EXPECT_EQ(calls[0].flags, static_cast<DWORD>(MCI_WAIT));
-  EXPECT_EQ(calls[0].callback, Window());
-  EXPECT_EQ(player->DeviceID(), 0u);
-  EXPECT_EQ(player->AutoEnabledButtons(), TButtonSet{});
-  Deliver();
-  EXPECT_EQ(notified, std::vector<TMPNotifyValue>{nvSuccessful}) << "the open's own completion";
 }
 
 TEST_F(PlayerTest, ARefusedCloseKeepsTheDeviceOpenUnderItsId) {
@@ -149,7 +108,21 @@ TEST_F(PlayerTest, ARefusedCloseKeepsTheDeviceOpenUnderItsId) {
   EXPECT_EQ(emu::MciDevices(machine)[0].id, id);
 }
 
-TEST_F(PlayerTest, DestructionClosesWithWaitOnlyAndFreesTheBitmaps) {
+// Close and the destruction close silently (MCI_WAIT alone, whatever the marker); a Close with
+// nothing to close sends nothing and leaves the marker for the open.
+TEST_F(PlayerTest, CloseAndDestructionAreSilentAndTheDestructionFreesTheBitmaps) {
+  player->SetNotify(true);
+  player->Close();
+  EXPECT_TRUE(Sent().empty());
+  player->Open();
+  EXPECT_EQ(Sent()[0].flags, 0x2203u);
+  player->Close();
+  EXPECT_EQ(Described(true), "close 2");
+  EXPECT_EQ(player->DeviceID(), 0u);
+  EXPECT_EQ(player->AutoEnabledButtons(), TButtonSet{});
+  Deliver();
+  EXPECT_EQ(notified, std::vector<TMPNotifyValue>{nvSuccessful}) << "the open's own completion";
+
   EXPECT_EQ(emu::LiveBitmaps(machine).size(), 27u);
   OpenPlayer();
   const WORD id = player->DeviceID();
@@ -162,223 +135,129 @@ TEST_F(PlayerTest, DestructionClosesWithWaitOnlyAndFreesTheBitmaps) {
   EXPECT_EQ(calls[0].flags, static_cast<DWORD>(MCI_WAIT));
   EXPECT_TRUE(emu::MciDevices(machine).empty());
   EXPECT_TRUE(emu::LiveBitmaps(machine).empty());
-
   TMediaPlayer neverOpened(nullptr);
   EXPECT_TRUE(Sent().empty());
 }
 
-// --- The one-shot flag rules -------------------------------------------------------------------
+// --- What each operation sends --------------------------------------------------------------
 
-TEST_F(PlayerTest, NotifyAppliesToTheNextSynchronousCommandOnly) {
-  OpenPlayer();
-  player->SetNotify(true);
-  player->Stop();
-  player->Stop();
-  Calls calls = Sent();
-  ASSERT_EQ(calls.size(), 2u);
-  EXPECT_EQ(calls[0].flags, 0x3u);
-  EXPECT_EQ(calls[1].flags, 0x2u);
-  EXPECT_EQ(calls[0].callback, Window());
-  EXPECT_EQ(calls[1].callback, Window()) << "the window is named with or without a request";
-  Deliver();
-  EXPECT_EQ(notified, std::vector<TMPNotifyValue>{nvSuccessful});
-
-  // On an open player the Close inside Open takes the marker.
-  Sent();
-  player->SetNotify(true);
-  player->Open();
-  calls = Sent();
-  ASSERT_GE(calls.size(), 2u);
-  EXPECT_EQ(calls[0].command, static_cast<UINT>(MCI_CLOSE));
-  EXPECT_EQ(calls[0].flags, 0x3u);
-  EXPECT_EQ(calls[1].flags, 0x2202u);
-}
-
-TEST_F(PlayerTest, PlayAsksForACompletionUnlessNotifyWasSetFalse) {
-  OpenPlayer();
-  player->SetNotify(true);
-  player->Play();
-  player->Stop();
-  player->SetNotify(false);
-  player->Play();
-  Calls calls = Sent();
-  // Position and length come first: AutoRewind looks whether the disc is at its end.
-  ASSERT_EQ(Commands(calls), (CommandList{MCI_STATUS, MCI_STATUS, MCI_PLAY, MCI_STOP, MCI_STATUS,
-                                          MCI_STATUS, MCI_PLAY}));
-  EXPECT_EQ(calls[2].flags, static_cast<DWORD>(MCI_NOTIFY));
-  EXPECT_EQ(calls[6].flags, 0u);
-  Deliver();
-  EXPECT_EQ(notified, std::vector<TMPNotifyValue>{nvAborted}) << "the first play, stopped";
-  machine.Advance(5 * mci_testing::kTrackSeconds * 1000);
-  Deliver();
-  EXPECT_EQ(notified.size(), 1u) << "the silent play ends without a word";
-  EXPECT_EQ(player->Mode(), mpStopped);
-}
-
-TEST_F(PlayerTest, StartPosAppliesToOnePlayAndWaitCanBeSwitched) {
-  OpenPlayer();
-  player->SetStartPos(Tmsf(3, 0, 10));
-  player->Play();
-  player->Play();
-  player->SetWait(false);
-  player->Stop();
-  player->SetWait(true);
-  player->SetEndPos(Tmsf(4));
-  player->Play();
-  const Calls calls = Sent();
-  std::vector<const emu::MciCall*> commands;
-  for (const auto& call : calls) {
-    if (call.command != MCI_STATUS) commands.push_back(&call);
+class Operations : public PlayerTest {
+ protected:
+  // Runs a line of words on the player: notify / quiet (Notify true / false), nowait / wait,
+  // from:T.M.S / to:T (StartPos / EndPos), msf / tmsf (TimeFormat), queries (the status reads),
+  // and the operations of their own names (prev for Previous, record for StartRecording);
+  // behind its back: at:T.M.S.F (a seek), playing:T.M.S (a play from there), advance:MS (the
+  // clock).
+  void Run(const std::string& line) {
+    std::istringstream words(line);
+    for (std::string w; words >> w;) {
+      const std::string arg = w.substr(w.find(':') + 1);
+      if (w == "notify" || w == "quiet") player->SetNotify(w == "notify");
+      if (w == "nowait" || w == "wait") player->SetWait(w == "wait");
+      if (w.starts_with("from:")) player->SetStartPos(TmsfOf(arg));
+      if (w.starts_with("to:")) player->SetEndPos(TmsfOf(arg));
+      if (w == "play") player->Play();
+      if (w == "stop") player->Stop();
+      if (w == "next") player->Next();
+      if (w == "prev") player->Previous();
+      if (w == "open") player->Open();
+      if (w == "rewind") player->Rewind();
+      if (w == "pause") player->Pause();
+      if (w == "pauseonly") player->PauseOnly();
+      if (w == "resume") player->Resume();
+      if (w == "record") player->StartRecording();
+      if (w == "step") player->Step();
+      if (w == "back") player->Back();
+      if (w == "eject") player->Eject();
+      if (w == "length") player->Length();
+      if (w == "tracks") player->Tracks();
+      if (w == "timeformat") player->TimeFormat();
+      if (w == "msf") player->SetTimeFormat(MCI_FORMAT_MSF);
+      if (w == "tmsf") player->SetTimeFormat(MCI_FORMAT_TMSF);
+      if (w == "queries") {
+        player->Mode();
+        player->Position();
+        player->Length();
+        player->Tracks();
+        player->TrackPosition(2);
+      }
+      if (w.starts_with("at:")) SeekTo(TmsfOf(arg));
+      if (w.starts_with("playing:")) PlayFrom(TmsfOf(arg));
+      if (w.starts_with("advance:")) machine.Advance(std::stoul(arg));
+    }
   }
-  ASSERT_EQ(commands.size(), 4u);
-  EXPECT_EQ(commands[0]->flags, 0x5u);
-  EXPECT_EQ(commands[0]->from, Tmsf(3, 0, 10));
-  EXPECT_EQ(commands[1]->flags, 0x1u) << "starts where the device is";
-  EXPECT_EQ(commands[2]->flags, 0u) << "a stop that does not wait";
-  EXPECT_EQ(commands[3]->flags, 0xBu) << "notify, wait and to";
-  EXPECT_EQ(commands[3]->to, Tmsf(4));
-}
+};
 
-TEST_F(PlayerTest, QueriesNeitherUseNorConsumeTheMarkers) {
-  OpenPlayer();
-  player->SetNotify(true);
-  player->Mode();
-  player->Position();
-  player->Length();
-  player->Tracks();
-  player->TrackPosition(2);
-  player->SetTimeFormat(MCI_FORMAT_TMSF);
-  player->Rewind();
-  for (const auto& call : Sent()) {
-    EXPECT_EQ(call.flags & MCI_NOTIFY, 0u) << call.command;
-  }
-  player->Stop();
-  EXPECT_EQ(Sent()[0].flags, 0x3u);
-}
-
-// --- Next and Previous -------------------------------------------------------------------------
-
-TEST_F(PlayerTest, NextWhileStoppedSeeksToTheNextTrackAndStaysOnTheLast) {
-  OpenPlayer();
-  SeekTo(Tmsf(2, 1, 30));
-  player->Next();
-  Calls calls = Sent();
-  ASSERT_EQ(Commands(calls), (CommandList{MCI_STATUS, MCI_STATUS, MCI_STATUS, MCI_STATUS,
-                                          MCI_STATUS, MCI_STATUS, MCI_SEEK}));
-  EXPECT_EQ(calls.back().flags, static_cast<DWORD>(MCI_WAIT | MCI_TO));
-  EXPECT_EQ(calls.back().to, Tmsf(3));
-  EXPECT_EQ(calls.back().callback, Window());
-  EXPECT_EQ(player->Position(), Tmsf(3));
-  EXPECT_EQ(player->Mode(), mpStopped);
-
-  SeekTo(Tmsf(5, 2, 0));
-  player->Next();
-  calls = Sent();
-  EXPECT_EQ(calls.back().command, static_cast<UINT>(MCI_SEEK));
-  EXPECT_EQ(calls.back().to, Tmsf(5)) << "the last track's own start; no wrap to track 1";
-}
-
-TEST_F(PlayerTest, NextWhilePlayingPlaysFromTheNextTrackWithoutSeeking) {
-  OpenPlayer();
-  PlayFrom(Tmsf(2, 0, 40));
-  player->Next();
-  Calls calls = Sent();
-  for (const auto& call : calls) EXPECT_NE(call.command, static_cast<UINT>(MCI_SEEK));
-  ASSERT_EQ(calls.back().command, static_cast<UINT>(MCI_PLAY));
-  EXPECT_EQ(calls.back().flags, 0x5u);
-  EXPECT_EQ(calls.back().from, Tmsf(3));
-  EXPECT_EQ(player->Mode(), mpPlaying);
-
-  PlayFrom(Tmsf(5, 1, 0));
-  player->Next();
-  calls = Sent();
-  EXPECT_EQ(calls.back().command, static_cast<UINT>(MCI_PLAY));
-  EXPECT_EQ(calls.back().from, Tmsf(5)) << "the last track starts again";
-}
-
-TEST_F(PlayerTest, PreviousGoesBackOneTrackOnlyWithinTheFirstSecond) {
-  OpenPlayer();
-  struct Case {
-    DWORD at;
-    DWORD target;
-  } cases[] = {
-      {Tmsf(3, 0, 0), Tmsf(2)}, {Tmsf(3, 0, 0, 50), Tmsf(2)},  // frames do not count
-      {Tmsf(3, 0, 5), Tmsf(3)}, {Tmsf(3, 1, 0), Tmsf(3)},
-      {Tmsf(1, 0, 0), Tmsf(1)}, {Tmsf(1, 0, 5), Tmsf(1)},
+// The one-shot flag rules (Notify, Wait, StartPos and EndPos apply to the next command and are
+// consumed by it; queries neither use nor consume them), and where Next and Previous go: a seek
+// while stopped, a play from the track's start while playing, a track back only within its first
+// second, never a wrap past either end, the ends themselves outside TMSF. Flags: 1 notify, 2 wait,
+// 4 from, 8 to, 100 / 200 to the start / end, 400 time format, 2202 / 2302 an open (shareable).
+TEST_F(Operations, EachSendsItsCommandsWithTheFlagsItsRulesGive) {
+  const struct {
+    const char* what;
+    const char* words;
+    const char* sent;
+    const char* notified;  // once everything has ended
+  } kRows[] = {
+      {"Notify applies to the next command only", "notify stop stop", "stop 3, stop 2",
+       "successful"},
+      {"a play asks for a completion unless Notify was set false; the silent one says nothing",
+       "notify play stop quiet play", "play 1, stop 2, play 0", "aborted"},
+      {"StartPos applies to one play, Wait can be switched, EndPos adds MCI_TO",
+       "from:3.0.10 play play nowait stop wait to:4 play",
+       "play 5 from 3.0.10, play 1, stop 0, play b to 4", "aborted aborted successful"},
+      {"queries neither use nor consume the markers", "notify queries tmsf rewind stop",
+       "set 400 format 10, seek 102, stop 3", "successful"},
+      {"on an open player the Close inside Open takes the marker", "notify open",
+       "close 3, open 2202, where 20000 = 261, set 400 format 10", "successful"},
+      {"Next while stopped seeks to the next track", "at:2.1.30 next", "seek a to 3", ""},
+      {"Next on the last track seeks to its own start; no wrap", "at:5.2.0 next", "seek a to 5",
+       ""},
+      {"Next while playing plays from the next track without seeking", "playing:2.0.40 next",
+       "play 5 from 3", "successful"},
+      {"Next while playing the last track starts it again", "playing:5.1.0 next", "play 5 from 5",
+       "successful"},
+      {"Next takes the markers before it decides to play: the play gets the defaults",
+       "playing:1 quiet next stop", "play 5 from 2, stop 2", "aborted"},
+      {"Previous in the first second of a track goes back one; frames do not count",
+       "at:3.0.0.50 prev", "seek a to 2", ""},
+      {"Previous a minute into a track goes to its start", "at:3.1.0 prev", "seek a to 3", ""},
+      {"Previous five seconds into a track goes to its start", "at:3.0.5 prev", "seek a to 3", ""},
+      {"Previous at the start of track 1 stays there", "at:1.0.0 prev", "seek a to 1", ""},
+      {"Previous five seconds into a playing track plays it from its start",
+       "playing:3 advance:5000 prev", "play 5 from 3", "successful"},
+      {"Next and Previous outside TMSF seek to the ends", "msf next prev",
+       "set 400 format 2, seek 202, seek 102", ""},
+      // Pause toggles by the mode the device reports: NT's driver reads a pause as a stop, so
+      // the toggle then finds nothing to resume; Resume asks for a completion.
+      {"Pause while stopped sends nothing", "pause", "", ""},
+      {"Pause while playing pauses, and then finds a stopped device",
+       "play advance:3000 pause advance:3000 pause", "play 1, pause 2", "aborted"},
+      {"Resume goes on from the pause", "play advance:3000 pause resume",
+       "play 1, pause 2, resume 1", "aborted successful"},
+      {"Step and Back need video: nothing reaches a CD", "step back", "", ""},
   };
-  for (const Case& c : cases) {
-    SeekTo(c.at);
-    player->Previous();
-    const Calls calls = Sent();
-    ASSERT_FALSE(calls.empty());
-    EXPECT_EQ(calls.back().command, static_cast<UINT>(MCI_SEEK)) << std::hex << c.at;
-    EXPECT_EQ(calls.back().flags, static_cast<DWORD>(MCI_WAIT | MCI_TO)) << std::hex << c.at;
-    EXPECT_EQ(calls.back().to, c.target) << std::hex << c.at;
+  const char* const kNotifyNames[] = {"successful", "superseded", "aborted", "failure"};
+  for (const auto& row : kRows) {
+    SCOPED_TRACE(std::string(row.what) + ": " + row.words);
+    OpenPlayer();
+    player->Stop();
+    SeekTo(Tmsf(1));
+    Deliver();
+    notified.clear();
+    Run(row.words);
+    EXPECT_EQ(Described(), row.sent);
+    machine.Advance(5 * mci_testing::kTrackSeconds * 1000);
+    Deliver();
+    std::string names;
+    for (TMPNotifyValue v : notified)
+      names += (names.empty() ? "" : " ") + std::string(kNotifyNames[v]);
+    EXPECT_EQ(names, row.notified);
   }
-  // Five seconds into a playing track 3: that track again, as a play from its start.
-  PlayFrom(Tmsf(3));
-  machine.Advance(5000);
-  player->Previous();
-  const Calls calls = Sent();
-  for (const auto& call : calls) EXPECT_NE(call.command, static_cast<UINT>(MCI_SEEK));
-  ASSERT_EQ(calls.back().command, static_cast<UINT>(MCI_PLAY));
-  EXPECT_EQ(calls.back().flags, 0x5u);
-  EXPECT_EQ(calls.back().from, Tmsf(3));
-}
-
-TEST_F(PlayerTest, NextAndPreviousOutsideTmsfSeekToTheEnds) {
-  OpenPlayer();
-  player->SetTimeFormat(MCI_FORMAT_MSF);
-  player->Next();
-  EXPECT_EQ(Sent().back().flags, static_cast<DWORD>(MCI_WAIT | MCI_SEEK_TO_END));
-  player->Previous();
-  EXPECT_EQ(Sent().back().flags, static_cast<DWORD>(MCI_WAIT | MCI_SEEK_TO_START));
-}
-
-TEST_F(PlayerTest, NextConsumesTheMarkersBeforeItDecidesToPlay) {
-  OpenPlayer();
-  PlayFrom(Tmsf(1));
-  player->SetNotify(false);
-  player->Next();
-  EXPECT_EQ(Sent().back().flags, 0x5u) << "the play gets rule B's defaults";
-  player->Stop();
-  EXPECT_EQ(Sent().back().flags, 0x2u) << "the marker went with Next";
 }
 
 // --- Pause -------------------------------------------------------------------------------------
-
-TEST_F(PlayerTest, PauseTogglesByTheModeTheDeviceReports) {
-  OpenPlayer();
-  player->Pause();
-  Calls calls = Sent();
-  ASSERT_EQ(Commands(calls), (CommandList{MCI_STATUS, MCI_STATUS})) << "stopped: two mode queries";
-  EXPECT_EQ(calls[0].item, static_cast<DWORD>(MCI_STATUS_MODE));
-  EXPECT_EQ(calls[1].item, static_cast<DWORD>(MCI_STATUS_MODE));
-
-  player->Play();
-  machine.Advance(3000);
-  Sent();
-  player->Pause();
-  calls = Sent();
-  ASSERT_EQ(Commands(calls), (CommandList{MCI_STATUS, MCI_PAUSE}));
-  EXPECT_EQ(calls[1].flags, static_cast<DWORD>(MCI_WAIT));
-  // NT's driver reads a pause as a stop: the toggle finds nothing to resume and sends nothing.
-  EXPECT_EQ(player->Mode(), mpStopped);
-  machine.Advance(3000);
-  Sent();
-  player->Pause();
-  EXPECT_EQ(Commands(Sent()), (CommandList{MCI_STATUS, MCI_STATUS}));
-
-  player->Resume();
-  calls = Sent();
-  ASSERT_EQ(Commands(calls), (CommandList{MCI_RESUME}));
-  EXPECT_EQ(calls[0].flags, static_cast<DWORD>(MCI_NOTIFY));
-  EXPECT_EQ(calls[0].callback, Window());
-  EXPECT_EQ(player->Mode(), mpPlaying);
-  EXPECT_EQ(player->Position(), Tmsf(1, 0, 3)) << "on from where it paused";
-  Deliver();
-  EXPECT_EQ(notified, std::vector<TMPNotifyValue>{nvAborted}) << "the pause ended the play";
-}
 
 TEST_F(PlayerTest, ARefusedResumeFallsBackToPlayWhichTakesTheMarkers) {
   machine.SetPlatform(emu::Platform::Win9x);  // whose drivers refuse MCI_RESUME
@@ -388,12 +267,11 @@ TEST_F(PlayerTest, ARefusedResumeFallsBackToPlayWhichTakesTheMarkers) {
   Sent();
   player->SetNotify(false);
   player->Pause();
-  const Calls calls = Sent();
-  ASSERT_EQ(Commands(calls),
-            (CommandList{MCI_STATUS, MCI_STATUS, MCI_RESUME, MCI_STATUS, MCI_STATUS, MCI_PLAY}));
-  EXPECT_EQ(calls[2].flags, 0u);
-  EXPECT_EQ(calls[2].result, static_cast<MCIERROR>(MCIERR_UNSUPPORTED_FUNCTION));
-  EXPECT_EQ(calls[5].flags, 0u) << "the Notify := False still pending reaches the play";
+  // Two mode queries, the resume the driver refuses, AutoRewind's queries, and the play, which
+  // takes the Notify := False still pending.
+  EXPECT_EQ(Described(true),
+            "status 102 item 4, status 102 item 4, resume 0 = 274, status 102 item 2, "
+            "status 102 item 1, play 0");
   EXPECT_EQ(player->Error(), 0u) << "the play's result stands";
   EXPECT_EQ(player->Mode(), mpPlaying);
   player->Play();
@@ -402,32 +280,11 @@ TEST_F(PlayerTest, ARefusedResumeFallsBackToPlayWhichTakesTheMarkers) {
 
 // --- Not open ----------------------------------------------------------------------------------
 
-TEST_F(PlayerTest, OperationsThatNeedAnOpenDeviceRaiseAndSendNothing) {
-  const std::vector<std::pair<const char*, std::function<void()>>> operations = {
-      {"Play", [&] { player->Play(); }},
-      {"StartRecording", [&] { player->StartRecording(); }},
-      {"Stop", [&] { player->Stop(); }},
-      {"Pause", [&] { player->Pause(); }},
-      {"PauseOnly", [&] { player->PauseOnly(); }},
-      {"Resume", [&] { player->Resume(); }},
-      {"Next", [&] { player->Next(); }},
-      {"Previous", [&] { player->Previous(); }},
-      {"Step", [&] { player->Step(); }},
-      {"Back", [&] { player->Back(); }},
-      {"Eject", [&] { player->Eject(); }},
-      {"Rewind", [&] { player->Rewind(); }},
-      {"Length", [&] { player->Length(); }},
-      {"Tracks", [&] { player->Tracks(); }},
-      {"TimeFormat", [&] { player->TimeFormat(); }},
-  };
+TEST_F(Operations, ThoseThatNeedAnOpenDeviceRaiseAndSendNothing) {
   player->SetNotify(true);
-  for (const auto& [name, operation] : operations) {
-    try {
-      operation();
-      ADD_FAILURE() << name << " raised nothing";
-    } catch (const EMCIDeviceError& e) {
-      EXPECT_EQ(e.Message(), kNoDevice) << name;
-    }
+  for (const char* word : {"play", "record", "stop", "pause", "pauseonly", "resume", "next", "prev",
+                           "step", "back", "eject", "rewind", "length", "tracks", "timeformat"}) {
+    EXPECT_EQ(RaisedBy([&] { Run(word); }), kNoDevice) << word;
   }
   EXPECT_TRUE(Sent().empty());
   EXPECT_EQ(std::string(kNoDevice).substr(0, 4), "MCI ");
@@ -448,35 +305,16 @@ TEST_F(PlayerTest, StatusReadsAndTheTimeFormatWriteGoToDeviceZero) {
   ASSERT_EQ(player->Error(), static_cast<MCIERROR>(MCIERR_HARDWARE));
   player->TrackPosition(1);
   EXPECT_EQ(player->Error(), static_cast<MCIERROR>(MCIERR_HARDWARE));
-  const Calls calls = Sent();
-  ASSERT_EQ(calls.size(), 5u);
-  for (const auto& call : calls) EXPECT_EQ(call.device, 0u);
-  EXPECT_EQ(calls.back().flags, 0x112u);
-  EXPECT_EQ(calls.back().track, 1u);
+  for (const auto& call : emu::MciTrace(machine)) EXPECT_EQ(call.device, 0u);
+  EXPECT_EQ(Described(true),
+            "status 102 item 4 = 257, set 400 format 2 = 257, status 102 item 2 = 257, "
+            "status 102 item 4 = 262, status 112 item 2 track 1 = 257");
 }
 
 // --- Completion --------------------------------------------------------------------------------
 
-TEST_F(PlayerTest, APlayThatReachesItsEndReportsSuccessAndReenablesPlay) {
+TEST_F(PlayerTest, CompletionOutcomesMapToNotifyValuesFromTheMessageLoop) {
   OpenPlayer();
-  player->SetStartPos(Tmsf(5, 2, 59));
-  player->Play();
-  EXPECT_TRUE(notified.empty());
-  machine.Advance(1000);
-  EXPECT_TRUE(notified.empty()) << "only the message loop delivers it";
-  Deliver();
-  ASSERT_EQ(notified, std::vector<TMPNotifyValue>{nvSuccessful});
-  EXPECT_EQ(player->Mode(), mpStopped);
-  EXPECT_EQ(player->AutoEnabledButtons(), (TButtonSet{btPlay, btNext, btPrev, btEject}));
-}
-
-TEST_F(PlayerTest, CompletionOutcomesMapToNotifyValues) {
-  OpenPlayer();
-  player->Play();
-  player->Stop();
-  Deliver();
-  EXPECT_EQ(notified, std::vector<TMPNotifyValue>{nvAborted});
-
   // Another request on the device while the play goes on supersedes its completion.
   player->Play();
   MCI_STATUS_PARMS status{};
@@ -485,9 +323,17 @@ TEST_F(PlayerTest, CompletionOutcomesMapToNotifyValues) {
   ASSERT_EQ(mciSendCommandA(player->DeviceID(), MCI_STATUS, MCI_NOTIFY | MCI_STATUS_ITEM,
                             reinterpret_cast<DWORD_PTR>(&status)),
             0u);
-  notified.clear();
   Deliver();
   EXPECT_EQ(notified, (std::vector<TMPNotifyValue>{nvSuperseded, nvSuccessful}));
+
+  notified.clear();
+  player->SetStartPos(Tmsf(5, 2, 59));
+  player->Play();
+  machine.Advance(1000);
+  EXPECT_TRUE(notified.empty()) << "only the message loop delivers it";
+  Deliver();
+  ASSERT_EQ(notified, std::vector<TMPNotifyValue>{nvSuccessful});
+  EXPECT_EQ(player->Mode(), mpStopped);  // the button bar's part: buttons_test.cpp
 
   // Failure, and a value the component does not know: the old value stays, the event still runs.
   notified.clear();
@@ -502,10 +348,7 @@ TEST_F(PlayerTest, CompletionOutcomesMapToNotifyValues) {
 TEST_F(PlayerTest, EjectOpensTheDoorOnlyWhenTheDeviceCanEject) {
   OpenPlayer();
   player->Eject();
-  Calls calls = Sent();
-  ASSERT_EQ(calls.size(), 1u);
-  EXPECT_EQ(calls[0].command, static_cast<UINT>(MCI_SET));
-  EXPECT_EQ(calls[0].flags, static_cast<DWORD>(MCI_WAIT | MCI_SET_DOOR_OPEN));
+  EXPECT_EQ(Described(true), "set 102");  // the door, waiting
   EXPECT_EQ(player->Mode(), mpOpen);
   EXPECT_EQ(player->Tracks(), 0u);
   EXPECT_EQ(player->Error(), static_cast<MCIERROR>(MCIERR_DEVICE_NOT_READY));
@@ -529,41 +372,23 @@ TEST_F(PlayerTest, EjectOpensTheDoorOnlyWhenTheDeviceCanEject) {
   EXPECT_EQ(Sent()[0].flags, 0x3u) << "Eject did not consume the marker";
 }
 
-TEST_F(PlayerTest, StepAndBackNeedVideoAndSendNothingToACd) {
-  OpenPlayer();
-  player->Step();
-  player->Back();
-  EXPECT_TRUE(Sent().empty());
-}
-
 TEST_F(PlayerTest, PlayAtTheEndRewindsFirstUnlessAPositionIsPending) {
   OpenPlayer();
   player->SetTimeFormat(MCI_FORMAT_MSF);
-  // Length is the disc's last frame in MSF; Position equals it at the end.
-  const DWORD length = player->Length();
-  MCI_SEEK_PARMS seek{};
-  seek.dwTo = length;
-  ASSERT_EQ(mciSendCommandA(player->DeviceID(), MCI_SEEK, MCI_WAIT | MCI_TO,
-                            reinterpret_cast<DWORD_PTR>(&seek)),
-            0u);
-  Sent();
+  // Length is the disc's last frame in MSF (14:59:74); Position equals it at the end. AutoRewind
+  // looks at both (items 2 and 1) before it plays.
+  SeekTo(player->Length());
   player->Play();
-  Calls calls = Sent();
-  ASSERT_EQ(Commands(calls), (CommandList{MCI_STATUS, MCI_STATUS, MCI_SEEK, MCI_PLAY}));
-  EXPECT_EQ(calls[2].flags, static_cast<DWORD>(MCI_WAIT | MCI_SEEK_TO_START));
+  EXPECT_EQ(Described(true), "status 102 item 2, status 102 item 1, seek 102, play 1");
   EXPECT_EQ(player->Mode(), mpPlaying);
-
-  ASSERT_EQ(mciSendCommandA(player->DeviceID(), MCI_SEEK, MCI_WAIT | MCI_TO,
-                            reinterpret_cast<DWORD_PTR>(&seek)),
-            0u);
+  SeekTo(player->Length());
+  player->SetEndPos(player->Length());
   Sent();
-  player->SetEndPos(length);
   player->Play();
-  EXPECT_EQ(Commands(Sent()), (CommandList{MCI_STATUS, MCI_STATUS, MCI_PLAY}));
-
+  EXPECT_EQ(Described(true), "status 102 item 2, status 102 item 1, play 9 to 14.59.74");
   player->SetAutoRewind(false);
   player->Play();
-  EXPECT_EQ(Commands(Sent()), (CommandList{MCI_PLAY}));
+  EXPECT_EQ(Described(true), "play 1");
 }
 
 }  // namespace

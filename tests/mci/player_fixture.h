@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -26,6 +28,23 @@ inline cdaudio::Disc FiveTracks() {
   cdaudio::Disc disc;
   for (int t = 0; t < 5; ++t) disc.tracks.push_back({true, kTrackSeconds * 75});
   return disc;
+}
+
+// "T.M.S.F", fewer parts meaning zeros.
+inline DWORD TmsfOf(const std::string& text) {
+  DWORD parts[4] = {};
+  std::istringstream in(text);
+  std::string part;
+  for (int i = 0; i < 4 && std::getline(in, part, '.'); ++i) parts[i] = std::stoul(part);
+  return Tmsf(parts[0], parts[1], parts[2], parts[3]);
+}
+
+// The same without the zero parts at the end.
+inline std::string Dotted(DWORD tmsf) {
+  std::string out = std::to_string(tmsf & 0xFF);
+  int last = tmsf >> 24 ? 3 : tmsf >> 16 & 0xFF ? 2 : tmsf >> 8 & 0xFF ? 1 : 0;
+  for (int i = 1; i <= last; ++i) out += "." + std::to_string(tmsf >> (8 * i) & 0xFF);
+  return out;
 }
 
 class PlayerTest : public ::testing::Test {
@@ -60,6 +79,40 @@ class PlayerTest : public ::testing::Test {
     emu::ClearMciTrace(machine);
     return calls;
   }
+  // The commands sent since the last call (the status and capability queries only if asked for),
+  // each as its name, its flags in hex and what its flags name: a query's item (and track), the
+  // positions, the time format; "= N" when it failed with error N. Checks on the way that no query
+  // carries MCI_NOTIFY and that the commands that take the markers name the player's window, with
+  // or without a request (the time format, the rewind and the window query name none).
+  std::string Described(bool queries = false) {
+    static const std::map<UINT, const char*> kNames = {
+        {MCI_OPEN, "open"},     {MCI_CLOSE, "close"},    {MCI_PLAY, "play"},
+        {MCI_STOP, "stop"},     {MCI_SEEK, "seek"},      {MCI_SET, "set"},
+        {MCI_WHERE, "where"},   {MCI_PAUSE, "pause"},    {MCI_RESUME, "resume"},
+        {MCI_STATUS, "status"}, {MCI_GETDEVCAPS, "caps"}};
+    std::ostringstream out;
+    for (const auto& call : Sent()) {
+      const bool query = call.command == MCI_STATUS || call.command == MCI_GETDEVCAPS;
+      if (query) {
+        EXPECT_EQ(call.flags & MCI_NOTIFY, 0u) << "a query takes no marker";
+        if (!queries) continue;
+      }
+      out << (out.tellp() ? ", " : "") << kNames.at(call.command) << " " << std::hex << call.flags;
+      if (query) out << " item " << call.item;
+      if (call.command == MCI_STATUS && call.flags & MCI_TRACK) out << " track " << call.track;
+      if (call.command == MCI_PLAY && call.flags & MCI_FROM) out << " from " << Dotted(call.from);
+      if (call.flags & MCI_TO) out << " to " << Dotted(call.to);
+      if (call.command == MCI_SET && call.flags & MCI_SET_TIME_FORMAT) {
+        out << " format " << std::dec << call.timeFormat;
+      }
+      if (call.result) out << " = " << std::dec << call.result;
+      if (!query && call.command != MCI_SET && call.command != MCI_WHERE &&
+          call.flags != (MCI_WAIT | MCI_SEEK_TO_START)) {
+        EXPECT_EQ(call.callback, Window()) << call.command;
+      }
+    }
+    return out.str();
+  }
   // Opens the player and forgets what that sent.
   void OpenPlayer() {
     player->Open();
@@ -69,6 +122,16 @@ class PlayerTest : public ::testing::Test {
   void Deliver() { application->ProcessMessages(); }
   DWORD_PTR Window() { return reinterpret_cast<DWORD_PTR>(player->Handle()); }
 
+  // The message of the EMCIDeviceError `operation` raises; empty when it raises none.
+  template <class Operation>
+  static std::string RaisedBy(Operation operation) {
+    try {
+      operation();
+    } catch (const EMCIDeviceError& e) {
+      return e.Message();
+    }
+    return "";
+  }
   // Puts the head at `tmsf` with the device stopped, behind the player's back.
   void SeekTo(DWORD tmsf) {
     MCI_SEEK_PARMS parms{};
@@ -95,11 +158,5 @@ class PlayerTest : public ::testing::Test {
   std::function<void()> onNotify;
   std::vector<std::string> boxes;
 };
-
-inline std::vector<UINT> Commands(const std::vector<emu::MciCall>& calls) {
-  std::vector<UINT> commands;
-  for (const auto& call : calls) commands.push_back(call.command);
-  return commands;
-}
 
 }  // namespace mci_testing
