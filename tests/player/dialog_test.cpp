@@ -2,7 +2,6 @@
 // its boxes and their rules, OK, Cancel, Save with a drive switch, the keyboard, the addresses.
 #include "PlayerScenario.h"
 #include "platform/emu/dialog_control.h"
-#include "support/TestMachine.h"
 
 namespace player_test {
 namespace {
@@ -79,12 +78,12 @@ TEST_F(Dialog, EnablingRulesHoldFromTheFirstShowing) {
 
 TEST_F(Dialog, OkWithNothingChangedStillStoresAndApplies) {
   Do("drive D: cdrom\nstart\n");
-  const std::string stored = SettingsBytes();
+  const std::string stored = machine_.Settings();
   // Somebody else's edit behind the program's back is written over: OK stores the dialog.
   Do("ini settings RB_TabSheet RB_Spell_CheckBox 1\n");
   Open();
   Do("dialog click OK_Button\n");
-  EXPECT_EQ(SettingsBytes(), stored);
+  EXPECT_EQ(machine_.Settings(), stored);
   EXPECT_EQ(Do("show dialog\n"), "dialog: hidden\n");
 }
 
