@@ -105,13 +105,6 @@ TEST_F(Threads, ThreadThatIsNotFreedByItselfIsWaitedForByItsDestructor) {
   application->ProcessMessages();
 }
 
-TEST_F(Threads, NoThreadFromTheSystemRaises) {
-  TSleeper worker(0);
-  machine.FailNext("CreateThread");
-  EXPECT_THROW(worker.Start(), vcl::EThread);
-  EXPECT_FALSE(worker.Started());
-}
-
 TEST(ThreadsAtTheEnd, WorkerOfAnEndedProgramFreesItself) {
   destroyed = 0;
   bool completed = false;
