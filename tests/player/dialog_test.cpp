@@ -199,15 +199,6 @@ TEST_F(Dialog, TheAddressesGoToTheShell) {
             "directory=\"\" show=5\n");
 }
 
-TEST_F(Dialog, Windows9xGetsTheSameDialogThroughTheAnsiCalls) {
-  Do("machine 9x\ndrive D: cdrom\nstart\n");
-  Open();
-  EXPECT_EQ(Header(),
-            "dialog: shown tab=0 save=off caption=\"OrvantaBrevoのプロパティ\" client=415x197 "
-            "focus=PageControl");
-  EXPECT_EQ(Line("CDDrive"), "CDDrive: items=\"D:\" index=0 enabled");
-}
-
 TEST_F(Dialog, LaidOutForTheScreensPixelsPerInch) {
   emu::SetScreenDpi(machine_, 144);
   emu::SetFontFamilies(machine_, {"MS UI Gothic"});  // no "ＭＳ Ｐゴシック" on this machine

@@ -9,7 +9,7 @@ namespace {
 
 class Win9xText : public PlayerScenario {
  protected:
-  // The shown dialog: its caption and every control's text, entries and font face.
+  // The shown dialog's windows: its caption and every control's text, entries and font face.
   std::string DialogTexts() {
     TPropertyForm* form = testing_support::Form();
     if (!form || !form->HandleAllocated()) return "no dialog\n";
@@ -35,7 +35,7 @@ class Win9xText : public PlayerScenario {
     std::string shown = NativeMenu("click left\nwait 500\n") + NativeMenu("click right\n");
     shown += Do("click right\nchoose PowerOff\nshow box\nanswer cancel\n");
     EXPECT_EQ(Do("click right\nchoose Version\n"), "");
-    shown += DialogTexts();
+    shown += Do("show dialog\n") + DialogTexts();
     Do("quit\n");
     console_.Finish();
     return shown;
@@ -54,8 +54,9 @@ TEST_F(Win9xText, EveryTextReadsAsOnNtThroughTheAnsiCalls) {
   expected.replace(expected.find(restartOnNt), restartOnNt.size(), "Windows9xの再起動 | ");
   EXPECT_EQ(on9x, expected);
   // What is compared is the real thing: the menus, the renamed buttons and the dialog's controls.
-  for (const char* text : {"プロパティ(&R)", "labels=\"OK|ｷｬﾝｾﾙ\"", "caption=\"警告\"",
-                           "AutoPlay_CheckBox=\"", "font="}) {
+  for (const char* text :
+       {"プロパティ(&R)", "labels=\"OK|ｷｬﾝｾﾙ\"", "caption=\"警告\"", "AutoPlay_CheckBox=\"",
+        "font=", "client=415x197 focus=PageControl", "CDDrive: items=\"D:\" index=0 enabled"}) {
     EXPECT_NE(on9x.find(text), std::string::npos) << text << " in\n" << on9x;
   }
 }
