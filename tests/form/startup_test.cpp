@@ -46,7 +46,7 @@ TEST(Startup, TwoCopiesRunningEachShowTheirOwnErrors) {
 TEST(Startup, ErrorThatIsNotTheDevicesIsShownAndTheProgramRunsOn) {
   TestMachine machine;
   machine.AddCdDrive('D');
-  machine.InsertAudioDisc('D', 0xC2C3B);
+  machine.InsertExampleDisc('D');
   machine.FailNext("Shell_NotifyIconA", 0, 1);  // the add at the end of loading goes through
   const int pid = machine.StartProgram();
   ASSERT_EQ(machine.OpenBoxes().size(), 1u);
@@ -134,7 +134,7 @@ TEST(Startup, DriveListAndTheStoredChoiceDecideTheDevice) {
   for (const auto& c : cases) {
     TestMachine machine;
     for (const char* letter = c.drives; *letter; ++letter) machine.AddCdDrive(*letter);
-    machine.InsertAudioDisc('D', 0xC2C3B);
+    machine.InsertExampleDisc('D');
     if (c.stored) {
       machine.WriteFile(machine.SettingsPath(),
                         std::string("[CDPlayer_TabSheet]\r\nCDDrive=") + c.stored + "\r\n");
