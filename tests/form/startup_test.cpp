@@ -74,7 +74,7 @@ TEST(Startup, WithoutACdDriveTheDeviceCannotOpenAndNothingIsWrittenOrWatched) {
   EXPECT_EQ(emu::ImageName(Form()->TrayIcon->Icon()->Handle()), "ZCD");
 }
 
-TEST(Startup, ShowsNoWindowTitlesTheApplicationAndHasTheHandCursor) {
+TEST(Startup, ShowsNoWindowTitlesTheApplicationHasTheHandCursorAndLeavesWithItsIcon) {
   TestMachine machine;
   machine.StartProgram();
   bool sawApplicationWindow = false;
@@ -89,6 +89,11 @@ TEST(Startup, ShowsNoWindowTitlesTheApplicationAndHasTheHandCursor) {
   vcl::TScreen* screen = vcl::Screen.InRunningProgram();
   ASSERT_NE(screen, nullptr);
   EXPECT_EQ(emu::ImageName(screen->Cursors(1)), "HAND");
+  // Ended by the system, it takes its icon along and ends with code 0.
+  machine.EndAllProcesses();
+  EXPECT_EQ(machine.Process(1).exitCode, 0);
+  EXPECT_TRUE(emu::TrayIcons(machine).empty());
+  EXPECT_EQ(emu::ShellTrace(machine).back().message, static_cast<DWORD>(NIM_DELETE));
 }
 
 // The drive list, the stored choice and the disc found in it at start-up (an audio disc of serial
