@@ -2,6 +2,7 @@
 // definitions; icon images and their change notices.
 #include <gtest/gtest.h>
 
+#include "TestForm.h"
 #include "platform/emu/machine.h"
 #include "platform/emu/tray_control.h"
 #include "toolkit/FormReader.h"
@@ -133,20 +134,8 @@ TEST_F(Menus, FailedNativeMenuRaisesAndLeavesNothingBehind) {
   EXPECT_THROW(menu->Popup(0, 0), vcl::EMenuError);
 }
 
-class TMenuForm : public vcl::TForm {
- public:
-  explicit TMenuForm(std::string_view definition) : vcl::TForm(nullptr) {
-    vcl::RegisterToolkitClasses();
-    vcl::TClassRegistry::Instance().Register(vcl::TClassInfo{"TMenuForm", "TForm", nullptr, {}});
-    RegisterMethod("PlayClick", [this](vcl::TObject*) { ++plays; });
-    ReadDefinition(definition);
-  }
-  std::string ClassName() const override { return "TMenuForm"; }
-  int plays = 0;
-};
-
 TEST_F(Menus, FormDefinitionPutsItemsInTheMenuTheyAreWrittenIn) {
-  TMenuForm form(R"(object F: TMenuForm
+  toolkit_test::TTestForm form(R"(object F: TTestForm
   object First: TPopupMenu
     Alignment = paCenter
     object Play: TMenuItem
@@ -179,9 +168,9 @@ end
   EXPECT_FALSE(second->Items(0)->Visible());
   EXPECT_EQ(first->Items(0)->Owner(), &form) << "the form owns the items";
   first->Items(0)->Click();
-  EXPECT_EQ(form.plays, 1);
+  EXPECT_EQ(form.clicks, 1);
 
-  EXPECT_THROW(TMenuForm(R"(object F: TMenuForm
+  EXPECT_THROW(toolkit_test::TTestForm(R"(object F: TTestForm
   object Stray: TMenuItem
   end
 end
