@@ -51,25 +51,10 @@ Trace Then(Trace trace, std::initializer_list<std::string> more) {
   return trace;
 }
 
-TEST(ExitWin, NtShutdownAndRebootEnableThePrivilegeFirstAndCloseTheToken) {
-  struct Case {
-    Operation operation;
-    UINT flags;
-    const char* exitCall;
-  };
-  for (const Case& c : {Case{&TExitWin::PowerOffWindows, EWX_SHUTDOWN, "ExitWindowsEx 0x1 0x0"},
-                        Case{&TExitWin::RebootWindows, EWX_REBOOT, "ExitWindowsEx 0x2 0x0"}}) {
-    const Outcome outcome = RunExit(emu::Platform::NT, c.operation);
-    EXPECT_EQ(outcome.error, "");
-    EXPECT_EQ(outcome.trace, Then(kPrivileged, {c.exitCall, "CloseHandle token"}));
-    ASSERT_EQ(outcome.requests.size(), 1u);
-    // NT shuts down without being asked to power off.
-    EXPECT_EQ(outcome.requests[0].flags, c.flags);
-    EXPECT_TRUE(outcome.requests[0].privilege);
-  }
-}
-
-TEST(ExitWin, EveryFailureHasItsOwnMessage) {
+// Every operation but the 9x restart, on each family: the calls it makes, what Windows was asked
+// (flags; none when -1) and the message of each failure. NT enables the shutdown privilege in the
+// process token first and shuts down without being asked to power off; log-off asks nothing first.
+TEST(ExitWin, EachOperationMakesItsCallsOrFailsWithItsOwnMessage) {
   const std::string shutdownToken = "Could not open the Token.\r\nShutting down Windows is failed";
   const std::string shutdownAdjust =
       "Could not adjust the Privilege.\r\nShutting down Windows is failed";
@@ -79,59 +64,61 @@ TEST(ExitWin, EveryFailureHasItsOwnMessage) {
     emu::Platform platform;
     Operation operation;
     const char* failing;
-    std::string error;
+    std::string error;  // of an EExitError; empty when Windows accepted
+    Trace trace = {};   // not compared when empty
+    int flags = -1;
   };
   const emu::Platform nt = emu::Platform::NT, win9x = emu::Platform::Win9x;
+  const Operation off = &TExitWin::PowerOffWindows, reboot = &TExitWin::RebootWindows,
+                  logOff = &TExitWin::LogOffWindows;
   const Case cases[] = {
-      {nt, &TExitWin::PowerOffWindows, "OpenProcessToken", "EExitError: " + shutdownToken},
+      {nt, off, "", "", Then(kPrivileged, {"ExitWindowsEx 0x1 0x0", "CloseHandle token"}),
+       EWX_SHUTDOWN},
+      {nt, reboot, "", "", Then(kPrivileged, {"ExitWindowsEx 0x2 0x0", "CloseHandle token"}),
+       EWX_REBOOT},
+      {win9x, off, "", "", {"GetVersionExA", "ExitWindowsEx 0x9 0x0"}, 0x9},
+      {win9x, reboot, "", "", {"GetVersionExA", "ExitWindowsEx 0x2 0x0"}, EWX_REBOOT},
+      {nt, logOff, "", "", {"ExitWindowsEx 0x0 0x0"}, EWX_LOGOFF},
+      {win9x, logOff, "", "", {"ExitWindowsEx 0x0 0x0"}, EWX_LOGOFF},
+      // NT refuses the restart before touching any library.
+      {nt,
+       &TExitWin::RestartWindows,
+       "",
+       "Can not restart Windows on Windows NT",
+       {"GetVersionExA"}},
+      {nt, off, "OpenProcessToken", shutdownToken},
       // Without the privilege's identifier nothing was enabled: said, not silently dropped.
-      {nt, &TExitWin::PowerOffWindows, "LookupPrivilegeValueA", "EExitError: " + shutdownAdjust},
-      {nt, &TExitWin::PowerOffWindows, "AdjustTokenPrivileges", "EExitError: " + shutdownAdjust},
+      {nt, off, "LookupPrivilegeValueA", shutdownAdjust},
+      {nt, off, "AdjustTokenPrivileges", shutdownAdjust},
       // Refused after a successful adjustment: the same words.
-      {nt, &TExitWin::PowerOffWindows, "ExitWindowsEx", "EExitError: " + shutdownAdjust},
-      {nt, &TExitWin::RebootWindows, "OpenProcessToken", "EExitError: " + rebootToken},
-      {nt, &TExitWin::RebootWindows, "LookupPrivilegeValueA", "EExitError: " + rebootAdjust},
-      {nt, &TExitWin::RebootWindows, "ExitWindowsEx", "EExitError: " + rebootAdjust},
-      {nt, &TExitWin::LogOffWindows, "ExitWindowsEx", "EExitError: Could not log off Windows"},
-      {win9x, &TExitWin::PowerOffWindows, "ExitWindowsEx",
-       "EExitError: Could not power off Windows"},
-      {win9x, &TExitWin::RebootWindows, "ExitWindowsEx", "EExitError: Could not reboot Windows"},
-      {win9x, &TExitWin::LogOffWindows, "ExitWindowsEx", "EExitError: Could not log off Windows"},
-      {nt, &TExitWin::RestartWindows, "", "EExitError: Can not restart Windows on Windows NT"},
+      {nt, off, "ExitWindowsEx", shutdownAdjust},
+      {nt, reboot, "OpenProcessToken", rebootToken},
+      {nt, reboot, "LookupPrivilegeValueA", rebootAdjust},
+      {nt, reboot, "ExitWindowsEx", rebootAdjust},
+      {nt, logOff, "ExitWindowsEx", "Could not log off Windows"},
+      {win9x, off, "ExitWindowsEx", "Could not power off Windows"},
+      {win9x, reboot, "ExitWindowsEx", "Could not reboot Windows"},
+      {win9x, logOff, "ExitWindowsEx", "Could not log off Windows"},
   };
-  for (const Case& c : cases) {
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    const Case& c = cases[i];
     const Outcome outcome = RunExit(c.platform, c.operation, c.failing);
-    EXPECT_EQ(outcome.error, c.error) << c.failing;
-    EXPECT_TRUE(outcome.requests.empty()) << c.failing;
+    EXPECT_EQ(outcome.error, c.error.empty() ? "" : "EExitError: " + c.error) << "row " << i;
+    if (!c.trace.empty()) {
+      EXPECT_EQ(outcome.trace, c.trace) << "row " << i;
+    }
+    ASSERT_EQ(outcome.requests.size(), c.flags < 0 ? 0u : 1u) << "row " << i;
+    if (c.flags >= 0) {
+      EXPECT_EQ(outcome.requests[0].flags, static_cast<UINT>(c.flags)) << "row " << i;
+      const bool enabled = std::ranges::count(c.trace, kPrivileged.back()) == 1;
+      EXPECT_EQ(outcome.requests[0].privilege, enabled) << "row " << i;
+    }
     // A token that was opened is closed on the way out.
     const bool opened = std::find(outcome.trace.begin(), outcome.trace.end(),
                                   "OpenProcessToken 0x28") != outcome.trace.end();
-    const bool closed = outcome.trace.back() == "CloseHandle token";
-    EXPECT_EQ(opened, closed) << c.failing;
+    EXPECT_EQ(opened, !outcome.trace.empty() && outcome.trace.back() == "CloseHandle token")
+        << "row " << i;
   }
-}
-
-TEST(ExitWin, Windows9xAsksWithoutPrivilegesAndPowersOff) {
-  Outcome powerOff = RunExit(emu::Platform::Win9x, &TExitWin::PowerOffWindows);
-  EXPECT_EQ(powerOff.trace, (Trace{"GetVersionExA", "ExitWindowsEx 0x9 0x0"}));
-  Outcome reboot = RunExit(emu::Platform::Win9x, &TExitWin::RebootWindows);
-  EXPECT_EQ(reboot.trace, (Trace{"GetVersionExA", "ExitWindowsEx 0x2 0x0"}));
-  EXPECT_EQ(powerOff.requests.size() + reboot.requests.size(), 2u);
-}
-
-TEST(ExitWin, LogOffNeverAsksForThePlatformNorForPrivileges) {
-  for (emu::Platform platform : {emu::Platform::NT, emu::Platform::Win9x}) {
-    const Outcome outcome = RunExit(platform, &TExitWin::LogOffWindows);
-    EXPECT_EQ(outcome.error, "");
-    EXPECT_EQ(outcome.trace, (Trace{"ExitWindowsEx 0x0 0x0"}));
-    ASSERT_EQ(outcome.requests.size(), 1u);
-    EXPECT_EQ(outcome.requests[0].flags, static_cast<UINT>(EWX_LOGOFF));
-  }
-}
-
-TEST(ExitWin, NtRefusesTheRestartBeforeTouchingAnyLibrary) {
-  const Outcome outcome = RunExit(emu::Platform::NT, &TExitWin::RestartWindows);
-  EXPECT_EQ(outcome.trace, (Trace{"GetVersionExA"}));
 }
 
 // The 16-bit route of the Windows 9x restart, step by step.

@@ -39,18 +39,6 @@ INSTANTIATE_TEST_SUITE_P(Settings, BooleanValues,
                                            ValueCase{"", false}, ValueCase{"99999999999", false},
                                            ValueCase{"0x", false}, ValueCase{"1 ", true}));
 
-TEST(Settings, ZeroUnchecksACheckedBoxAndEnablingFollows) {
-  TestMachine machine;
-  machine.AddCdDrive('D');
-  machine.WriteFile(machine.SettingsPath(),
-                    "[RB_TabSheet]\r\nPowerOff_CheckBox=0\r\nReboot_CheckBox=0\r\n"
-                    "Restart_CheckBox=0\r\nLogOff_CheckBox=0\r\n");
-  machine.StartProgram();
-  EXPECT_FALSE(Form()->PowerOff_CheckBox->Checked());
-  EXPECT_FALSE(Form()->Dialog_CheckBox->Enabled());
-  EXPECT_FALSE(Form()->Save_Button->Enabled()) << "start-up leaves nothing to save";
-}
-
 TEST(Settings, HandWrittenFileKeepsEverythingElse) {
   TestMachine machine;
   machine.AddCdDrive('D');
@@ -101,17 +89,6 @@ TEST(Settings, UnwritableFileIsReportedWithItsFullPathAndStopsTheWrite) {
   EXPECT_TRUE(Form()->CDCheck->Enabled());
   EXPECT_FALSE(Form()->Save_Button->Enabled());
   EXPECT_TRUE(machine.Process(1).running);
-}
-
-TEST(Settings, ReadOnlyFileWritesNothing) {
-  TestMachine machine;
-  machine.AddCdDrive('D');
-  machine.WriteFile(machine.SettingsPath(), "[CDPlayer_TabSheet]\r\nCDDrive=0\r\n");
-  machine.SetReadOnly(machine.SettingsPath(), true);
-  machine.StartProgram();
-  ASSERT_EQ(machine.OpenBoxes().size(), 1u);
-  machine.AnswerBox(IDOK);
-  EXPECT_EQ(machine.Settings(), "[CDPlayer_TabSheet]\r\nCDDrive=0\r\n");
 }
 
 TEST(Settings, SystemCloseCommandHidesTheFormAndTheProgramRunsOn) {

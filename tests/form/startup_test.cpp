@@ -12,23 +12,6 @@ namespace {
 using testing_support::Form;
 using testing_support::TestMachine;
 
-TEST(Startup, SecondCopyEndsAtOnceWithCodeZeroAndFirstKeepsRunning) {
-  TestMachine machine;
-  int first = machine.StartProgram();
-  ASSERT_TRUE(machine.Process(first).running);
-  int second = machine.StartProgram();
-  EXPECT_FALSE(machine.Process(second).running);
-  EXPECT_EQ(machine.Process(second).exitCode, 0);
-  EXPECT_TRUE(machine.Process(first).running);
-  EXPECT_TRUE(machine.OpenBoxes().empty());
-
-  machine.EndAllProcesses();
-  EXPECT_EQ(machine.Process(first).exitCode, 0);
-  // The mutex went with the first copy: a new one runs normally.
-  int third = machine.StartProgram();
-  EXPECT_TRUE(machine.Process(third).running);
-}
-
 // Program-wide state is each copy's own. With the mutex refused two copies run; an error in
 // either is shown by its own application, also once the other has ended.
 TEST(Startup, TwoCopiesRunningEachShowTheirOwnErrors) {
@@ -63,7 +46,7 @@ TEST(Startup, TwoCopiesRunningEachShowTheirOwnErrors) {
 TEST(Startup, ErrorThatIsNotTheDevicesIsShownAndTheProgramRunsOn) {
   TestMachine machine;
   machine.AddCdDrive('D');
-  machine.InsertAudioDisc('D', 0xC2C3B);
+  machine.InsertExampleDisc('D');
   machine.FailNext("Shell_NotifyIconA", 0, 1);  // the add at the end of loading goes through
   const int pid = machine.StartProgram();
   ASSERT_EQ(machine.OpenBoxes().size(), 1u);
@@ -77,7 +60,21 @@ TEST(Startup, ErrorThatIsNotTheDevicesIsShownAndTheProgramRunsOn) {
   EXPECT_TRUE(emu::OpenPopupMenu(machine));
 }
 
-TEST(Startup, ShowsNoWindowAndTitlesTheApplication) {
+// The player menu's states for no device: the console's scenario (Commands).
+TEST(Startup, WithoutACdDriveTheDeviceCannotOpenAndNothingIsWrittenOrWatched) {
+  TestMachine machine;  // C: only: no CD-audio device to open
+  int pid = machine.StartProgram();
+  EXPECT_TRUE(machine.Process(pid).running);
+  EXPECT_TRUE(machine.OpenBoxes().empty()) << "the device error is not shown";
+  EXPECT_FALSE(machine.SettingsExist());
+  EXPECT_FALSE(Form()->CDCheck->Enabled());
+  EXPECT_EQ(Form()->InsertCount, 0);
+  EXPECT_TRUE(Form()->Restart->Enabled()) << "start-up stopped before the platform check";
+  EXPECT_FALSE(Form()->Save_Button->Enabled());
+  EXPECT_EQ(emu::ImageName(Form()->TrayIcon->Icon()->Handle()), "ZCD");
+}
+
+TEST(Startup, ShowsNoWindowTitlesTheApplicationHasTheHandCursorAndLeavesWithItsIcon) {
   TestMachine machine;
   machine.StartProgram();
   bool sawApplicationWindow = false;
@@ -89,127 +86,62 @@ TEST(Startup, ShowsNoWindowAndTitlesTheApplication) {
     }
   }
   EXPECT_TRUE(sawApplicationWindow);
-}
-
-TEST(Startup, ListsCdDrivesInLetterOrderAndStoresTheFirst) {
-  TestMachine machine;
-  machine.AddCdDrive('F');
-  machine.AddCdDrive('D');
-  machine.StartProgram();
-  EXPECT_EQ(Form()->CDDrive->Items(), (std::vector<std::string>{"D:", "F:"}));
-  EXPECT_EQ(Form()->CDDrive->ItemIndex(), 0);
-  EXPECT_EQ(Form()->CurrentDrive, "D:");
-  EXPECT_EQ(machine.Setting("CDPlayer_TabSheet", "CDDrive"), "0");
-}
-
-TEST(Startup, HandCursorIsScreenCursorOne) {
-  TestMachine machine;
-  machine.StartProgram();
   vcl::TScreen* screen = vcl::Screen.InRunningProgram();
   ASSERT_NE(screen, nullptr);
   EXPECT_EQ(emu::ImageName(screen->Cursors(1)), "HAND");
+  // Ended by the system, it takes its icon along and ends with code 0.
+  machine.EndAllProcesses();
+  EXPECT_EQ(machine.Process(1).exitCode, 0);
+  EXPECT_TRUE(emu::TrayIcons(machine).empty());
+  EXPECT_EQ(emu::ShellTrace(machine).back().message, static_cast<DWORD>(NIM_DELETE));
 }
 
-TEST(Startup, DiscInTheDriveAtStartIsSeenByItsSerial) {
-  TestMachine machine;
-  machine.AddCdDrive('D');
-  machine.InsertAudioDisc('D', 0xC2C3B);
-  machine.StartProgram();
-  EXPECT_EQ(Form()->LastSerial, 0xC2C3Bu);
-  EXPECT_STREQ(Form()->VolumeName, "Audio CD");
-  EXPECT_EQ(Form()->InsertCount, 1);
-}
-
-TEST(Startup, FirstStartWritesTheTenKeysWithTheirDefaults) {
-  TestMachine machine;
-  machine.AddCdDrive('D');
-  ASSERT_FALSE(machine.SettingsExist());
-  machine.StartProgram();
-  EXPECT_EQ(machine.Settings(),
-            "[CDPlayer_TabSheet]\r\n"
-            "CDDrive=0\r\n"
-            "AutoPlay_CheckBox=0\r\n"
-            "AllPlay_CheckBox=0\r\n"
-            "RunPlay_CheckBox=0\r\n"
-            "[RB_TabSheet]\r\n"
-            "PowerOff_CheckBox=1\r\n"
-            "Reboot_CheckBox=1\r\n"
-            "Restart_CheckBox=1\r\n"
-            "LogOff_CheckBox=1\r\n"
-            "Dialog_CheckBox=0\r\n"
-            "RB_Spell_CheckBox=0\r\n");
-}
-
-TEST(Startup, WithoutACdDriveTheDeviceCannotOpenAndNothingIsWrittenOrWatched) {
-  TestMachine machine;  // C: only: no CD-audio device to open
-  int pid = machine.StartProgram();
-  EXPECT_TRUE(machine.Process(pid).running);
-  EXPECT_TRUE(machine.OpenBoxes().empty()) << "the device error is not shown";
-  EXPECT_FALSE(machine.SettingsExist());
-  EXPECT_FALSE(Form()->CDCheck->Enabled());
-  EXPECT_EQ(Form()->InsertCount, 0);
-  EXPECT_FALSE(Form()->Play->Enabled());
-  EXPECT_FALSE(Form()->All_Repeat->Enabled());
-  EXPECT_TRUE(Form()->Eject->Enabled());
-  EXPECT_TRUE(Form()->Restart->Enabled()) << "start-up stopped before the platform check";
-  EXPECT_FALSE(Form()->Save_Button->Enabled());
-  EXPECT_EQ(emu::ImageName(Form()->TrayIcon->Icon()->Handle()), "ZCD");
-}
-
-TEST(Startup, StoredIndexOutsideTheListOpensTheDefaultDeviceAndStoresMinusOne) {
-  {
+// The drive list, the stored choice and the disc found in it at start-up (an audio disc of serial
+// 0xC2C3B in D:).
+TEST(Startup, DriveListAndTheStoredChoiceDecideTheDevice) {
+  const struct {
+    const char* name;
+    const char* drives;
+    const char* stored;   // CDDrive in the file before the start; none when null
+    const char* failing;  // a call that fails once
+    const char* items;    // the drive list's entries, each followed by a blank
+    int index;
+    const char* current;
+    const char* storedAfter;
+    DWORD serial;
+    const char* image;
+  } cases[] = {
+      {"letter order, the first stored", "FD", nullptr, "", "D: F: ", 0, "D:", "0", 0xC2C3B,
+       "STOP"},
+      {"the index read by the integer rule", "DF", "0x1", "", "D: F: ", 1, "F:", "1", 0, "NOCD"},
+      // Outside the list: the default device opens, and -1 is stored.
+      {"an index outside the list", "D", "1", "", "D: ", -1, "", "-1", 0, "NOCD"},
+      // No drive to ask: the volume query fails and the player shows no disc.
+      {"no drive list", "D", nullptr, "GetLogicalDriveStringsA", "", -1, "", "-1", 0, "NOCD"},
+  };
+  for (const auto& c : cases) {
     TestMachine machine;
-    machine.AddCdDrive('D');
-    machine.WriteFile(machine.SettingsPath(), "[CDPlayer_TabSheet]\r\nCDDrive=1\r\n");
+    for (const char* letter = c.drives; *letter; ++letter) machine.AddCdDrive(*letter);
+    machine.InsertExampleDisc('D');
+    if (c.stored) {
+      machine.WriteFile(machine.SettingsPath(),
+                        std::string("[CDPlayer_TabSheet]\r\nCDDrive=") + c.stored + "\r\n");
+    }
+    if (*c.failing) machine.FailNext(c.failing);
     machine.StartProgram();
-    EXPECT_EQ(machine.Setting("CDPlayer_TabSheet", "CDDrive"), "-1");
-    EXPECT_EQ(Form()->CDDrive->ItemIndex(), -1);
-    EXPECT_EQ(Form()->CurrentDrive, "");
-    EXPECT_TRUE(Form()->CDCheck->Enabled()) << "the default device opened";
+    TPropertyForm* form = Form();
+    std::string items;
+    for (const std::string& item : form->CDDrive->Items()) items += item + " ";
+    EXPECT_EQ(items, c.items) << c.name;
+    EXPECT_EQ(form->CDDrive->ItemIndex(), c.index) << c.name;
+    EXPECT_EQ(form->CurrentDrive, c.current) << c.name;
+    EXPECT_EQ(machine.Setting("CDPlayer_TabSheet", "CDDrive"), c.storedAfter) << c.name;
+    EXPECT_TRUE(form->CDCheck->Enabled()) << c.name << ": a device opened";
+    EXPECT_EQ(form->LastSerial, c.serial) << c.name;
+    EXPECT_EQ(form->VolumeName, std::string(c.serial ? "Audio CD" : "")) << c.name;
+    EXPECT_EQ(form->InsertCount, 1) << c.name;
+    EXPECT_EQ(emu::ImageName(form->TrayIcon->Icon()->Handle()), c.image) << c.name;
   }
-  {
-    TestMachine machine;
-    machine.AddCdDrive('D');
-    machine.AddCdDrive('F');
-    machine.WriteFile(machine.SettingsPath(), "[CDPlayer_TabSheet]\r\nCDDrive=0x1\r\n");
-    machine.StartProgram();
-    EXPECT_EQ(machine.Setting("CDPlayer_TabSheet", "CDDrive"), "1");
-    EXPECT_EQ(Form()->CurrentDrive, "F:");
-  }
-}
-
-}  // namespace
-
-namespace {
-
-TEST(Startup, RestartItemIsDisabledOnWindowsNtOnly) {
-  for (auto platform : {emu::Platform::NT, emu::Platform::Win9x}) {
-    testing_support::TestMachine machine;
-    machine.SetPlatform(platform);
-    machine.AddCdDrive('D');
-    machine.StartProgram();
-    EXPECT_EQ(testing_support::Form()->Restart->Enabled(), platform == emu::Platform::Win9x);
-    EXPECT_TRUE(testing_support::Form()->Restart->Visible());
-  }
-}
-
-}  // namespace
-
-namespace {
-
-TEST(Startup, FailedDriveListLeavesNothingSelectedAndTheDefaultDeviceOpen) {
-  testing_support::TestMachine machine;
-  machine.AddCdDrive('D');
-  machine.InsertAudioDisc('D', 0xC2C3B);
-  machine.FailNext("GetLogicalDriveStringsA");
-  machine.StartProgram();
-  auto* form = testing_support::Form();
-  EXPECT_TRUE(form->CDDrive->Items().empty());
-  EXPECT_EQ(form->CurrentDrive, "");
-  // No drive to ask: the volume query fails and the player shows no disc.
-  EXPECT_EQ(form->LastSerial, 0u);
-  EXPECT_EQ(emu::ImageName(form->TrayIcon->Icon()->Handle()), "NOCD");
-  EXPECT_EQ(machine.Setting("CDPlayer_TabSheet", "CDDrive"), "-1");
 }
 
 }  // namespace

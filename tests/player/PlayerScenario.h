@@ -1,28 +1,18 @@
-// The program on the emulated machine, used the way a person does: through the console's words.
+// The player's scenarios: the console's fixture with the answers they read most.
 #pragma once
 
-#include <gtest/gtest.h>
-
-#include <fstream>
-#include <sstream>
+#include <optional>
 #include <string>
 
-#include "Console.h"
+#include "CodePage.h"
 #include "platform/emu/mci_control.h"
+#include "platform/emu/tray_control.h"
+#include "support/ConsoleScenario.h"
 
 namespace player_test {
 
-class PlayerScenario : public ::testing::Test {
+class PlayerScenario : public testing_support::ConsoleScenario {
  protected:
-  ~PlayerScenario() override { console_.Finish(); }
-
-  // Runs console lines; returns what the console answered.
-  std::string Do(const std::string& lines) {
-    out_.str("");
-    std::istringstream in(lines);
-    console_.Run(in);
-    return out_.str();
-  }
   std::string Tray() { return Do("show tray\n"); }
   std::string Device() { return Do("show device\n"); }
   // The player menu's line.
@@ -39,19 +29,21 @@ class PlayerScenario : public ::testing::Test {
     for (const auto& call : emu::MciTrace(machine_)) n += call.command == command;
     return n;
   }
-  // A file of the machine's disk, byte for byte.
-  std::string FileBytes(const std::string& windowsPath) const {
-    std::ifstream in(machine_.HostPath(windowsPath), std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
+  // The native menu `clicks` opens, then dismissed: captions, "-" for a separator, "(off)" when
+  // greyed, each followed by " | ".
+  std::string NativeMenu(const std::string& clicks) {
+    EXPECT_EQ(Do(clicks), "");
+    std::optional<emu::PopupMenuInfo> menu = emu::OpenPopupMenu(machine_);
+    if (!menu) return "no menu";
+    std::string items;
+    for (const emu::MenuItemInfo& item : menu->items) {
+      items +=
+          item.Separator() ? "-" : sim::FromCodePage(item.text) + (item.Enabled() ? "" : "(off)");
+      items += " | ";
+    }
+    Do("dismiss\n");
+    return items;
   }
-  std::string TitleDatabase() const { return FileBytes(machine_.TitleDatabasePath()); }
-  std::string SettingsBytes() const { return FileBytes(machine_.SettingsPath()); }
-
-  emu::Machine machine_;
-  std::ostringstream out_;
-  sim::Console console_{machine_, out_};
 };
 
 // Three audio tracks of 10, 8 and 5 seconds: short enough to play to the end.

@@ -80,12 +80,6 @@ TEST_F(Commands, EjectOpensTheDoorAndThePollShowsNoDisc) {
   EXPECT_EQ(Menu(), kAllOff);
 }
 
-}  // namespace
-}  // namespace player_test
-
-namespace player_test {
-namespace {
-
 // The README's example must keep working as it says.
 TEST(ExampleScript, PlaysTheDiscToItsEndAndRoundAgain) {
   const char* source = std::getenv("ORVANTA_SOURCE_DIR");
@@ -106,12 +100,6 @@ TEST(ExampleScript, PlaysTheDiscToItsEndAndRoundAgain) {
             "RBPopupMenu: PowerOff[on] Reboot[on] Restart[off] LogOff[on] Version[on] Exit[on]\n"
             "device: open drive=D: mode=stopped track=1 position=00:00:00\n");
 }
-
-}  // namespace
-}  // namespace player_test
-
-namespace player_test {
-namespace {
 
 TEST_F(Commands, ReopenFailingAtTheEndOfTheDiscIsShownAndLeavesTheStepsDone) {
   Do(std::string("drive D: cdrom\ndisc D: ") + kThreeTracks + "\nstart\n");
@@ -137,12 +125,6 @@ TEST_F(Commands, ReopenFailingAtTheEndOfTheDiscIsShownAndLeavesTheStepsDone) {
             "All_Repeat[on,unchecked] Eject[on]\n");
   EXPECT_EQ(Device(), "device: closed\n");
 }
-
-}  // namespace
-}  // namespace player_test
-
-namespace player_test {
-namespace {
 
 struct EndCase {
   const char* endnotify;  // whether the driver reports the end of a play

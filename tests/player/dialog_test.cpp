@@ -2,7 +2,6 @@
 // its boxes and their rules, OK, Cancel, Save with a drive switch, the keyboard, the addresses.
 #include "PlayerScenario.h"
 #include "platform/emu/dialog_control.h"
-#include "support/TestMachine.h"
 
 namespace player_test {
 namespace {
@@ -79,12 +78,12 @@ TEST_F(Dialog, EnablingRulesHoldFromTheFirstShowing) {
 
 TEST_F(Dialog, OkWithNothingChangedStillStoresAndApplies) {
   Do("drive D: cdrom\nstart\n");
-  const std::string stored = SettingsBytes();
+  const std::string stored = machine_.Settings();
   // Somebody else's edit behind the program's back is written over: OK stores the dialog.
   Do("ini settings RB_TabSheet RB_Spell_CheckBox 1\n");
   Open();
   Do("dialog click OK_Button\n");
-  EXPECT_EQ(SettingsBytes(), stored);
+  EXPECT_EQ(machine_.Settings(), stored);
   EXPECT_EQ(Do("show dialog\n"), "dialog: hidden\n");
 }
 
@@ -198,15 +197,6 @@ TEST_F(Dialog, TheAddressesGoToTheShell) {
             "directory=\"\" show=5\n"
             "shell: verb=\"OPEN\" file=\"url:http://www.example.jp/orvanta/\" parameters=\"\" "
             "directory=\"\" show=5\n");
-}
-
-TEST_F(Dialog, Windows9xGetsTheSameDialogThroughTheAnsiCalls) {
-  Do("machine 9x\ndrive D: cdrom\nstart\n");
-  Open();
-  EXPECT_EQ(Header(),
-            "dialog: shown tab=0 save=off caption=\"OrvantaBrevoのプロパティ\" client=415x197 "
-            "focus=PageControl");
-  EXPECT_EQ(Line("CDDrive"), "CDDrive: items=\"D:\" index=0 enabled");
 }
 
 TEST_F(Dialog, LaidOutForTheScreensPixelsPerInch) {

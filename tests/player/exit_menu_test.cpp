@@ -1,10 +1,6 @@
 // The right-click menu through the console, as a user meets it: which items it shows and how they
 // read, the confirmation, the Windows-exit requests, and the program's own end.
-#include <optional>
-
-#include "CodePage.h"
 #include "PlayerScenario.h"
-#include "platform/emu/tray_control.h"
 
 namespace player_test {
 namespace {
@@ -19,20 +15,6 @@ class ExitMenu : public PlayerScenario {
       ASSERT_EQ(Do("ini settings RB_TabSheet " + key + " " + value + "\n"), "");
     }
   }
-  // The native menu a right click opens: captions, "-" for a separator, "(off)" when greyed.
-  std::string RightMenu() {
-    EXPECT_EQ(Do("click right\n"), "");
-    std::optional<emu::PopupMenuInfo> menu = emu::OpenPopupMenu(machine_);
-    if (!menu) return "no menu";
-    std::string items;
-    for (const emu::MenuItemInfo& item : menu->items) {
-      items +=
-          item.Separator() ? "-" : sim::FromCodePage(item.text) + (item.Enabled() ? "" : "(off)");
-      items += " | ";
-    }
-    Do("dismiss\n");
-    return items;
-  }
   std::string ExitItem(const std::string& item) {
     return Do("click right\nchoose " + item + "\nshow box\nshow exits\n");
   }
@@ -42,7 +24,7 @@ TEST_F(ExitMenu, OptionsDecideTheItemsAndTheirKatakanaWidth) {
   Options("PowerOff_CheckBox 0 Reboot_CheckBox 0 Restart_CheckBox 0 LogOff_CheckBox 0");
   Do("start\n");
   // Nothing but the property item, a separator and the exit item: no separator first or doubled.
-  EXPECT_EQ(RightMenu(), "プロパティ(&R) | - | OrvantaBrevoの終了(&X) | ");
+  EXPECT_EQ(NativeMenu("click right\n"), "プロパティ(&R) | - | OrvantaBrevoの終了(&X) | ");
   Do("quit\n");
   console_.Finish();
 
@@ -50,7 +32,7 @@ TEST_F(ExitMenu, OptionsDecideTheItemsAndTheirKatakanaWidth) {
       "PowerOff_CheckBox 1 Reboot_CheckBox 1 Restart_CheckBox 1 LogOff_CheckBox 1 "
       "RB_Spell_CheckBox 1");
   Do("drive D: cdrom\nstart\n");
-  EXPECT_EQ(RightMenu(),
+  EXPECT_EQ(NativeMenu("click right\n"),
             "ｼｬｯﾄﾀﾞｳﾝ | 再起動 | Windows9xの再起動(off) | ﾛｸﾞｵﾌ | - | ﾌﾟﾛﾊﾟﾃｨ(&R) | - | "
             "OrvantaBrevoの終了(&X) | ");
   const std::string menus = Do("show menus captions\n");
@@ -115,14 +97,14 @@ TEST_F(ExitMenu, ExitEndsTheProgramQuietlyWithAndWithoutADrive) {
   for (const char* setup : {"", "drive D: cdrom\ndisc D: audio:0:10\n"}) {
     Do(std::string(setup) + "start\nclick left\nwait 500\n" +
        (*setup ? "choose Play\n" : "dismiss\n"));
-    const std::string before = SettingsBytes();
+    const std::string before = machine_.Settings();
     EXPECT_EQ(Do("click right\nchoose Exit\nshow tray\nshow device\n"),
               "tray: none\ndevice: closed\n")
         << setup;
     EXPECT_FALSE(machine_.Process(machine_.Processes().back().id).running) << setup;
     EXPECT_EQ(machine_.Processes().back().exitCode, 0) << setup;
     // Nothing is written at the end.
-    EXPECT_EQ(SettingsBytes(), before) << setup;
+    EXPECT_EQ(machine_.Settings(), before) << setup;
   }
   // Not a word on the way out.
   EXPECT_TRUE(machine_.BoxLog().empty());

@@ -1,6 +1,5 @@
 // Disc monitoring, the data-disc rule and auto-play.
 #include "PlayerScenario.h"
-#include "support/TestMachine.h"
 
 namespace player_test {
 namespace {

@@ -11,20 +11,14 @@ class Titles : public PlayerScenario {
   void Insert(const std::string& tracks) { Do("disc D: " + tracks + "\nwait 1500\n"); }
 };
 
-TEST_F(Titles, IdentityIsLookedUpAsUpperCaseHexadecimal) {
-  emu::ImposeMediaIdentity(machine_, 'D', "305419896");
-  Do("ini cdplayer 12345678 title \"Virtual Sessions\"\n");
-  Insert(kThreeTracks);
-  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"Virtual Sessions\"\n");
-}
-
 TEST_F(Titles, TheDiscsOwnIdentityFindsItsEntryAndTheDatabaseIsNeverWritten) {
-  // The worked example of the CD Player's database: identifier 0xC2C3B.
+  // The worked example of the CD Player's database: identifier 0xC2C3B, whose media identity
+  // "797755" is looked up as upper-case hexadecimal.
   Do("ini cdplayer C2C3B EntryType 1\nini cdplayer C2C3B title \"ヴァーチャル・セッション\"\n");
-  const std::string before = TitleDatabase();
+  const std::string before = machine_.ReadFile(machine_.TitleDatabasePath());
   Insert("audio:4:30.47 audio:3:37.40 audio:3:49.63");
   EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"ヴァーチャル・セッション\"\n");
-  EXPECT_EQ(TitleDatabase(), before);
+  EXPECT_EQ(machine_.ReadFile(machine_.TitleDatabasePath()), before);
 }
 
 TEST_F(Titles, DefaultTitleShowsOrvantinoAndLongTitlesAreCut) {

@@ -15,96 +15,78 @@ class ProfileRead : public ::testing::Test {
   TestFolder folder_;
 };
 
-TEST_F(ProfileRead, DefaultWhenFileSectionOrKeyIsMissing) {
-  auto ini = folder_.Put("a.ini", "top=level\r\n[Player]\r\nDrive=D\r\n");
-  EXPECT_EQ(Get(folder_ / "none.ini", "Player", "Drive", "dflt"), "dflt");
-  EXPECT_EQ(Get(ini, "Other", "Drive", "dflt"), "dflt");
-  EXPECT_EQ(Get(ini, "Player", "Other", "dflt"), "dflt");
-  EXPECT_EQ(Get(ini, "", "top", "dflt"), "dflt") << "keys before any section belong to none";
-  EXPECT_EQ(Get(ini, "Player", "Drive", "dflt"), "D");
+// What a key reads as ("-" when missing) in files of every kind of line.
+TEST_F(ProfileRead, LinesSectionsKeysAndValues) {
+  const std::string top = "top=level\r\n[Player]\r\nDrive=D\r\n";
+  const std::string kinds =
+      "[S]\n; commented=1\n  ;indented=2\nno equals sign\ncrlf=1\r\ncr=0\rlf=2\n"
+      "  [ T ]  trailing text\r\nlast=3";
+  const std::string spaced = "[ Player Options ]\r\n \tDrive Letter\t = D\r\n";
+  // In code page 932 the second byte of a double-byte character may look like an ASCII letter,
+  // ']' or '\\'; it is part of the character and must match exactly.
+  const std::string twoByte =
+      "[\x83\x41]\r\nDisc\x83\x41=one\r\n\x81\x41x=two\r\n[Title\x81\x5D]\r\n\x95\x5C=three\r\n";
+  const std::string dup = "[Dup]\r\nk=first\r\nk=second\r\n[dup]\r\nk=third\r\nonly=later\r\n";
+  const struct {
+    std::string text;
+    const char* section;
+    const char* key;
+    const char* value;
+  } cases[] = {
+      {top, "Player", "Drive", "D"},
+      {top, "Other", "Drive", "-"},
+      {top, "Player", "Other", "-"},
+      {top, "", "top", "-"},  // keys before any section belong to none
+      {kinds, "S", "; commented", "-"},
+      {kinds, "S", ";indented", "-"},
+      {kinds, "S", "no equals sign", "-"},
+      {kinds, "S", "crlf", "1"},
+      {kinds, "S", "cr", "0"},
+      {kinds, "S", "lf", "2"},
+      {kinds, "T", "last", "3"},
+      // Names ignore ASCII case and surrounding blanks.
+      {spaced, "player options", "DRIVE LETTER", "D"},
+      {spaced, "  PLAYER OPTIONS\t", " drive letter ", "D"},
+      {spaced, "PlayerOptions", "Drive Letter", "-"},
+      {twoByte, "\x83\x41", "DISC\x83\x41", "one"},
+      {twoByte, "\x83\x61", "Disc\x83\x41", "-"},
+      {twoByte, "\x83\x41", "disc\x83\x61", "-"},
+      {twoByte, "\x83\x41", "\x81\x41X", "two"},  // folding resumes after the character
+      {twoByte, "TITLE\x81\x5D", "\x95\x5C", "three"},
+      {twoByte, "Title\x81", "\x95\x5C", "-"},
+      // The first section and the first key of a name win.
+      {dup, "DUP", "k", "first"},
+      {dup, "Dup", "only", "-"},
+      // A value loses its blanks and one matching pair of quotes.
+      {"[S]\r\nk= \t plain value \t\r\n", "S", "k", "plain value"},
+      {"[S]\r\nk=\"double\"\r\n", "S", "k", "double"},
+      {"[S]\r\nk='single'\r\n", "S", "k", "single"},
+      {"[S]\r\nk=  \" inner blanks \"  \r\n", "S", "k", " inner blanks "},
+      {"[S]\r\nk=\"\"\r\n", "S", "k", ""},
+      {"[S]\r\nk=\"a\" and \"b\"\r\n", "S", "k", "a\" and \"b"},
+      {"[S]\r\nk=''quoted twice''\r\n", "S", "k", "'quoted twice'"},
+      {"[S]\r\nk=\"mixed'\r\n", "S", "k", "\"mixed'"},
+      {"[S]\r\nk=\"\r\n", "S", "k", "\""},
+      {"[S]\r\nk=\"open\r\n", "S", "k", "\"open"},
+      {"[S]\r\nk=\r\n", "S", "k", ""},
+      {"[S]\r\nk=a ; not a comment\r\n", "S", "k", "a ; not a comment"},
+      {"[S]\r\nk=x=y\r\n", "S", "k", "x=y"},
+  };
+  for (const auto& c : cases) {
+    auto ini = folder_.Put("a.ini", c.text);
+    EXPECT_EQ(Get(ini, c.section, c.key, "-"), c.value)
+        << c.text << " [" << c.section << "] " << c.key;
+  }
+}
 
+TEST_F(ProfileRead, DefaultsAndBuffers) {
+  auto ini = folder_.Put("a.ini", "[Player]\r\nDrive=D\r\n");
+  EXPECT_EQ(Get(folder_ / "none.ini", "Player", "Drive", "dflt"), "dflt");
   char buf[16];
   std::memset(buf, 'x', sizeof buf);
   EXPECT_EQ(GetString(ini, "Player", "Other", nullptr, buf, sizeof buf), 0u);
   EXPECT_EQ(buf[0], '\0');
   EXPECT_EQ(Get(ini, "Player", "Other", "  two words \t "), "  two words");
-}
-
-TEST_F(ProfileRead, LineKindsAndLineEndings) {
-  auto ini = folder_.Put("a.ini",
-                         "[S]\n"
-                         "; commented=1\n"
-                         "  ;indented=2\n"
-                         "no equals sign\n"
-                         "crlf=1\r\n"
-                         "cr=0\r"
-                         "lf=2\n"
-                         "  [ T ]  trailing text\r\n"
-                         "last=3");
-  EXPECT_EQ(Get(ini, "S", "; commented", "-"), "-");
-  EXPECT_EQ(Get(ini, "S", ";indented", "-"), "-");
-  EXPECT_EQ(Get(ini, "S", "no equals sign", "-"), "-");
-  EXPECT_EQ(Get(ini, "S", "crlf"), "1");
-  EXPECT_EQ(Get(ini, "S", "cr"), "0");
-  EXPECT_EQ(Get(ini, "S", "lf"), "2");
-  EXPECT_EQ(Get(ini, "T", "last"), "3");
-}
-
-TEST_F(ProfileRead, NamesIgnoreAsciiCaseAndSurroundingBlanks) {
-  auto ini = folder_.Put("a.ini", "[ Player Options ]\r\n \tDrive Letter\t = D\r\n");
-  EXPECT_EQ(Get(ini, "player options", "DRIVE LETTER"), "D");
-  EXPECT_EQ(Get(ini, "  PLAYER OPTIONS\t", " drive letter "), "D");
-  EXPECT_EQ(Get(ini, "PlayerOptions", "Drive Letter", "-"), "-");
-}
-
-// In code page 932 the second byte of a double-byte character may look like an ASCII letter, ']' or
-// '\\'; it is part of the character and must match exactly.
-TEST_F(ProfileRead, DoubleByteNamesCompareTrailBytesExactly) {
-  auto ini = folder_.Put("a.ini",
-                         "[\x83\x41]\r\n"  // katakana A: trail byte 'A'
-                         "Disc\x83\x41=one\r\n"
-                         "\x81\x41x=two\r\n"     // ideographic comma, then an ASCII letter
-                         "[Title\x81\x5D]\r\n"   // trail byte ']' does not end the name
-                         "\x95\x5C=three\r\n");  // trail byte '\\'
-  EXPECT_EQ(Get(ini, "\x83\x41", "DISC\x83\x41"), "one");
-  EXPECT_EQ(Get(ini, "\x83\x61", "Disc\x83\x41", "-"), "-");
-  EXPECT_EQ(Get(ini, "\x83\x41", "disc\x83\x61", "-"), "-");
-  EXPECT_EQ(Get(ini, "\x83\x41", "\x81\x41X"), "two") << "folding resumes after the character";
-  EXPECT_EQ(Get(ini, "TITLE\x81\x5D", "\x95\x5C"), "three");
-  EXPECT_EQ(Get(ini, "Title\x81", "\x95\x5C", "-"), "-");
-}
-
-TEST_F(ProfileRead, ValueLosesBlanksAndOneMatchingPairOfQuotes) {
-  struct Case {
-    const char* line;
-    const char* value;
-  } cases[] = {
-      {"k= \t plain value \t", "plain value"},
-      {"k=\"double\"", "double"},
-      {"k='single'", "single"},
-      {"k=  \" inner blanks \"  ", " inner blanks "},
-      {"k=\"\"", ""},
-      {"k=\"a\" and \"b\"", "a\" and \"b"},
-      {"k=''quoted twice''", "'quoted twice'"},
-      {"k=\"mixed'", "\"mixed'"},
-      {"k=\"", "\""},
-      {"k=\"open", "\"open"},
-      {"k=", ""},
-      {"k=a ; not a comment", "a ; not a comment"},
-      {"k=x=y", "x=y"},
-  };
-  for (const Case& c : cases) {
-    auto ini = folder_.Put("q.ini", std::string("[S]\r\n") + c.line + "\r\n");
-    EXPECT_EQ(Get(ini, "S", "k", "-"), c.value) << c.line;
-  }
-}
-
-TEST_F(ProfileRead, FirstSectionAndFirstKeyWin) {
-  auto ini = folder_.Put("a.ini",
-                         "[Dup]\r\nk=first\r\nk=second\r\n"
-                         "[dup]\r\nk=third\r\nonly=later\r\n");
-  EXPECT_EQ(Get(ini, "DUP", "k"), "first");
-  EXPECT_EQ(Get(ini, "Dup", "only", "-"), "-");
 }
 
 TEST_F(ProfileRead, LongValueIsCutToTheBuffer) {

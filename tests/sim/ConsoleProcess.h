@@ -7,7 +7,6 @@
 #include <pty.h>
 #include <signal.h>
 #include <spawn.h>
-#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -105,15 +104,6 @@ class ConsoleProcess {
     input_ = -1;
   }
 
-  // Reads until the output holds `line` as a whole line, or the output ends, or time runs out.
-  bool ReadUntilLine(const std::string& line) {
-    const auto deadline = Clock::now() + kPatience;
-    while (!HasLine(line)) {
-      if (!ReadSome(deadline)) return false;
-    }
-    return true;
-  }
-
   // Reads until `text` appears in the output after `from`; its end, or none at the deadline.
   std::optional<size_t> ReadUntil(const std::string& text, size_t from,
                                   Clock::time_point deadline) {
@@ -137,11 +127,6 @@ class ConsoleProcess {
   const std::string& Output() const { return output_text_; }
 
  private:
-  bool HasLine(const std::string& line) const {
-    return output_text_.rfind(line + "\n", 0) == 0 ||
-           output_text_.find("\n" + line + "\n") != std::string::npos;
-  }
-
   // False at the end of the output or when the deadline passes.
   bool ReadSome(Clock::time_point deadline) {
     if (eof_ || output_ < 0) return false;
@@ -162,13 +147,6 @@ class ConsoleProcess {
   }
 
   std::optional<int> WaitForExit(Clock::time_point deadline) {
-    // A pidfd turns the wait for the exit into a poll with a timeout.
-    const int pidfd = static_cast<int>(syscall(SYS_pidfd_open, pid_, 0));
-    if (pidfd >= 0) {
-      pollfd fd{pidfd, POLLIN, 0};
-      poll(&fd, 1, MillisecondsLeft(deadline));
-      close(pidfd);
-    }
     for (;;) {
       int status = 0;
       const pid_t done = waitpid(pid_, &status, WNOHANG);
@@ -177,7 +155,7 @@ class ConsoleProcess {
         return exitCode_;
       }
       if (done < 0 || MillisecondsLeft(deadline) == 0) return std::nullopt;
-      // Old kernels without pidfds: look again shortly, still bounded by the deadline.
+      // Look again shortly, bounded by the deadline.
       poll(nullptr, 0, 10);
     }
   }

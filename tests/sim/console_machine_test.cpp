@@ -5,35 +5,13 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
-#include "Console.h"
 #include "platform/emu/mci_control.h"
+#include "support/ConsoleScenario.h"
 
 namespace {
 
-class ConsoleMachine : public ::testing::Test {
- protected:
-  ~ConsoleMachine() override { console_.Finish(); }
-
-  // Runs the lines and returns what the console answered.
-  std::string Do(const std::string& lines) {
-    out_.str("");
-    std::istringstream in(lines);
-    console_.Run(in);
-    return out_.str();
-  }
-  std::string File(const std::string& windowsPath) const {
-    std::ifstream in(machine_.HostPath(windowsPath), std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
-
-  emu::Machine machine_;
-  std::ostringstream out_;
-  sim::Console console_{machine_, out_};
-};
+using ConsoleMachine = testing_support::ConsoleScenario;
 
 TEST_F(ConsoleMachine, MachineAndDriveCommandsShapeTheSystem) {
   EXPECT_EQ(Do("machine 9x\ndrive e: cdrom\ndrive F: fixed\n"), "");
@@ -67,34 +45,31 @@ TEST_F(ConsoleMachine, MachineSettingsForTheDriverThePathAndADrivesDirectory) {
             "error: machine endnotify: expected on or off, not \"maybe\"\n");
 }
 
-TEST_F(ConsoleMachine, AudioDiscGetsTheLabelAndSerialWindowsComputes) {
-  // The documented worked example: tracks at 00:02:00, 04:32:47, 08:10:12, lead-out 12:00:00.
-  EXPECT_EQ(Do("drive D: cdrom\ndisc D: audio:4:30.47 audio:3:37.40 audio:3:49.63\n"), "");
-  std::optional<emu::VolumeAnswer> volume = machine_.Volume('D');
-  ASSERT_TRUE(volume);
-  EXPECT_EQ(volume->label, "Audio CD");
-  EXPECT_EQ(volume->serial, 0x000C2C3Bu);
-  EXPECT_EQ(volume->fileSystem, "CDFS");
-  EXPECT_EQ(volume->maxComponentLength, 221u);
-  EXPECT_EQ(volume->flags, static_cast<DWORD>(FILE_READ_ONLY_VOLUME));
-
+// The volume Windows reports for each disc the words describe; the label in code page 932.
+TEST_F(ConsoleMachine, DiscWordsMakeTheVolumeWindowsReports) {
+  const struct {
+    const char* words;
+    const char* label;
+    DWORD serial;
+  } discs[] = {
+      // The documented worked example: tracks at 00:02:00, 04:32:47, 08:10:12, lead-out 12:00:00.
+      {"audio:4:30.47 audio:3:37.40 audio:3:49.63", "Audio CD", 0x000C2C3B},
+      {"data:10:00 audio:3:00 label \"ゲーム\" serial 1A2B-3C4D", "\x83\x51\x81\x5B\x83\x80",
+       0x1A2B3C4D},
+      {"data:10:00 serial 1A2B-3C4D", "CDROM", 0x1A2B3C4D},
+  };
+  Do("drive D: cdrom\n");
+  for (const auto& disc : discs) {
+    EXPECT_EQ(Do(std::string("disc D: ") + disc.words + "\n"), "") << disc.words;
+    const std::optional<emu::VolumeAnswer> volume = machine_.Volume('D');
+    ASSERT_TRUE(volume) << disc.words;
+    EXPECT_EQ(volume->label, disc.label) << disc.words;
+    EXPECT_EQ(volume->serial, disc.serial) << disc.words;
+    EXPECT_EQ(volume->fileSystem, "CDFS") << disc.words;
+  }
   EXPECT_EQ(Do("eject d:\n"), "");
   EXPECT_FALSE(machine_.Volume('D'));
   EXPECT_EQ(console_.ExitCode(), 0);
-}
-
-TEST_F(ConsoleMachine, DataDiscKeepsItsOwnLabelAndSerialInCodePage932) {
-  EXPECT_EQ(Do("drive D: cdrom\ndisc D: data:10:00 audio:3:00 label \"ゲーム\" serial 1A2B-3C4D\n"),
-            "");
-  std::optional<emu::VolumeAnswer> volume = machine_.Volume('D');
-  ASSERT_TRUE(volume);
-  EXPECT_EQ(volume->label, "\x83\x51\x81\x5B\x83\x80");
-  EXPECT_EQ(volume->serial, 0x1A2B3C4Du);
-  EXPECT_EQ(volume->fileSystem, "CDFS");
-
-  EXPECT_EQ(Do("disc D: data:10:00\n"), "");
-  ASSERT_TRUE(machine_.Volume('D'));
-  EXPECT_EQ(machine_.Volume('D')->label, "CDROM");
 }
 
 TEST_F(ConsoleMachine, RefusedDiscsLeaveTheDriveAsItWas) {
@@ -162,67 +137,28 @@ TEST_F(ConsoleMachine, SampleImagesGoInWholeAndABrokenSheetChangesNothing) {
   EXPECT_EQ(Do("disc D: image\n").rfind("error: usage: disc X:", 0), 0u);
 }
 
-TEST_F(ConsoleMachine, DiscIsPlayableAndShowDeviceFollowsThePlay) {
-  EXPECT_EQ(Do("show device\n"), "device: closed\n");
-  Do("drive D: cdrom\ndisc D: audio:4:30.47 audio:3:37.40 audio:3:49.63\n");
-  MCI_OPEN_PARMSA open{};
-  open.lpstrDeviceType = "cdaudio";
-  open.lpstrElementName = "D:";
-  ASSERT_EQ(mciSendCommandA(0, MCI_OPEN, MCI_WAIT | MCI_OPEN_TYPE | MCI_OPEN_ELEMENT,
-                            reinterpret_cast<DWORD_PTR>(&open)),
-            0u);
-  const MCIDEVICEID id = open.wDeviceID;
-  MCI_STATUS_PARMS status{};
-  status.dwItem = MCI_STATUS_NUMBER_OF_TRACKS;
-  ASSERT_EQ(mciSendCommandA(id, MCI_STATUS, MCI_WAIT | MCI_STATUS_ITEM,
-                            reinterpret_cast<DWORD_PTR>(&status)),
-            0u);
-  EXPECT_EQ(status.dwReturn, 3u);
-  EXPECT_EQ(Do("show device\n"), "device: open drive=D: mode=stopped track=1 position=00:00:00\n");
-
-  MCI_SET_PARMS set{};
-  set.dwTimeFormat = MCI_FORMAT_TMSF;
-  ASSERT_EQ(mciSendCommandA(id, MCI_SET, MCI_SET_TIME_FORMAT, reinterpret_cast<DWORD_PTR>(&set)),
-            0u);
-  MCI_PLAY_PARMS play{};
-  play.dwFrom = 2;  // the start of track 2
-  ASSERT_EQ(mciSendCommandA(id, MCI_PLAY, MCI_FROM, reinterpret_cast<DWORD_PTR>(&play)), 0u);
-  // 1174 ms are 88 frames: one second and 13 frames.
-  EXPECT_EQ(Do("wait 1174\nshow device\n"),
-            "device: open drive=D: mode=playing track=2 position=00:01:13\n");
-  EXPECT_EQ(Do("eject D:\nshow device\n"), "device: open drive=D: mode=open\n");
-  MCI_GENERIC_PARMS close{};
-  ASSERT_EQ(mciSendCommandA(id, MCI_CLOSE, MCI_WAIT, reinterpret_cast<DWORD_PTR>(&close)), 0u);
-  EXPECT_EQ(Do("show device\n"), "device: closed\n");
-  EXPECT_EQ(console_.ExitCode(), 0);
-}
-
-TEST_F(ConsoleMachine, IniWritesAsTheUserPastTheReadOnlyAttribute) {
-  EXPECT_EQ(Do("readonly settings on\nini settings CDPlayer_TabSheet AutoPlay_CheckBox 1\n"), "");
-  EXPECT_TRUE(machine_.IsReadOnly(machine_.SettingsPath()));
-  EXPECT_EQ(File(machine_.SettingsPath()), "[CDPlayer_TabSheet]\r\nAutoPlay_CheckBox=1\r\n");
-  EXPECT_EQ(Do("readonly settings off\n"), "");
-  EXPECT_FALSE(machine_.IsReadOnly(machine_.SettingsPath()));
-}
-
-TEST_F(ConsoleMachine, IniTextReachesTheFileInCodePage932) {
-  EXPECT_EQ(Do("ini cdplayer C2C3B title \"ゲーム\"\n"), "");
-  EXPECT_EQ(File(machine_.TitleDatabasePath()), "[C2C3B]\r\ntitle=\x83\x51\x81\x5B\x83\x80\r\n");
-  EXPECT_EQ(Do("ini \"C:\\WINDOWS\\other.ini\" S K V\n"), "");
-  EXPECT_EQ(File("C:\\WINDOWS\\other.ini"), "[S]\r\nK=V\r\n");
-}
-
-TEST_F(ConsoleMachine, IniPathsStayOnTheMachine) {
-  EXPECT_EQ(Do("ini \"C:\\..\\..\\x.ini\" S K V\n"), "");
-  EXPECT_EQ(File("C:\\x.ini"), "[S]\r\nK=V\r\n");
-  EXPECT_FALSE(std::filesystem::exists(machine_.Root().parent_path() / "x.ini"));
-}
-
-TEST_F(ConsoleMachine, IniRefusesPlacesAndTextItCannotWrite) {
+TEST_F(ConsoleMachine, IniWritesCodePage932OnTheMachineAsTheUserAndRefusesWhatItCannot) {
   EXPECT_EQ(Do("ini Q:\\x.ini S K V\n"), "error: ini: there is no drive Q:\n");
   EXPECT_EQ(Do("ini C:\\missing\\x.ini S K V\n"), "error: ini: cannot write C:\\missing\\x.ini\n");
   EXPECT_EQ(Do("ini settings S K \"\xF0\x9F\x8E\xB5\"\n").rfind("error: value ", 0), 0u);
-  EXPECT_FALSE(std::filesystem::exists(machine_.HostPath(machine_.SettingsPath())));
+  EXPECT_FALSE(machine_.SettingsExist());
+
+  // Past the read-only attribute, as the user may.
+  EXPECT_EQ(Do("readonly settings on\nini settings CDPlayer_TabSheet AutoPlay_CheckBox 1\n"), "");
+  EXPECT_TRUE(machine_.IsReadOnly(machine_.SettingsPath()));
+  EXPECT_EQ(machine_.Settings(), "[CDPlayer_TabSheet]\r\nAutoPlay_CheckBox=1\r\n");
+  EXPECT_EQ(Do("readonly settings off\n"), "");
+  EXPECT_FALSE(machine_.IsReadOnly(machine_.SettingsPath()));
+
+  EXPECT_EQ(Do("ini cdplayer C2C3B title \"ゲーム\"\n"), "");
+  EXPECT_EQ(machine_.ReadFile(machine_.TitleDatabasePath()),
+            "[C2C3B]\r\ntitle=\x83\x51\x81\x5B\x83\x80\r\n");
+  EXPECT_EQ(Do("ini \"C:\\WINDOWS\\other.ini\" S K V\n"), "");
+  EXPECT_EQ(machine_.ReadFile("C:\\WINDOWS\\other.ini"), "[S]\r\nK=V\r\n");
+  // A path never leaves the machine.
+  EXPECT_EQ(Do("ini \"C:\\..\\..\\x.ini\" S K V\n"), "");
+  EXPECT_EQ(machine_.ReadFile("C:\\x.ini"), "[S]\r\nK=V\r\n");
+  EXPECT_FALSE(std::filesystem::exists(machine_.Root().parent_path() / "x.ini"));
 }
 
 TEST_F(ConsoleMachine, FailQueuesAFailureWithADecimalOrHexError) {

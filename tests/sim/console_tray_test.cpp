@@ -1,27 +1,10 @@
 // The console's tray words: `click`, `choose`, `dismiss`, `show tray`, `show menus`.
-#include <gtest/gtest.h>
-
-#include <sstream>
-
-#include "Console.h"
+#include "platform/emu/tray_control.h"
+#include "support/ConsoleScenario.h"
 
 namespace {
 
-class ConsoleTray : public ::testing::Test {
- protected:
-  ~ConsoleTray() override { console_.Finish(); }
-
-  std::string Do(const std::string& lines) {
-    out_.str("");
-    std::istringstream in(lines);
-    console_.Run(in);
-    return out_.str();
-  }
-
-  emu::Machine machine_;
-  std::ostringstream out_;
-  sim::Console console_{machine_, out_};
-};
+using ConsoleTray = testing_support::ConsoleScenario;
 
 TEST_F(ConsoleTray, NothingRunningHasNoIconNoMenusAndNothingToClick) {
   EXPECT_EQ(Do("show tray\nshow menus\nclick left\nchoose Play\ndismiss\n"),

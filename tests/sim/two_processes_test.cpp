@@ -48,7 +48,7 @@ TEST_F(TwoProcesses, SecondConsoleSeesTheCopyOfTheFirstUntilItQuits) {
   ConsoleProcess first({"--root", root_.string()});
   ASSERT_TRUE(first.Started());
   first.Write("drive D: cdrom\nstart\nshow process\n");
-  ASSERT_TRUE(first.ReadUntilLine("process: running")) << first.Output();
+  ASSERT_TRUE(first.ReadUntil("process: running\n", 0, Clock::now() + kPatience)) << first.Output();
 
   const std::string probe = Script("probe.txt", "start\nshow process\n");
   // However the folder is spelled, it is the same machine.

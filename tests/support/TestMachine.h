@@ -43,24 +43,12 @@ class TestMachine : public emu::Machine {
       throw std::invalid_argument(why);
     }
   }
-  // A playable audio disc of two tracks whose volume serial (and media identity) is `serial`:
-  // track 2 starts at a whole minute m, so the identifier is 0x200 + (m << 16) + the frames from
-  // track 1 to the lead-out. Serials that no such disc has are refused.
-  void InsertAudioDisc(char letter, DWORD serial) {
-    constexpr uint32_t kMinute = cdaudio::kFramesPerMinute;
-    for (uint32_t m = 99; m >= 1; --m) {
-      const uint64_t rest = uint64_t{serial} - 0x200 - (m << 16) + cdaudio::kFirstTrackStart;
-      if (uint64_t{serial} < 0x200 + (m << 16) || rest <= m * kMinute ||
-          rest > cdaudio::kMaxLeadOut) {
-        continue;
-      }
-      cdaudio::Disc disc;
-      disc.tracks = {{true, m * kMinute - cdaudio::kFirstTrackStart},
-                     {true, static_cast<uint32_t>(rest) - m * kMinute}};
-      InsertDisc(letter, std::move(disc));
-      return;
-    }
-    throw std::invalid_argument("no two-track audio disc has this serial");
+  // The CD Player database's worked example, volume serial 0xC2C3B: audio tracks of 4:30.47,
+  // 3:37.40 and 3:49.63 (minutes:seconds.frames).
+  void InsertExampleDisc(char letter) {
+    cdaudio::Disc disc;
+    disc.tracks = {{true, 270 * 75 + 47}, {true, 217 * 75 + 40}, {true, 229 * 75 + 63}};
+    InsertDisc(letter, std::move(disc));
   }
 };
 

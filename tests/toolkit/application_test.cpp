@@ -1,31 +1,12 @@
 // The application: message loop, hook, termination and the top-level error display.
 #include <gtest/gtest.h>
 
-#include "platform/emu/machine.h"
-#include "toolkit/Forms.h"
+#include "ApplicationFixture.h"
 #include "toolkit/SysUtils.h"
 
 namespace {
 
-class ApplicationTest : public ::testing::Test {
- protected:
-  emu::Machine machine;
-  std::unique_ptr<vcl::TApplication> application;
-  std::vector<emu::BoxInfo> shown;
-  void SetUp() override {
-    application = std::make_unique<vcl::TApplication>();
-    vcl::Application = application.get();
-    application->SetTitle("OrvantaBrevo");
-    machine.SetBoxAnswerer([&](const emu::BoxInfo& box) {
-      shown.push_back(box);
-      return IDOK;
-    });
-  }
-  void TearDown() override {
-    application.reset();
-    vcl::Application = nullptr;
-  }
-};
+using ApplicationTest = toolkit_test::ApplicationFixture;
 
 TEST_F(ApplicationTest, ErrorDisplayAppendsAFullStopOnlyAfterCharactersThatSortAfterIt) {
   struct Case {
@@ -38,11 +19,12 @@ TEST_F(ApplicationTest, ErrorDisplayAppendsAFullStopOnlyAfterCharactersThatSortA
                {"C:\\x.ini に書き込めません", "C:\\x.ini に書き込めません."},
                {"a,", "a,"}};
   for (const auto& c : cases) application->ShowException(c.message);
-  ASSERT_EQ(shown.size(), std::size(cases));
-  for (size_t i = 0; i < shown.size(); ++i) {
-    EXPECT_EQ(shown[i].text, cases[i].shown);
-    EXPECT_EQ(shown[i].caption, "OrvantaBrevo");
-    EXPECT_EQ(shown[i].type, static_cast<UINT>(MB_OK | MB_ICONSTOP));
+  const std::vector<emu::BoxInfo> boxes = machine.BoxLog();
+  ASSERT_EQ(boxes.size(), std::size(cases));
+  for (size_t i = 0; i < boxes.size(); ++i) {
+    EXPECT_EQ(boxes[i].text, cases[i].shown);
+    EXPECT_EQ(boxes[i].caption, "OrvantaBrevo");
+    EXPECT_EQ(boxes[i].type, static_cast<UINT>(MB_OK | MB_ICONSTOP));
   }
 }
 
@@ -50,8 +32,8 @@ TEST_F(ApplicationTest, GuardedShowsAnyErrorAndReturns) {
   vcl::Guarded([] { throw vcl::EOutOfMemory("no room"); });
   vcl::Guarded([] { throw std::runtime_error("plain"); });
   ASSERT_EQ(shown.size(), 2u);
-  EXPECT_EQ(shown[0].text, "no room.");
-  EXPECT_EQ(shown[1].text, "plain.");
+  EXPECT_EQ(shown[0], "no room.");
+  EXPECT_EQ(shown[1], "plain.");
 }
 
 TEST_F(ApplicationTest, HookSeesMessagesBeforeDispatchAndMayStopThem) {
@@ -67,7 +49,7 @@ TEST_F(ApplicationTest, HookSeesMessagesBeforeDispatchAndMayStopThem) {
   application->ProcessMessages();
   EXPECT_EQ(seen, (std::vector<UINT>{WM_USER + 1, WM_USER + 2, WM_USER + 3}));
   ASSERT_EQ(shown.size(), 1u);
-  EXPECT_EQ(shown[0].text, "hook failed.");
+  EXPECT_EQ(shown[0], "hook failed.");
 }
 
 TEST_F(ApplicationTest, TerminateEndsTheLoopAfterTheCurrentMessages) {
@@ -106,7 +88,7 @@ TEST_F(ApplicationTest, FailingCreateHandlerIsShownAndTheFormIsMadeAllTheSame) {
   auto* form = application->CreateForm<TFailing>();
   EXPECT_EQ(application->MainForm(), form);
   ASSERT_EQ(shown.size(), 1u);
-  EXPECT_EQ(shown[0].text, "half made.");
+  EXPECT_EQ(shown[0], "half made.");
 }
 
 }  // namespace

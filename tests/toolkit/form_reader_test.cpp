@@ -1,6 +1,7 @@
 // Reading form definitions: components, stored properties, handlers by name, references, Loaded.
 #include <gtest/gtest.h>
 
+#include "TestForm.h"
 #include "platform/emu/machine.h"
 #include "toolkit/ExtCtrls.h"
 #include "toolkit/FormReader.h"
@@ -10,44 +11,9 @@
 
 namespace {
 
-std::vector<std::string> loadedOrder;
-
-// A component that records when it is loaded and can point at another one.
-class TProbe : public vcl::TComponent {
- public:
-  using TComponent::TComponent;
-  void Loaded() override {
-    loadedInLoadingState = Loading();
-    TComponent::Loaded();
-    loadedOrder.push_back(Name());
-  }
-  bool loadedInLoadingState = false;
-  vcl::TComponent* buddy = nullptr;
-  int count = 0;
-};
-
-class TTestForm : public vcl::TForm {
- public:
-  explicit TTestForm(std::string_view definition) : vcl::TForm(nullptr) {
-    vcl::RegisterToolkitClasses();
-    static bool registered = false;
-    if (!registered) {
-      registered = true;
-      vcl::TClassInfo probe{
-          "TProbe", "", [](vcl::TComponent* o) -> vcl::TComponent* { return new TProbe(o); }, {}};
-      probe.properties["Buddy"] =
-          vcl::ReferenceProperty<TProbe>([](TProbe& p, vcl::TComponent* c) { p.buddy = c; });
-      probe.properties["Count"] =
-          vcl::ValueProperty<TProbe>([](TProbe& p, const vcl::TValue& v) { p.count = v.AsInt(); });
-      vcl::TClassRegistry::Instance().Register(probe);
-      vcl::TClassRegistry::Instance().Register(vcl::TClassInfo{"TTestForm", "TForm", nullptr, {}});
-    }
-    RegisterMethod("BoxClick", [this](vcl::TObject*) { ++clicks; });
-    ReadDefinition(definition);
-  }
-  std::string ClassName() const override { return "TTestForm"; }
-  int clicks = 0;
-};
+using toolkit_test::loadedOrder;
+using toolkit_test::TProbe;
+using toolkit_test::TTestForm;
 
 class FormReader : public ::testing::Test {
  protected:

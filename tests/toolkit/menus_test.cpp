@@ -2,6 +2,7 @@
 // definitions; icon images and their change notices.
 #include <gtest/gtest.h>
 
+#include "TestForm.h"
 #include "platform/emu/machine.h"
 #include "platform/emu/tray_control.h"
 #include "toolkit/FormReader.h"
@@ -98,9 +99,11 @@ TEST_F(Menus, ChoiceRunsTheItemsClickFromTheMessageAfterThePopupReturns) {
   EXPECT_TRUE(clicks.empty());
 }
 
-TEST_F(Menus, ItemDisabledBetweenShowingAndChoosingDoesNotRun) {
+// A choice reaches nothing when its item was disabled or its menu freed since the popup.
+TEST_F(Menus, ChoiceForAnItemDisabledOrAMenuFreedMeanwhileDoesNotRun) {
   auto* menu = new TPopupMenu(&owner);
   auto* play = Item(menu, "Play", "Play");
+  auto* b = Item(menu, "B", "b");
   answer = play->Command();
   menu->Popup(0, 0);
   play->SetEnabled(false);
@@ -109,25 +112,16 @@ TEST_F(Menus, ItemDisabledBetweenShowingAndChoosingDoesNotRun) {
   play->SetEnabled(true);
   play->Click();
   EXPECT_EQ(clicks, std::vector<std::string>{"Play"});
-}
 
-TEST_F(Menus, ChoiceReachingAFreedMenuIsDropped) {
-  auto* menu = new TPopupMenu(&owner);
-  answer = Item(menu, "Play", "Play")->Command();
+  clicks.clear();
+  vcl::TComponent::Free(b);
+  ASSERT_EQ(menu->Count(), 1) << "a freed item leaves its menu";
+  EXPECT_EQ(menu->Items(0), play);
   menu->Popup(0, 0);
   vcl::TComponent::Free(menu);
   Pump();
   EXPECT_TRUE(clicks.empty());
-  EXPECT_EQ(static_cast<TMenuItem*>(owner.FindComponent("Play"))->Menu(), nullptr);
-}
-
-TEST_F(Menus, FreedItemLeavesItsMenu) {
-  auto* menu = new TPopupMenu(&owner);
-  Item(menu, "A", "a");
-  auto* b = Item(menu, "B", "b");
-  vcl::TComponent::Free(b);
-  ASSERT_EQ(menu->Count(), 1);
-  EXPECT_EQ(menu->Items(0)->Name(), "A");
+  EXPECT_EQ(play->Menu(), nullptr);
 }
 
 TEST_F(Menus, FailedNativeMenuRaisesAndLeavesNothingBehind) {
@@ -140,20 +134,8 @@ TEST_F(Menus, FailedNativeMenuRaisesAndLeavesNothingBehind) {
   EXPECT_THROW(menu->Popup(0, 0), vcl::EMenuError);
 }
 
-class TMenuForm : public vcl::TForm {
- public:
-  explicit TMenuForm(std::string_view definition) : vcl::TForm(nullptr) {
-    vcl::RegisterToolkitClasses();
-    vcl::TClassRegistry::Instance().Register(vcl::TClassInfo{"TMenuForm", "TForm", nullptr, {}});
-    RegisterMethod("PlayClick", [this](vcl::TObject*) { ++plays; });
-    ReadDefinition(definition);
-  }
-  std::string ClassName() const override { return "TMenuForm"; }
-  int plays = 0;
-};
-
 TEST_F(Menus, FormDefinitionPutsItemsInTheMenuTheyAreWrittenIn) {
-  TMenuForm form(R"(object F: TMenuForm
+  toolkit_test::TTestForm form(R"(object F: TTestForm
   object First: TPopupMenu
     Alignment = paCenter
     object Play: TMenuItem
@@ -186,9 +168,9 @@ end
   EXPECT_FALSE(second->Items(0)->Visible());
   EXPECT_EQ(first->Items(0)->Owner(), &form) << "the form owns the items";
   first->Items(0)->Click();
-  EXPECT_EQ(form.plays, 1);
+  EXPECT_EQ(form.clicks, 1);
 
-  EXPECT_THROW(TMenuForm(R"(object F: TMenuForm
+  EXPECT_THROW(toolkit_test::TTestForm(R"(object F: TTestForm
   object Stray: TMenuItem
   end
 end

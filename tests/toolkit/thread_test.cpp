@@ -4,8 +4,7 @@
 
 #include <atomic>
 
-#include "platform/emu/machine.h"
-#include "toolkit/Forms.h"
+#include "ApplicationFixture.h"
 #include "toolkit/Thread.h"
 
 namespace {
@@ -30,24 +29,11 @@ class TSleeper : public vcl::TThread {
   bool fail_;
 };
 
-class Threads : public ::testing::Test {
+class Threads : public toolkit_test::ApplicationFixture {
  protected:
-  emu::Machine machine;
-  std::unique_ptr<vcl::TApplication> application;
-  std::vector<std::string> shown;
-
   void SetUp() override {
     destroyed = 0;
-    application = std::make_unique<vcl::TApplication>();
-    vcl::Application = application.get();
-    machine.SetBoxAnswerer([this](const emu::BoxInfo& box) {
-      shown.push_back(box.text);
-      return IDOK;
-    });
-  }
-  void TearDown() override {
-    application.reset();
-    vcl::Application = nullptr;
+    ApplicationFixture::SetUp();
   }
 };
 
@@ -103,13 +89,6 @@ TEST_F(Threads, ThreadThatIsNotFreedByItselfIsWaitedForByItsDestructor) {
   EXPECT_TRUE(spinner->Started());
   spinner.reset();  // would hang if the body were not told to end
   application->ProcessMessages();
-}
-
-TEST_F(Threads, NoThreadFromTheSystemRaises) {
-  TSleeper worker(0);
-  machine.FailNext("CreateThread");
-  EXPECT_THROW(worker.Start(), vcl::EThread);
-  EXPECT_FALSE(worker.Started());
 }
 
 TEST(ThreadsAtTheEnd, WorkerOfAnEndedProgramFreesItself) {

@@ -2,6 +2,8 @@
 // refusals and the removal notices. The shell calls are read back from the machine's trace.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "platform/emu/machine.h"
 #include "platform/emu/tray_control.h"
 #include "toolkit/FormReader.h"
@@ -14,6 +16,16 @@ const std::string kRegistrationError = "タスクトレイにアイコンを登�
 
 HICON Image(const char* name) {
   return LoadIconA(GetModuleHandleA(nullptr), name);
+}
+
+// The message of the EOutOfMemory `action` raises.
+std::string OutOfMemory(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const vcl::EOutOfMemory& e) {
+    return e.Message();
+  }
+  return "nothing raised";
 }
 
 class TrayIcon : public ::testing::Test {
@@ -32,11 +44,29 @@ class TrayIcon : public ::testing::Test {
     emu::ClearShellTrace(machine);
     return icon;
   }
-  std::vector<emu::ShellCall> Calls() { return emu::ShellTrace(machine); }
-  std::vector<DWORD> Messages() {
-    std::vector<DWORD> out;
-    for (const auto& call : Calls()) out.push_back(call.message);
-    return out;
+  // The shell calls since the last look, a line each: add or modify with the flags, the image
+  // ("none" for no icon) and the tip; delete.
+  std::string Shell() {
+    std::string calls;
+    for (const emu::ShellCall& call : emu::ShellTrace(machine)) {
+      if (call.message == NIM_DELETE) {
+        calls += "delete\n";
+        continue;
+      }
+      calls += std::string(call.message == NIM_ADD ? "add " : "modify ") +
+               std::to_string(call.flags) + " " + (call.icon ? call.image : "none") + " \"" +
+               call.tip + "\"\n";
+    }
+    emu::ClearShellTrace(machine);
+    return calls;
+  }
+  // The icons the shell shows: image and tip, a line each.
+  std::string Tray() {
+    std::string icons;
+    for (const emu::TrayIconInfo& icon : emu::TrayIcons(machine)) {
+      icons += icon.image + " \"" + icon.tip + "\"\n";
+    }
+    return icons;
   }
 };
 
@@ -53,131 +83,91 @@ TEST_F(TrayIcon, IdsFollowTheLastLivingIconAndStopAtOneHundred) {
   EXPECT_EQ((new TTrayIcon(owner.get()))->IconID(), 4);
   EXPECT_EQ(FindTrayIcon(2), b);
   EXPECT_EQ(FindTrayIcon(1), nullptr);
+  // A new icon: the first-version record, nothing asked of the shell, an animation rate of 100 at
+  // the least.
   EXPECT_EQ(b->NotifyData().uID, 2u);
+  EXPECT_EQ(b->NotifyData().cbSize, NOTIFYICONDATAA_V1_SIZE);
+  EXPECT_EQ(b->NotifyData().uCallbackMessage, 0x4C8u);
+  EXPECT_EQ(Shell(), "");
+  b->SetAnimateRate(50);
+  EXPECT_EQ(b->AnimateRate(), 100);
+  b->SetAnimateRate(100);
+  EXPECT_EQ(b->AnimateRate(), 100);
 
   while (TrayIconCount() < 100) new TTrayIcon(owner.get());
   const int components = owner->ComponentCount();
-  try {
-    new TTrayIcon(owner.get());
-    FAIL() << "the 101st icon was made";
-  } catch (const vcl::EOutOfMemory& e) {
-    EXPECT_EQ(e.Message(), kRegistrationError);
-  }
+  EXPECT_EQ(OutOfMemory([&] { new TTrayIcon(owner.get()); }), kRegistrationError);
   EXPECT_EQ(TrayIconCount(), 100) << "no entry is left";
   EXPECT_EQ(owner->ComponentCount(), components) << "nor a component";
 }
 
-TEST_F(TrayIcon, NewIconHasTheFirstVersionRecordAndAnAnimationRateOfAtLeast100) {
-  auto* icon = new TTrayIcon(owner.get());
-  EXPECT_EQ(icon->NotifyData().cbSize, NOTIFYICONDATAA_V1_SIZE);
-  EXPECT_EQ(icon->NotifyData().uCallbackMessage, 0x4C8u);
-  EXPECT_TRUE(Calls().empty());
-
-  icon->SetAnimateRate(50);
-  EXPECT_EQ(icon->AnimateRate(), 100);
-  icon->SetAnimateRate(100);
-  EXPECT_EQ(icon->AnimateRate(), 100);
-}
-
 TEST_F(TrayIcon, TipIsCutAtSixtyTwoBytesEvenInsideATwoByteCharacter) {
   auto* icon = Shown();
-  const std::string head(61, 'a');
-  icon->SetTipHelp(head + "あいう");
-  ASSERT_EQ(icon->TipHelp().size(), 62u);
-  EXPECT_EQ(icon->TipHelp(), head + "あ"[0]) << "the lead byte of あ stays, its trail byte goes";
-  ASSERT_EQ(Calls().size(), 1u);
-  EXPECT_EQ(Calls()[0].message, static_cast<DWORD>(NIM_MODIFY));
-  EXPECT_EQ(Calls()[0].tip, icon->TipHelp());
-  EXPECT_EQ(Calls()[0].flags, 7u);
-
-  icon->SetTipHelp(head + "あ" + std::string(20, 'z'));
-  EXPECT_EQ(Calls().size(), 1u) << "the same first 62 bytes make no call";
-
+  const std::string cut = std::string(61, 'a') + "あ"[0];  // the lead byte stays, the trail goes
+  icon->SetTipHelp(std::string(61, 'a') + "あいう");
+  EXPECT_EQ(icon->TipHelp(), cut);
+  EXPECT_EQ(Shell(), "modify 7 ZCD \"" + cut + "\"\n");
+  icon->SetTipHelp(std::string(61, 'a') + "あ" + std::string(20, 'z'));
+  EXPECT_EQ(Shell(), "") << "the same first 62 bytes make no call";
   icon->SetTipHelp("");
-  ASSERT_EQ(Calls().size(), 2u);
-  EXPECT_EQ(Calls()[1].flags, 3u) << "no NIF_TIP for an empty tip";
-  EXPECT_EQ(Calls()[1].tip, "");
+  EXPECT_EQ(Shell(), "modify 3 ZCD \"\"\n") << "no NIF_TIP for an empty tip";
 }
 
-TEST_F(TrayIcon, TipOfAHiddenIconIsOnlyStored) {
-  auto* icon = new TTrayIcon(owner.get());
-  icon->SetTipHelp("No CD");
-  EXPECT_EQ(icon->TipHelp(), "No CD");
-  EXPECT_TRUE(Calls().empty());
-}
-
-TEST_F(TrayIcon, VisibleNeedsAnImage) {
+TEST_F(TrayIcon, VisibleNeedsAnImageAndAHiddenIconOnlyStores) {
   auto* icon = new TTrayIcon(owner.get());
   icon->SetVisible(true);
   EXPECT_FALSE(icon->Visible());
-  EXPECT_TRUE(Calls().empty());
-
   icon->Icon()->SetHandle(Image("NoCD"));
-  EXPECT_TRUE(Calls().empty()) << "an image change of a hidden icon is only stored";
+  EXPECT_EQ(Shell(), "") << "an image change of a hidden icon is only stored";
   icon->SetVisible(true);
-  ASSERT_EQ(Calls().size(), 1u);
-  const auto add = Calls()[0];
-  EXPECT_EQ(add.message, static_cast<DWORD>(NIM_ADD));
-  EXPECT_EQ(add.image, "NOCD");
-  EXPECT_EQ(add.tip, "TipHelp");
-  EXPECT_EQ(add.callbackMessage, 0x4C8u);
+  EXPECT_EQ(Shell(), "add 7 NOCD \"TipHelp\"\n");
+  EXPECT_EQ(Tray(), "NOCD \"TipHelp\"\n");
   ASSERT_NE(CallbackWindow(), nullptr);
-  EXPECT_EQ(add.window, CallbackWindow()->Handle());
-  EXPECT_EQ(emu::TrayIcons(machine).size(), 1u);
+  EXPECT_EQ(emu::TrayIcons(machine).at(0).window, CallbackWindow()->Handle());
+  EXPECT_EQ(emu::TrayIcons(machine).at(0).callbackMessage, 0x4C8u);
 
   icon->SetVisible(false);
-  EXPECT_EQ(Messages(), (std::vector<DWORD>{NIM_ADD, NIM_DELETE}));
+  EXPECT_EQ(Shell(), "delete\n");
   EXPECT_FALSE(icon->Registered());
-  EXPECT_TRUE(emu::TrayIcons(machine).empty());
+  EXPECT_EQ(Tray(), "");
+  icon->SetTipHelp("No CD");
+  EXPECT_EQ(icon->TipHelp(), "No CD");
+  EXPECT_EQ(Shell(), "") << "the tip of a hidden icon is only stored";
 }
 
 TEST_F(TrayIcon, EveryImageChangeOfAShownIconModifiesIt) {
   auto* icon = Shown();
   icon->Icon()->SetHandle(Image("Play"));
   icon->Icon()->SetHandle(Image("Play"));
-  EXPECT_EQ(Messages(), (std::vector<DWORD>{NIM_MODIFY, NIM_MODIFY}));
-  EXPECT_EQ(emu::TrayIcons(machine)[0].image, "PLAY");
-
+  EXPECT_EQ(Shell(), "modify 7 PLAY \"Orvanta\"\nmodify 7 PLAY \"Orvanta\"\n");
   icon->SetIcon(icon->Icon());
-  EXPECT_EQ(Calls().size(), 2u) << "its own image object changes nothing";
+  EXPECT_EQ(Shell(), "") << "its own image object changes nothing";
   vcl::TIcon other;
   other.SetHandle(Image("Stop"));
   icon->SetIcon(&other);
-  EXPECT_EQ(Calls().size(), 3u);
-  EXPECT_EQ(emu::TrayIcons(machine)[0].image, "STOP");
+  EXPECT_EQ(Shell(), "modify 7 STOP \"Orvanta\"\n");
   EXPECT_EQ(emu::ImageName(icon->Icon()->Handle()), "STOP") << "copied into the own image";
-}
-
-TEST_F(TrayIcon, EmptyIconModifiesTwiceThenRemovesTheIcon) {
-  auto* icon = Shown();
-  icon->SetIcon(nullptr);
-  auto calls = Calls();
-  ASSERT_EQ(calls.size(), 3u);
-  EXPECT_EQ(calls[0].message, static_cast<DWORD>(NIM_MODIFY));
-  EXPECT_EQ(calls[0].image, "ZCD") << "an image read by name is made again at once";
-  EXPECT_EQ(calls[1].message, static_cast<DWORD>(NIM_MODIFY));
-  EXPECT_EQ(calls[1].icon, nullptr);
-  EXPECT_EQ(calls[2].message, static_cast<DWORD>(NIM_DELETE));
-  EXPECT_FALSE(icon->Visible());
-  EXPECT_TRUE(emu::TrayIcons(machine).empty());
-}
-
-TEST_F(TrayIcon, EnabledNeverAddsOrRemoves) {
-  auto* icon = Shown();
   icon->SetEnabled(false);
   icon->SetEnabled(true);
-  EXPECT_TRUE(Calls().empty());
-  EXPECT_EQ(emu::TrayIcons(machine).size(), 1u);
+  EXPECT_EQ(Shell(), "") << "Enabled never adds nor removes";
+  EXPECT_EQ(Tray(), "STOP \"Orvanta\"\n");
+
+  // No image: an image read by name is made again at once, then none, then the icon goes.
+  vcl::TComponent::Free(new TTrayIcon(owner.get()));
+  icon->Icon()->LoadFromResourceName("ZCD");
+  Shell();
+  icon->SetIcon(nullptr);
+  EXPECT_EQ(Shell(), "modify 7 ZCD \"Orvanta\"\nmodify 7 none \"Orvanta\"\ndelete\n");
+  EXPECT_FALSE(icon->Visible());
+  EXPECT_EQ(Tray(), "");
+  vcl::TComponent::Free(icon);
+  EXPECT_EQ(Shell(), "") << "neither a hidden icon's end nor another's calls the shell";
 }
 
-TEST_F(TrayIcon, DestroyingAShownIconRemovesItAndAHiddenOneCallsNothing) {
-  auto* shown = Shown();
-  auto* hidden = new TTrayIcon(owner.get());
-  vcl::TComponent::Free(hidden);
-  EXPECT_TRUE(Calls().empty());
-  vcl::TComponent::Free(shown);
-  EXPECT_EQ(Messages(), std::vector<DWORD>{NIM_DELETE});
-  EXPECT_TRUE(emu::TrayIcons(machine).empty());
+TEST_F(TrayIcon, DestroyingAShownIconRemovesIt) {
+  vcl::TComponent::Free(Shown());
+  EXPECT_EQ(Shell(), "delete\n");
+  EXPECT_EQ(Tray(), "");
   EXPECT_EQ(TrayIconCount(), 0);
 }
 
@@ -185,43 +175,33 @@ TEST_F(TrayIcon, RefusedAddLeavesItVisibleUnregisteredUntilHiddenAndShownAgain) 
   auto* icon = new TTrayIcon(owner.get());
   icon->Icon()->SetHandle(Image("ZCD"));
   machine.FailNext("Shell_NotifyIconA");
-  try {
-    icon->SetVisible(true);
-    FAIL() << "the refusal was not raised";
-  } catch (const vcl::EOutOfMemory& e) {
-    EXPECT_EQ(e.Message(), kRegistrationError);
-  }
+  EXPECT_EQ(OutOfMemory([&] { icon->SetVisible(true); }), kRegistrationError);
   EXPECT_TRUE(icon->Visible());
   EXPECT_FALSE(icon->Registered());
   icon->SetVisible(true);
   icon->SetTipHelp("stored only");
-  EXPECT_EQ(Calls().size(), 1u) << "Visible did not change, and nothing is registered";
   icon->SetVisible(false);
-  EXPECT_EQ(Calls().size(), 1u);
+  EXPECT_EQ(Shell(), "add 7 ZCD \"TipHelp\"\n") << "only the refused add: nothing is registered";
   icon->SetVisible(true);
   EXPECT_TRUE(icon->Registered());
-  EXPECT_EQ(emu::TrayIcons(machine).at(0).tip, "stored only");
+  EXPECT_EQ(Tray(), "ZCD \"stored only\"\n");
 }
 
 TEST_F(TrayIcon, RefusedModifyRaisesAndKeepsTheNewTipAndImage) {
   auto* icon = Shown();
   machine.FailNext("Shell_NotifyIconA");
-  EXPECT_THROW(icon->SetTipHelp("Disc title"), vcl::EOutOfMemory);
+  EXPECT_EQ(OutOfMemory([&] { icon->SetTipHelp("Disc title"); }), kRegistrationError);
   EXPECT_EQ(icon->TipHelp(), "Disc title");
   EXPECT_TRUE(icon->Registered());
-  EXPECT_EQ(emu::TrayIcons(machine)[0].tip, "Orvanta");
+  EXPECT_EQ(Tray(), "ZCD \"Orvanta\"\n");
 
   machine.FailNext("Shell_NotifyIconA");
   EXPECT_THROW(icon->Icon()->SetHandle(Image("Pause")), vcl::EOutOfMemory);
   EXPECT_EQ(emu::ImageName(icon->Icon()->Handle()), "PAUSE");
   icon->SetTipHelp("Next");
-  EXPECT_EQ(emu::TrayIcons(machine)[0].image, "PAUSE") << "the next modify shows both";
-}
-
-TEST_F(TrayIcon, FailedDeleteIsNotReported) {
-  auto* icon = Shown();
+  EXPECT_EQ(Tray(), "PAUSE \"Next\"\n") << "the next modify shows both";
   machine.FailNext("Shell_NotifyIconA");
-  icon->SetVisible(false);
+  icon->SetVisible(false);  // a failed delete is not reported
   EXPECT_FALSE(icon->Registered());
   EXPECT_FALSE(icon->Visible());
 }
@@ -306,34 +286,19 @@ TEST_F(TrayIcon, LoadingAddsOnceAtItsEnd) {
   auto* tray = dynamic_cast<TTrayIcon*>(form.FindComponent("Tray"));
   ASSERT_NE(tray, nullptr);
   EXPECT_EQ(dynamic_cast<TCallCounter*>(form.FindComponent("Counter"))->callsWhileLoading, 0u);
-  EXPECT_EQ(Messages(), std::vector<DWORD>{NIM_ADD});
+  EXPECT_EQ(Shell(), "add 7 ZCD \"Orvanta\"\n");
   EXPECT_TRUE(tray->Registered());
   EXPECT_EQ(tray->LBPopupMenu(), form.FindComponent("Left"));
-  auto icons = emu::TrayIcons(machine);
-  ASSERT_EQ(icons.size(), 1u);
-  EXPECT_EQ(icons[0].image, "ZCD");
-  EXPECT_EQ(icons[0].tip, "Orvanta");
+  EXPECT_EQ(Tray(), "ZCD \"Orvanta\"\n");
+
+  TTrayForm hidden("object F: TTrayForm\n object Tray: TTrayIcon\n Icon = 'ZCD'\n end\nend\n");
+  EXPECT_EQ(Shell(), "") << "hidden in the definition: nothing asked";
 }
 
 TEST_F(TrayIcon, AddRefusedAtTheEndOfLoadingFailsTheFormsCreation) {
   machine.FailNext("Shell_NotifyIconA");
-  try {
-    TTrayForm form(kDefinition);
-    FAIL() << "the form was made";
-  } catch (const vcl::EOutOfMemory& e) {
-    EXPECT_EQ(e.Message(), kRegistrationError);
-  }
+  EXPECT_EQ(OutOfMemory([] { TTrayForm form(kDefinition); }), kRegistrationError);
   EXPECT_EQ(TrayIconCount(), 0);
-}
-
-TEST_F(TrayIcon, HiddenInTheDefinitionCallsNothing) {
-  TTrayForm form(R"(object F: TTrayForm
-  object Tray: TTrayIcon
-    Icon = 'ZCD'
-  end
-end
-)");
-  EXPECT_TRUE(Calls().empty());
 }
 
 }  // namespace
