@@ -251,8 +251,10 @@ TEST_F(Operations, EachSendsItsCommandsWithTheFlagsItsRulesGive) {
     machine.Advance(5 * mci_testing::kTrackSeconds * 1000);
     Deliver();
     std::string names;
-    for (TMPNotifyValue v : notified)
-      names += (names.empty() ? "" : " ") + std::string(kNotifyNames[v]);
+    for (TMPNotifyValue v : notified) {
+      if (!names.empty()) names += ' ';
+      names += kNotifyNames[v];
+    }
     EXPECT_EQ(names, row.notified);
   }
 }

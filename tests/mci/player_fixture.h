@@ -43,7 +43,10 @@ inline DWORD TmsfOf(const std::string& text) {
 inline std::string Dotted(DWORD tmsf) {
   std::string out = std::to_string(tmsf & 0xFF);
   int last = tmsf >> 24 ? 3 : tmsf >> 16 & 0xFF ? 2 : tmsf >> 8 & 0xFF ? 1 : 0;
-  for (int i = 1; i <= last; ++i) out += "." + std::to_string(tmsf >> (8 * i) & 0xFF);
+  for (int i = 1; i <= last; ++i) {
+    out += '.';
+    out += std::to_string(tmsf >> (8 * i) & 0xFF);
+  }
   return out;
 }
 
