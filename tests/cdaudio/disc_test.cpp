@@ -114,22 +114,20 @@ TEST(Volume, AnAudioDiscShowsAsAudioCdADataDiscAsItself) {
   Disc disc = WorkedExample();
   disc.label = "ignored";
   disc.serial = 42;
-  const std::optional<VolumeInfo> info = VolumeOf(disc);
-  ASSERT_TRUE(info);
-  EXPECT_EQ(info->label, "Audio CD");
-  EXPECT_EQ(info->serial, 797755u);
-  EXPECT_EQ(info->file_system, "CDFS");
-  EXPECT_EQ(info->max_component_length, 221u);
-  EXPECT_EQ(info->flags, 0x00080000u);
+  // Label, serial, file system, longest name and flags.
+  const auto shown = [](const Disc& d) {
+    const std::optional<VolumeInfo> v = VolumeOf(d);
+    return v->label + " " + std::to_string(v->serial) + " " + v->file_system + " " +
+           std::to_string(v->max_component_length) + " " + std::to_string(v->flags);
+  };
+  EXPECT_EQ(shown(disc), "Audio CD 797755 CDFS 221 524288");
   // Data after the music (an enhanced CD) still starts as an audio disc.
   EXPECT_EQ(VolumeOf(DiscOf({"audio:3:00", "data:10:00"}))->label, "Audio CD");
 
   disc = DiscOf({"data:10:00", "audio:3:00"});
   disc.label = "SETUP_98";
   disc.serial = 0x1234ABCD;
-  EXPECT_EQ(VolumeOf(disc)->label, "SETUP_98");
-  EXPECT_EQ(VolumeOf(disc)->serial, 0x1234ABCDu);
-  EXPECT_EQ(VolumeOf(disc)->file_system, "CDFS");
+  EXPECT_EQ(shown(disc), "SETUP_98 305441741 CDFS 221 524288");
   const Disc plain = DiscOf({"data:10:00"});
   EXPECT_EQ(VolumeOf(plain)->label, "CDROM");
   EXPECT_EQ(VolumeOf(plain)->serial, DiscIdentifier(*Toc::FromDisc(plain)));

@@ -54,12 +54,8 @@ TEST_F(PlayerTest, OpenOnAnOpenPlayerClosesFirstAndAPlayingDriveEnablesPauseAndS
   const WORD first = player->DeviceID();
   Sent();
   player->Open();
-  const Calls calls = Sent();
-  ASSERT_GE(calls.size(), 2u);
-  EXPECT_EQ(calls[0].command, static_cast<UINT>(MCI_CLOSE));
-  EXPECT_EQ(calls[0].device, first);
-  EXPECT_EQ(calls[1].command, static_cast<UINT>(MCI_OPEN));
-  EXPECT_EQ(calls[1].flags, 0x2302u) << "shareable";
+  EXPECT_EQ(emu::MciTrace(machine)[0].device, first);
+  EXPECT_EQ(Described(), "close 2, open 2302, where 20000 = 261, set 400 format 10") << "shareable";
   EXPECT_NE(player->DeviceID(), first);
   // A CD drive plays on after the open that started it has closed.
   EXPECT_EQ(player->Mode(), mpPlaying);
@@ -130,9 +126,8 @@ TEST_F(PlayerTest, CloseAndDestructionAreSilentAndTheDestructionFreesTheBitmaps)
   player.reset();
   const Calls calls = Sent();
   ASSERT_EQ(calls.size(), 1u);
-  EXPECT_EQ(calls[0].command, static_cast<UINT>(MCI_CLOSE));
-  EXPECT_EQ(calls[0].device, id);
-  EXPECT_EQ(calls[0].flags, static_cast<DWORD>(MCI_WAIT));
+  EXPECT_EQ(std::tuple(calls[0].command, calls[0].device, calls[0].flags),
+            (std::tuple<UINT, UINT, DWORD>(MCI_CLOSE, id, MCI_WAIT)));
   EXPECT_TRUE(emu::MciDevices(machine).empty());
   EXPECT_TRUE(emu::LiveBitmaps(machine).empty());
   TMediaPlayer neverOpened(nullptr);
