@@ -303,6 +303,8 @@ TEST_F(Winmm, WithoutTheEndNoticeAPlayStaysPendingUntilSuperseded) {
   ASSERT_EQ(Play(id, MCI_NOTIFY | MCI_FROM, Msf(11, 59)), 0u);
   machine.Advance(2000);
   EXPECT_EQ(Status(id, MCI_STATUS_MODE), static_cast<DWORD_PTR>(MCI_MODE_STOP));
+  // A command that asks for nothing leaves it pending; the next request supersedes it.
+  ASSERT_EQ(Generic(id, MCI_STOP, MCI_WAIT), 0u);
   EXPECT_TRUE(Delivered().empty());
   ASSERT_EQ(Generic(id, MCI_STOP, MCI_NOTIFY), 0u);
   EXPECT_EQ(Delivered(), (Outcomes{MCI_NOTIFY_SUPERSEDED, MCI_NOTIFY_SUCCESSFUL}));
@@ -310,6 +312,12 @@ TEST_F(Winmm, WithoutTheEndNoticeAPlayStaysPendingUntilSuperseded) {
   ASSERT_EQ(Play(id, MCI_NOTIFY | MCI_FROM, Msf(11, 59)), 0u);
   machine.Advance(2000);
   EXPECT_EQ(Delivered(), Outcomes{MCI_NOTIFY_SUCCESSFUL});
+  // A close aborts one still pending after the end.
+  emu::SetNotifyAtEnd(machine, false);
+  ASSERT_EQ(Play(id, MCI_NOTIFY | MCI_FROM, Msf(11, 59)), 0u);
+  machine.Advance(2000);
+  ASSERT_EQ(Generic(id, MCI_CLOSE, MCI_WAIT), 0u);
+  EXPECT_EQ(Delivered(), Outcomes{MCI_NOTIFY_ABORTED});
 }
 
 TEST_F(Winmm, TheTraceKeepsEveryCommandWithItsNamedFields) {
