@@ -214,11 +214,9 @@ TEST_F(Winmm, IdentityAndSerialOfTheWorkedExampleComeFromOneIdentifier) {
   char fileSystem[16] = {};
   ASSERT_TRUE(GetVolumeInformationA("D:", label, sizeof label, &serial, &maxLength, &flags,
                                     fileSystem, sizeof fileSystem));
-  EXPECT_STREQ(label, "Audio CD");
-  EXPECT_EQ(serial, 797755u);
-  EXPECT_STREQ(fileSystem, "CDFS");
-  EXPECT_EQ(maxLength, 221u);
-  EXPECT_EQ(flags, static_cast<DWORD>(FILE_READ_ONLY_VOLUME));
+  EXPECT_EQ(std::string(label) + " " + std::to_string(serial) + " " + fileSystem + " " +
+                std::to_string(maxLength) + " " + std::to_string(flags),
+            "Audio CD 797755 CDFS 221 " + std::to_string(FILE_READ_ONLY_VOLUME));
 
   const MCIDEVICEID id = Open();
   char identity[17] = "unchanged";

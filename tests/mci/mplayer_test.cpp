@@ -29,8 +29,7 @@ TEST_F(PlayerTest, OpenSendsTheCdAudioSequenceAndEndsInTmsf) {
             "caps 102 item 3, caps 102 item 4, where 20000 = 261, set 400 format 10, "
             "status 102 item 4");
   EXPECT_EQ(calls[0].device, 0u);
-  EXPECT_EQ(calls[0].deviceType, "CDAudio");
-  EXPECT_EQ(calls[0].element, "D:");
+  EXPECT_EQ(calls[0].deviceType + " " + calls[0].element, "CDAudio D:");
   EXPECT_EQ(player->DeviceID(), calls[0].returned);
   ASSERT_NE(player->DeviceID(), 0u);
 
