@@ -1,28 +1,12 @@
 // Disc descriptions, the table of contents, the disc identifier and the volume a disc shows.
-#include <gtest/gtest.h>
-
 #include "platform/cdaudio/disc.h"
+#include "cdaudio/fixture.h"
 #include "platform/cdaudio/drive.h"
 #include "platform/cdaudio/toc.h"
 #include "platform/cdaudio/volume.h"
 
 namespace cdaudio {
 namespace {
-
-Disc DiscOf(std::initializer_list<const char*> words) {
-  Disc disc;
-  for (const char* word : words) {
-    Parsed<TrackEntry> track = ParseTrackWord(word);
-    EXPECT_TRUE(track) << track.error;
-    if (track) disc.tracks.push_back(*track.value);
-  }
-  return disc;
-}
-
-// Track lengths that rebuild the worked example's TOC: 00:02:00, 04:32:47, 08:10:12, 12:00:00.
-Disc WorkedExample() {
-  return DiscOf({"audio:4:30.47", "audio:3:37.40", "audio:3:49.63"});
-}
 
 TEST(TrackWord, ReadsKindAndLengthOrSaysWhatIsWrong) {
   const Parsed<TrackEntry> audio = ParseTrackWord("audio:4:30");

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/cdaudio/toc.h"
+#include "cdaudio/fixture.h"
 #include "platform/emu/machine.h"
 #include "platform/emu/mci_control.h"
 #include "platform/win32.h"
@@ -26,22 +26,9 @@ LRESULT CALLBACK NoticeProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
-// Tracks at 00:02:00, 04:32:47 and 08:10:12, lead-out 12:00:00.
-cdaudio::Disc WorkedExample() {
-  cdaudio::Disc disc;
-  using cdaudio::FramesOf;
-  for (uint32_t frames : {FramesOf(4, 30, 47), FramesOf(3, 37, 40), FramesOf(3, 49, 63)}) {
-    disc.tracks.push_back({true, frames});
-  }
-  return disc;
-}
-
-constexpr DWORD Tmsf(DWORD t, DWORD m, DWORD s, DWORD f = 0) {
-  return t | m << 8 | s << 16 | f << 24;
-}
-constexpr DWORD Msf(DWORD m, DWORD s, DWORD f = 0) {
-  return m | s << 8 | f << 16;
-}
+using cdaudio::Msf;
+using cdaudio::Tmsf;
+using cdaudio::WorkedExample;
 
 class Winmm : public ::testing::Test {
  protected:
