@@ -143,6 +143,16 @@ class Operations : public PlayerTest {
   // behind its back: at:T.M.S.F (a seek), playing:T.M.S (a play from there), advance:MS (the
   // clock).
   void Run(const std::string& line) {
+    using M = TMediaPlayer;
+    static const std::map<std::string, std::function<void(M&)>> kOperations = {
+        {"play", &M::Play},     {"stop", &M::Stop},
+        {"next", &M::Next},     {"prev", &M::Previous},
+        {"open", &M::Open},     {"rewind", &M::Rewind},
+        {"pause", &M::Pause},   {"pauseonly", &M::PauseOnly},
+        {"resume", &M::Resume}, {"record", &M::StartRecording},
+        {"step", &M::Step},     {"back", &M::Back},
+        {"eject", &M::Eject},   {"length", &M::Length},
+        {"tracks", &M::Tracks}, {"timeformat", &M::TimeFormat}};
     std::istringstream words(line);
     for (std::string w; words >> w;) {
       const std::string arg = w.substr(w.find(':') + 1);
@@ -150,22 +160,7 @@ class Operations : public PlayerTest {
       if (w == "nowait" || w == "wait") player->SetWait(w == "wait");
       if (w.starts_with("from:")) player->SetStartPos(TmsfOf(arg));
       if (w.starts_with("to:")) player->SetEndPos(TmsfOf(arg));
-      if (w == "play") player->Play();
-      if (w == "stop") player->Stop();
-      if (w == "next") player->Next();
-      if (w == "prev") player->Previous();
-      if (w == "open") player->Open();
-      if (w == "rewind") player->Rewind();
-      if (w == "pause") player->Pause();
-      if (w == "pauseonly") player->PauseOnly();
-      if (w == "resume") player->Resume();
-      if (w == "record") player->StartRecording();
-      if (w == "step") player->Step();
-      if (w == "back") player->Back();
-      if (w == "eject") player->Eject();
-      if (w == "length") player->Length();
-      if (w == "tracks") player->Tracks();
-      if (w == "timeformat") player->TimeFormat();
+      if (kOperations.contains(w)) kOperations.at(w)(*player);
       if (w == "msf") player->SetTimeFormat(MCI_FORMAT_MSF);
       if (w == "tmsf") player->SetTimeFormat(MCI_FORMAT_TMSF);
       if (w == "queries") {
