@@ -1,28 +1,12 @@
 // Disc descriptions, the table of contents, the disc identifier and the volume a disc shows.
-#include <gtest/gtest.h>
-
 #include "platform/cdaudio/disc.h"
+#include "cdaudio/fixture.h"
 #include "platform/cdaudio/drive.h"
 #include "platform/cdaudio/toc.h"
 #include "platform/cdaudio/volume.h"
 
 namespace cdaudio {
 namespace {
-
-Disc DiscOf(std::initializer_list<const char*> words) {
-  Disc disc;
-  for (const char* word : words) {
-    Parsed<TrackEntry> track = ParseTrackWord(word);
-    EXPECT_TRUE(track) << track.error;
-    if (track) disc.tracks.push_back(*track.value);
-  }
-  return disc;
-}
-
-// Track lengths that rebuild the worked example's TOC: 00:02:00, 04:32:47, 08:10:12, 12:00:00.
-Disc WorkedExample() {
-  return DiscOf({"audio:4:30.47", "audio:3:37.40", "audio:3:49.63"});
-}
 
 TEST(TrackWord, ReadsKindAndLengthOrSaysWhatIsWrong) {
   const Parsed<TrackEntry> audio = ParseTrackWord("audio:4:30");
@@ -63,13 +47,9 @@ TEST(Serial, ReadsHexWithOrWithoutTheWindowsDash) {
 }
 
 TEST(Toc, LaysOneTo99TracksOutFromTwoSecondsOn) {
+  // The worked example's starts and lead-out: cue_test.cpp lays its sheet out.
   const std::optional<Toc> toc = Toc::FromDisc(WorkedExample());
   ASSERT_TRUE(toc);
-  EXPECT_EQ(toc->TrackCount(), 3);
-  EXPECT_EQ(toc->TrackStart(1), FramesOf(0, 2, 0));
-  EXPECT_EQ(toc->TrackStart(2), FramesOf(4, 32, 47));
-  EXPECT_EQ(toc->TrackStart(3), FramesOf(8, 10, 12));
-  EXPECT_EQ(toc->LeadOut(), FramesOf(12, 0, 0));
   EXPECT_EQ(toc->TrackAt(0), 1);
   EXPECT_EQ(toc->TrackAt(FramesOf(4, 32, 46)), 1);
   EXPECT_EQ(toc->TrackAt(FramesOf(4, 32, 47)), 2);
@@ -114,22 +94,20 @@ TEST(Volume, AnAudioDiscShowsAsAudioCdADataDiscAsItself) {
   Disc disc = WorkedExample();
   disc.label = "ignored";
   disc.serial = 42;
-  const std::optional<VolumeInfo> info = VolumeOf(disc);
-  ASSERT_TRUE(info);
-  EXPECT_EQ(info->label, "Audio CD");
-  EXPECT_EQ(info->serial, 797755u);
-  EXPECT_EQ(info->file_system, "CDFS");
-  EXPECT_EQ(info->max_component_length, 221u);
-  EXPECT_EQ(info->flags, 0x00080000u);
+  // Label, serial, file system, longest name and flags.
+  const auto shown = [](const Disc& d) {
+    const std::optional<VolumeInfo> v = VolumeOf(d);
+    return v->label + " " + std::to_string(v->serial) + " " + v->file_system + " " +
+           std::to_string(v->max_component_length) + " " + std::to_string(v->flags);
+  };
+  EXPECT_EQ(shown(disc), "Audio CD 797755 CDFS 221 524288");
   // Data after the music (an enhanced CD) still starts as an audio disc.
   EXPECT_EQ(VolumeOf(DiscOf({"audio:3:00", "data:10:00"}))->label, "Audio CD");
 
   disc = DiscOf({"data:10:00", "audio:3:00"});
   disc.label = "SETUP_98";
   disc.serial = 0x1234ABCD;
-  EXPECT_EQ(VolumeOf(disc)->label, "SETUP_98");
-  EXPECT_EQ(VolumeOf(disc)->serial, 0x1234ABCDu);
-  EXPECT_EQ(VolumeOf(disc)->file_system, "CDFS");
+  EXPECT_EQ(shown(disc), "SETUP_98 305441741 CDFS 221 524288");
   const Disc plain = DiscOf({"data:10:00"});
   EXPECT_EQ(VolumeOf(plain)->label, "CDROM");
   EXPECT_EQ(VolumeOf(plain)->serial, DiscIdentifier(*Toc::FromDisc(plain)));

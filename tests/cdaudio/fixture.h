@@ -27,23 +27,35 @@ inline std::ostream& operator<<(std::ostream& out, const Note& note) {
              << "}";
 }
 
-constexpr uint32_t Msf(uint32_t m, uint32_t s, uint32_t f) {
+constexpr uint32_t Msf(uint32_t m, uint32_t s, uint32_t f = 0) {
   return m | s << 8 | f << 16;
 }
-constexpr uint32_t Tmsf(uint32_t t, uint32_t m, uint32_t s, uint32_t f) {
+constexpr uint32_t Tmsf(uint32_t t, uint32_t m, uint32_t s, uint32_t f = 0) {
   return t | m << 8 | s << 16 | f << 24;
+}
+
+// A disc of track words ("audio:4:30.47", "data:10:00").
+inline Disc DiscOf(std::initializer_list<const char*> words) {
+  Disc disc;
+  for (const char* word : words) {
+    Parsed<TrackEntry> track = ParseTrackWord(word);
+    EXPECT_TRUE(track) << track.error;
+    if (track) disc.tracks.push_back(*track.value);
+  }
+  return disc;
+}
+
+// Tracks at 00:02:00, 04:32:47, 08:10:12, lead-out 12:00:00 (identifier 797755).
+inline Disc WorkedExample() {
+  return DiscOf({"audio:4:30.47", "audio:3:37.40", "audio:3:49.63"});
 }
 
 class CdTest : public ::testing::Test {
  protected:
   void Insert(std::initializer_list<const char*> words) {
-    Disc disc;
-    for (const char* word : words) disc.tracks.push_back(*ParseTrackWord(word).value);
-    ASSERT_EQ(drive_.Insert(disc), "");
+    ASSERT_EQ(drive_.Insert(DiscOf(words)), "");
   }
-
-  // Tracks at 00:02:00, 04:32:47, 08:10:12, lead-out 12:00:00 (identifier 797755).
-  void InsertExample() { Insert({"audio:4:30.47", "audio:3:37.40", "audio:3:49.63"}); }
+  void InsertExample() { ASSERT_EQ(drive_.Insert(WorkedExample()), ""); }
 
   std::unique_ptr<Device> Open(uint32_t id = 1, OpenOptions options = {}) {
     Device::Opened opened =

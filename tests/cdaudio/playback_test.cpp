@@ -186,26 +186,6 @@ TEST_F(PlaybackTest, PauseHoldsThePositionAndResumeOrPlayGoesOn) {
   EXPECT_EQ(StatusOf(*device, kStatusPosition), Msf(0, 13, 0));
 }
 
-TEST_F(PlaybackTest, PausedModeAndResumeAsEachWindowsFamilyAnswers) {
-  const struct {
-    const char* family;
-    OpenOptions options;
-    uint32_t pausedMode;
-    uint32_t resume;
-  } kFamilies[] = {
-      {"9x", {.resume_supported = false}, kModePause, kErrUnsupportedFunction},
-      {"NT", {.pause_reads_stopped = true}, kModeStop, kErrNone},
-  };
-  for (const auto& f : kFamilies) {
-    InsertExample();
-    auto device = Open(1, f.options);
-    ASSERT_EQ(device->Play({}, {}), 0u);
-    ASSERT_EQ(device->Pause(), 0u);
-    EXPECT_EQ(StatusOf(*device, kStatusMode), f.pausedMode) << f.family;
-    EXPECT_EQ(device->Resume(), f.resume) << f.family;
-  }
-}
-
 TEST_F(PlaybackTest, EjectOrTheDoorStopsThePlayAndADiscBackIsAtItsStart) {
   InsertExample();
   auto device = Open();
@@ -256,34 +236,6 @@ TEST_F(PlaybackTest, DataTracksAreSkipped) {
   // A seek to the start lands on the first audio track.
   ASSERT_EQ(device->Seek(true, false, {}), 0u);
   EXPECT_EQ(StatusOf(*device, kStatusPosition), Tmsf(2, 0, 0, 0));
-}
-
-TEST_F(PlaybackTest, TheEndOfAPlayIsReportedOnlyWhereTheDriverDoes) {
-  for (const bool atEnd : {true, false}) {
-    InsertExample();
-    OpenOptions options;
-    options.notify_at_end = atEnd;
-    auto device = Open(1, options);
-    ASSERT_EQ(device->Play(Msf(11, 59, 0), {}, 10), 0u);
-    RunUntil(now_ + 2000);
-    EXPECT_EQ(StatusOf(*device, kStatusMode), kModeStop);
-    if (atEnd) {
-      EXPECT_EQ(TakeNotes(), (std::vector<Note>{{10, kNotifySuccessful, 1}}));
-      continue;
-    }
-    // Pending after the end: a stop that asks for nothing leaves it; the next request supersedes.
-    EXPECT_EQ(TakeNotes(), std::vector<Note>{});
-    ASSERT_EQ(device->Stop(), 0u);
-    EXPECT_EQ(TakeNotes(), std::vector<Note>{});
-    ASSERT_EQ(device->Status({kStatusMode, std::nullopt}, 11).error, 0u);
-    EXPECT_EQ(TakeNotes(),
-              (std::vector<Note>{{10, kNotifySuperseded, 1}, {11, kNotifySuccessful, 1}}));
-    // Close aborts a notification still pending after the end.
-    ASSERT_EQ(device->Play(Msf(11, 59, 0), {}, 12), 0u);
-    RunUntil(now_ + 2000);
-    ASSERT_EQ(device->Close(), 0u);
-    EXPECT_EQ(TakeNotes(), (std::vector<Note>{{12, kNotifyAborted, 1}}));
-  }
 }
 
 }  // namespace

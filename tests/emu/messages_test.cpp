@@ -50,19 +50,17 @@ TEST_F(Messages, PostedLaterSentAtOnceQuitAfterPostedTimersLast) {
 TEST_F(Messages, TimerIsDueAFullIntervalAfterItWasTakenAndOnlyOnceAtATime) {
   HWND w = MakeWindow();
   SetTimer(w, 1, 1000, nullptr);
-  machine.Advance(3500);  // nobody took the first tick: still one WM_TIMER
-  Pump();
+  const auto ticksAfter = [&](uint32_t ms) {
+    machine.Advance(ms);
+    Pump();
+    return seen.size();
+  };
+  EXPECT_EQ(ticksAfter(3500), 1u) << "nobody took the first tick: still one WM_TIMER";
   EXPECT_EQ(seen, std::vector<std::string>{"timer 1"});
-  machine.Advance(999);
-  Pump();
-  EXPECT_EQ(seen.size(), 1u);
-  machine.Advance(1);
-  Pump();
-  EXPECT_EQ(seen.size(), 2u);
+  EXPECT_EQ(ticksAfter(999), 1u);
+  EXPECT_EQ(ticksAfter(1), 2u);
   KillTimer(w, 1);
-  machine.Advance(5000);
-  Pump();
-  EXPECT_EQ(seen.size(), 2u);
+  EXPECT_EQ(ticksAfter(5000), 2u);
   EXPECT_FALSE(KillTimer(w, 1));
   EXPECT_EQ(SetTimer(w, 2, 0, nullptr), 2u) << "a zero interval is raised to the minimum";
 }

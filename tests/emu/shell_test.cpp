@@ -37,6 +37,16 @@ class Shell : public ::testing::Test {
  protected:
   emu::Machine machine;
   void SetUp() override { seen.clear(); }
+
+  // The notification area as "ID IMAGE TIP" per icon, "+message" when it reports to its window.
+  std::string Area() {
+    std::string out;
+    for (const auto& icon : emu::TrayIcons(machine)) {
+      out += (out.empty() ? "" : ", ") + std::to_string(icon.id) + " " + icon.image + " " +
+             icon.tip + (icon.hasMessage ? " +message" : "");
+    }
+    return out;
+  }
 };
 
 TEST_F(Shell, AddModifyDeleteKeepTheAreaByWindowAndId) {
@@ -46,36 +56,27 @@ TEST_F(Shell, AddModifyDeleteKeepTheAreaByWindowAndId) {
   auto other = Data(w, 2, NIF_ICON, Icon("NoCD"), "ignored without NIF_TIP");
   ASSERT_TRUE(Shell_NotifyIconA(NIM_ADD, &other));
   EXPECT_FALSE(Shell_NotifyIconA(NIM_ADD, &add)) << "the same window and ID twice";
-
-  auto icons = emu::TrayIcons(machine);
-  ASSERT_EQ(icons.size(), 2u);
-  EXPECT_EQ(icons[0].image, "ZCD");
-  EXPECT_EQ(icons[0].tip, "Orvanta");
-  EXPECT_TRUE(icons[0].hasMessage);
-  EXPECT_EQ(icons[1].image, "NOCD");
-  EXPECT_EQ(icons[1].tip, "");
-  EXPECT_FALSE(icons[1].hasMessage);
+  EXPECT_EQ(Area(), "1 ZCD Orvanta +message, 2 NOCD ");
 
   // A modify changes only what its flags name: without NIF_TIP the old tip stays.
   auto modify = Data(w, 1, NIF_MESSAGE | NIF_ICON, Icon("PLAY"), "");
   ASSERT_TRUE(Shell_NotifyIconA(NIM_MODIFY, &modify));
-  EXPECT_EQ(emu::TrayIcons(machine)[0].image, "PLAY");
-  EXPECT_EQ(emu::TrayIcons(machine)[0].tip, "Orvanta");
-
+  EXPECT_EQ(Area(), "1 PLAY Orvanta +message, 2 NOCD ");
   ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &modify));
   EXPECT_FALSE(Shell_NotifyIconA(NIM_DELETE, &modify)) << "deleting what is not there";
   EXPECT_FALSE(Shell_NotifyIconA(NIM_MODIFY, &modify)) << "modifying what is not there";
-  ASSERT_EQ(emu::TrayIcons(machine).size(), 1u);
-  EXPECT_EQ(emu::TrayIcons(machine)[0].id, 2u);
+  EXPECT_EQ(Area(), "2 NOCD ");
 
-  auto trace = emu::ShellTrace(machine);
-  ASSERT_EQ(trace.size(), 7u);
-  EXPECT_EQ(trace[0].message, static_cast<DWORD>(NIM_ADD));
-  EXPECT_EQ(trace[0].size, sizeof(void*) == 8 ? 104u : 88u) << "the first version's size";
-  EXPECT_EQ(trace[0].flags, 7u);
-  EXPECT_TRUE(trace[0].succeeded);
-  EXPECT_FALSE(trace[2].succeeded);
-  EXPECT_EQ(trace[3].image, "PLAY");
+  // Each call as message, size (the first version's), flags, image and whether it succeeded.
+  std::string trace;
+  for (const auto& call : emu::ShellTrace(machine)) {
+    trace += std::to_string(call.message) + " " + std::to_string(call.size) + " " +
+             std::to_string(call.flags) + " " + call.image + (call.succeeded ? "; " : " failed; ");
+  }
+  const std::string size = sizeof(void*) == 8 ? " 104 " : " 88 ";
+  EXPECT_EQ(trace, "0" + size + "7 ZCD; 0" + size + "2 NOCD; 0" + size + "7 ZCD failed; 1" + size +
+                       "3 PLAY; 2" + size + "3 PLAY; 2" + size + "3 PLAY failed; 1" + size +
+                       "3 PLAY failed; ");
 
   // The first version reads at most 63 tip bytes; a shorter record is refused.
   auto longTip = Data(w, 3, NIF_TIP, nullptr, "");
@@ -131,8 +132,9 @@ TEST_F(Shell, MouseReportsReachAProgramAsSentMessagesBeforePostedOnes) {
   EXPECT_TRUE(seen.empty()) << "the sender does not wait";
   machine.Advance(10);
   EXPECT_EQ(seen, (std::vector<std::string>{"icon 7:516", "posted 1"}));
-  EXPECT_EQ(emu::CursorPos(machine).x, icon.at.x) << "the hand moved onto the icon";
-  EXPECT_EQ(emu::CursorPos(machine).y, icon.at.y);
+  EXPECT_EQ(std::pair(emu::CursorPos(machine).x, emu::CursorPos(machine).y),
+            std::pair(icon.at.x, icon.at.y))
+      << "the hand moved onto the icon";
 
   seen.clear();
   ASSERT_TRUE(emu::DoubleClickTrayIcon(machine, icon));
@@ -192,15 +194,15 @@ TEST_F(Menus, OpenMenuShowsItsItemsAndKeepsTheThreadsMessagesFlowing) {
   auto open = emu::OpenPopupMenu(machine);
   ASSERT_TRUE(open);
   EXPECT_EQ(open->owner, owner);
-  EXPECT_EQ(open->at.x, 30);
-  EXPECT_EQ(open->at.y, 40);
-  ASSERT_EQ(open->items.size(), 4u);
-  EXPECT_EQ(open->items[0].text, "Play");
-  EXPECT_TRUE(open->items[0].Enabled());
-  EXPECT_FALSE(open->items[1].Enabled());
-  EXPECT_TRUE(open->items[2].Separator());
-  EXPECT_EQ(open->items[3].text, "全曲(&A)") << "a wide caption reads back in code page 932";
-  EXPECT_TRUE(open->items[3].Checked());
+  EXPECT_EQ(std::pair(open->at.x, open->at.y), (std::pair<LONG, LONG>(30, 40)));
+  // Each item as its text, "-" when disabled, "*" when checked, "|" a separator; a wide caption
+  // reads back in code page 932.
+  std::string items;
+  for (const auto& item : open->items) {
+    items += (item.Separator() ? "|" : item.text) + (item.Enabled() ? "" : "-") +
+             (item.Checked() ? "*" : "") + " ";
+  }
+  EXPECT_EQ(items, "Play Pause- | 全曲(&A)* ");
 
   machine.RunInProcess(pid, [&] { PostMessageA(owner, WM_USER + 3, 0, 0); });
   EXPECT_EQ(seen, std::vector<std::string>{"posted 3"}) << "dispatched inside the menu's loop";
@@ -293,8 +295,7 @@ TEST_F(Shell, CursorForegroundAndDoubleClickTime) {
   emu::SetCursorPos(machine, POINT{3, 4});
   POINT p{};
   ASSERT_TRUE(GetCursorPos(&p));
-  EXPECT_EQ(p.x, 3);
-  EXPECT_EQ(p.y, 4);
+  EXPECT_EQ(std::pair(p.x, p.y), (std::pair<LONG, LONG>(3, 4)));
   EXPECT_TRUE(SetForegroundWindow(w));
   EXPECT_EQ(GetForegroundWindow(), w);
   EXPECT_FALSE(SetForegroundWindow(reinterpret_cast<HWND>(0x4)));

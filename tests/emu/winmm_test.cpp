@@ -5,10 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <sstream>
 #include <string>
 #include <vector>
 
-#include "platform/cdaudio/toc.h"
+#include "cdaudio/fixture.h"
 #include "platform/emu/machine.h"
 #include "platform/emu/mci_control.h"
 #include "platform/win32.h"
@@ -25,22 +26,9 @@ LRESULT CALLBACK NoticeProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
-// Tracks at 00:02:00, 04:32:47 and 08:10:12, lead-out 12:00:00.
-cdaudio::Disc WorkedExample() {
-  cdaudio::Disc disc;
-  using cdaudio::FramesOf;
-  for (uint32_t frames : {FramesOf(4, 30, 47), FramesOf(3, 37, 40), FramesOf(3, 49, 63)}) {
-    disc.tracks.push_back({true, frames});
-  }
-  return disc;
-}
-
-constexpr DWORD Tmsf(DWORD t, DWORD m, DWORD s, DWORD f = 0) {
-  return t | m << 8 | s << 16 | f << 24;
-}
-constexpr DWORD Msf(DWORD m, DWORD s, DWORD f = 0) {
-  return m | s << 8 | f << 16;
-}
+using cdaudio::Msf;
+using cdaudio::Tmsf;
+using cdaudio::WorkedExample;
 
 class Winmm : public ::testing::Test {
  protected:
@@ -213,11 +201,9 @@ TEST_F(Winmm, IdentityAndSerialOfTheWorkedExampleComeFromOneIdentifier) {
   char fileSystem[16] = {};
   ASSERT_TRUE(GetVolumeInformationA("D:", label, sizeof label, &serial, &maxLength, &flags,
                                     fileSystem, sizeof fileSystem));
-  EXPECT_STREQ(label, "Audio CD");
-  EXPECT_EQ(serial, 797755u);
-  EXPECT_STREQ(fileSystem, "CDFS");
-  EXPECT_EQ(maxLength, 221u);
-  EXPECT_EQ(flags, static_cast<DWORD>(FILE_READ_ONLY_VOLUME));
+  EXPECT_EQ(std::string(label) + " " + std::to_string(serial) + " " + fileSystem + " " +
+                std::to_string(maxLength) + " " + std::to_string(flags),
+            "Audio CD 797755 CDFS 221 " + std::to_string(FILE_READ_ONLY_VOLUME));
 
   const MCIDEVICEID id = Open();
   char identity[17] = "unchanged";
@@ -302,6 +288,8 @@ TEST_F(Winmm, WithoutTheEndNoticeAPlayStaysPendingUntilSuperseded) {
   ASSERT_EQ(Play(id, MCI_NOTIFY | MCI_FROM, Msf(11, 59)), 0u);
   machine.Advance(2000);
   EXPECT_EQ(Status(id, MCI_STATUS_MODE), static_cast<DWORD_PTR>(MCI_MODE_STOP));
+  // A command that asks for nothing leaves it pending; the next request supersedes it.
+  ASSERT_EQ(Generic(id, MCI_STOP, MCI_WAIT), 0u);
   EXPECT_TRUE(Delivered().empty());
   ASSERT_EQ(Generic(id, MCI_STOP, MCI_NOTIFY), 0u);
   EXPECT_EQ(Delivered(), (Outcomes{MCI_NOTIFY_SUPERSEDED, MCI_NOTIFY_SUCCESSFUL}));
@@ -309,6 +297,12 @@ TEST_F(Winmm, WithoutTheEndNoticeAPlayStaysPendingUntilSuperseded) {
   ASSERT_EQ(Play(id, MCI_NOTIFY | MCI_FROM, Msf(11, 59)), 0u);
   machine.Advance(2000);
   EXPECT_EQ(Delivered(), Outcomes{MCI_NOTIFY_SUCCESSFUL});
+  // A close aborts one still pending after the end.
+  emu::SetNotifyAtEnd(machine, false);
+  ASSERT_EQ(Play(id, MCI_NOTIFY | MCI_FROM, Msf(11, 59)), 0u);
+  machine.Advance(2000);
+  ASSERT_EQ(Generic(id, MCI_CLOSE, MCI_WAIT), 0u);
+  EXPECT_EQ(Delivered(), Outcomes{MCI_NOTIFY_ABORTED});
 }
 
 TEST_F(Winmm, TheTraceKeepsEveryCommandWithItsNamedFields) {
@@ -318,22 +312,20 @@ TEST_F(Winmm, TheTraceKeepsEveryCommandWithItsNamedFields) {
   Status(id, MCI_STATUS_POSITION, nullptr, 2);
   machine.FailNext("mciSendCommandA");
   EXPECT_EQ(Generic(id, MCI_STOP, MCI_WAIT), static_cast<MCIERROR>(MCIERR_HARDWARE));
-  const auto trace = emu::MciTrace(machine);
-  ASSERT_EQ(trace.size(), 4u);
-  EXPECT_EQ(trace[0].command, static_cast<UINT>(MCI_OPEN));
-  EXPECT_EQ(trace[0].device, 0u);
-  EXPECT_EQ(trace[0].flags, static_cast<DWORD>(MCI_WAIT | MCI_OPEN_TYPE | MCI_OPEN_ELEMENT));
-  EXPECT_EQ(trace[0].deviceType, "cdaudio");
-  EXPECT_EQ(trace[0].element, "D:");
-  EXPECT_EQ(trace[0].returned, id);
-  EXPECT_EQ(trace[0].callback, Callback());
-  EXPECT_EQ(trace[1].device, id);
-  EXPECT_EQ(trace[1].from, Msf(0, 3));
-  EXPECT_EQ(trace[1].to, 0u) << "dwTo is not named by the flags";
-  EXPECT_EQ(trace[2].item, static_cast<DWORD>(MCI_STATUS_POSITION));
-  EXPECT_EQ(trace[2].track, 2u);
-  EXPECT_EQ(trace[2].returned, Msf(4, 32, 47));
-  EXPECT_EQ(trace[3].result, static_cast<MCIERROR>(MCIERR_HARDWARE));
+  // Each call as command, device, flags, type and element, from and to (dwTo is not named by
+  // the flags), item and track, the value returned and the result (262, the hardware error), in
+  // hex.
+  std::ostringstream trace;
+  for (const auto& c : emu::MciTrace(machine)) {
+    trace << std::hex << c.command << " " << c.device << " " << c.flags << " " << c.deviceType
+          << " " << c.element << " " << c.from << " " << c.to << " " << c.item << " " << c.track
+          << " " << c.returned << " " << c.result << "; ";
+  }
+  ASSERT_EQ(id, 1u);
+  EXPECT_EQ(trace.str(),
+            "803 0 2202 cdaudio D: 0 0 0 0 1 0; 806 1 5   300 0 0 0 0 0; "
+            "814 1 112   0 0 2 2 2f2004 0; 808 1 2   0 0 0 0 0 106; ");
+  EXPECT_EQ(emu::MciTrace(machine)[0].callback, Callback());
   EXPECT_EQ(Status(id, MCI_STATUS_MODE), static_cast<DWORD_PTR>(MCI_MODE_PLAY))
       << "the failed stop reached no driver";
 }

@@ -120,16 +120,21 @@ std::string Name(FuzzedDataProvider& in, std::string_view forbidden) {
   return out;
 }
 
-// Lines of `before` other than those at `skip`, compared with `after`'s other than `added`; the
-// last line of `before` may have gained a line end.
-void CheckKeptLines(std::string_view before, std::string_view after, std::size_t skip,
-                    std::vector<std::size_t> added) {
-  // A byte-order mark stays, and is no line of its own even in a file that holds nothing else.
+// A byte-order mark stays, and is no line of its own even in a file that holds nothing else: the
+// texts after it.
+void StripMark(std::string_view& before, std::string_view& after) {
   Check(HasByteOrderMark(after) == HasByteOrderMark(before));
   if (HasByteOrderMark(before)) {
     before.remove_prefix(kByteOrderMark.size());
     after.remove_prefix(kByteOrderMark.size());
   }
+}
+
+// Lines of `before` other than those at `skip`, compared with `after`'s other than `added`; the
+// last line of `before` may have gained a line end.
+void CheckKeptLines(std::string_view before, std::string_view after, std::size_t skip,
+                    std::vector<std::size_t> added) {
+  StripMark(before, after);
   std::vector<std::string_view> old_lines = Lines(before);
   std::vector<std::string_view> new_lines = Lines(after);
   std::vector<std::string_view> kept;
@@ -189,14 +194,9 @@ void DeleteAndCheck(std::string& text, const std::string& section, std::optional
   }
   Check(Without(Visible(before), section, key) == Without(Visible(after), section, key));
   // Deletion only drops whole lines; a byte-order mark stays.
-  const bool mark = HasByteOrderMark(text);
-  Check(HasByteOrderMark(updated) == mark);
   std::string_view old_text = text;
   std::string_view new_text = updated;
-  if (mark) {
-    old_text.remove_prefix(kByteOrderMark.size());
-    new_text.remove_prefix(kByteOrderMark.size());
-  }
+  StripMark(old_text, new_text);
   std::vector<std::string_view> old_lines = Lines(old_text);
   std::size_t next = 0;
   for (std::string_view l : Lines(new_text)) {

@@ -29,8 +29,7 @@ TEST_F(PlayerTest, OpenSendsTheCdAudioSequenceAndEndsInTmsf) {
             "caps 102 item 3, caps 102 item 4, where 20000 = 261, set 400 format 10, "
             "status 102 item 4");
   EXPECT_EQ(calls[0].device, 0u);
-  EXPECT_EQ(calls[0].deviceType, "CDAudio");
-  EXPECT_EQ(calls[0].element, "D:");
+  EXPECT_EQ(calls[0].deviceType + " " + calls[0].element, "CDAudio D:");
   EXPECT_EQ(player->DeviceID(), calls[0].returned);
   ASSERT_NE(player->DeviceID(), 0u);
 
@@ -54,12 +53,8 @@ TEST_F(PlayerTest, OpenOnAnOpenPlayerClosesFirstAndAPlayingDriveEnablesPauseAndS
   const WORD first = player->DeviceID();
   Sent();
   player->Open();
-  const Calls calls = Sent();
-  ASSERT_GE(calls.size(), 2u);
-  EXPECT_EQ(calls[0].command, static_cast<UINT>(MCI_CLOSE));
-  EXPECT_EQ(calls[0].device, first);
-  EXPECT_EQ(calls[1].command, static_cast<UINT>(MCI_OPEN));
-  EXPECT_EQ(calls[1].flags, 0x2302u) << "shareable";
+  EXPECT_EQ(emu::MciTrace(machine)[0].device, first);
+  EXPECT_EQ(Described(), "close 2, open 2302, where 20000 = 261, set 400 format 10") << "shareable";
   EXPECT_NE(player->DeviceID(), first);
   // A CD drive plays on after the open that started it has closed.
   EXPECT_EQ(player->Mode(), mpPlaying);
@@ -130,9 +125,8 @@ TEST_F(PlayerTest, CloseAndDestructionAreSilentAndTheDestructionFreesTheBitmaps)
   player.reset();
   const Calls calls = Sent();
   ASSERT_EQ(calls.size(), 1u);
-  EXPECT_EQ(calls[0].command, static_cast<UINT>(MCI_CLOSE));
-  EXPECT_EQ(calls[0].device, id);
-  EXPECT_EQ(calls[0].flags, static_cast<DWORD>(MCI_WAIT));
+  EXPECT_EQ(std::tuple(calls[0].command, calls[0].device, calls[0].flags),
+            (std::tuple<UINT, UINT, DWORD>(MCI_CLOSE, id, MCI_WAIT)));
   EXPECT_TRUE(emu::MciDevices(machine).empty());
   EXPECT_TRUE(emu::LiveBitmaps(machine).empty());
   TMediaPlayer neverOpened(nullptr);
@@ -149,6 +143,16 @@ class Operations : public PlayerTest {
   // behind its back: at:T.M.S.F (a seek), playing:T.M.S (a play from there), advance:MS (the
   // clock).
   void Run(const std::string& line) {
+    using M = TMediaPlayer;
+    static const std::map<std::string, std::function<void(M&)>> kOperations = {
+        {"play", &M::Play},     {"stop", &M::Stop},
+        {"next", &M::Next},     {"prev", &M::Previous},
+        {"open", &M::Open},     {"rewind", &M::Rewind},
+        {"pause", &M::Pause},   {"pauseonly", &M::PauseOnly},
+        {"resume", &M::Resume}, {"record", &M::StartRecording},
+        {"step", &M::Step},     {"back", &M::Back},
+        {"eject", &M::Eject},   {"length", &M::Length},
+        {"tracks", &M::Tracks}, {"timeformat", &M::TimeFormat}};
     std::istringstream words(line);
     for (std::string w; words >> w;) {
       const std::string arg = w.substr(w.find(':') + 1);
@@ -156,22 +160,7 @@ class Operations : public PlayerTest {
       if (w == "nowait" || w == "wait") player->SetWait(w == "wait");
       if (w.starts_with("from:")) player->SetStartPos(TmsfOf(arg));
       if (w.starts_with("to:")) player->SetEndPos(TmsfOf(arg));
-      if (w == "play") player->Play();
-      if (w == "stop") player->Stop();
-      if (w == "next") player->Next();
-      if (w == "prev") player->Previous();
-      if (w == "open") player->Open();
-      if (w == "rewind") player->Rewind();
-      if (w == "pause") player->Pause();
-      if (w == "pauseonly") player->PauseOnly();
-      if (w == "resume") player->Resume();
-      if (w == "record") player->StartRecording();
-      if (w == "step") player->Step();
-      if (w == "back") player->Back();
-      if (w == "eject") player->Eject();
-      if (w == "length") player->Length();
-      if (w == "tracks") player->Tracks();
-      if (w == "timeformat") player->TimeFormat();
+      if (kOperations.contains(w)) kOperations.at(w)(*player);
       if (w == "msf") player->SetTimeFormat(MCI_FORMAT_MSF);
       if (w == "tmsf") player->SetTimeFormat(MCI_FORMAT_TMSF);
       if (w == "queries") {

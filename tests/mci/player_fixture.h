@@ -135,22 +135,17 @@ class PlayerTest : public ::testing::Test {
     }
     return "";
   }
-  // Puts the head at `tmsf` with the device stopped, behind the player's back.
-  void SeekTo(DWORD tmsf) {
-    MCI_SEEK_PARMS parms{};
-    parms.dwTo = tmsf;
-    ASSERT_EQ(mciSendCommandA(player->DeviceID(), MCI_SEEK, MCI_WAIT | MCI_TO,
-                              reinterpret_cast<DWORD_PTR>(&parms)),
-              0u);
-    emu::ClearMciTrace(machine);
-  }
-  // Starts playing at `tmsf`, behind the player's back and without a completion request.
-  void PlayFrom(DWORD tmsf) {
-    MCI_PLAY_PARMS parms{};
-    parms.dwFrom = tmsf;
-    ASSERT_EQ(mciSendCommandA(player->DeviceID(), MCI_PLAY, MCI_FROM,
-                              reinterpret_cast<DWORD_PTR>(&parms)),
-              0u);
+  // Puts the head at `tmsf` with the device stopped (SeekTo), or starts playing there without a
+  // completion request (PlayFrom), behind the player's back.
+  void SeekTo(DWORD tmsf) { Behind(MCI_SEEK, MCI_WAIT | MCI_TO, tmsf); }
+  void PlayFrom(DWORD tmsf) { Behind(MCI_PLAY, MCI_FROM, tmsf); }
+  void Behind(UINT command, DWORD flags, DWORD tmsf) {
+    MCI_SEEK_PARMS seek{0, tmsf};
+    MCI_PLAY_PARMS play{0, tmsf, 0};
+    void* parms = command == MCI_SEEK ? static_cast<void*>(&seek) : &play;
+    ASSERT_EQ(
+        mciSendCommandA(player->DeviceID(), command, flags, reinterpret_cast<DWORD_PTR>(parms)),
+        0u);
     emu::ClearMciTrace(machine);
   }
 
