@@ -100,18 +100,6 @@ TEST_F(TrayIcon, IdsFollowTheLastLivingIconAndStopAtOneHundred) {
   EXPECT_EQ(owner->ComponentCount(), components) << "nor a component";
 }
 
-TEST_F(TrayIcon, TipIsCutAtSixtyTwoBytesEvenInsideATwoByteCharacter) {
-  auto* icon = Shown();
-  const std::string cut = std::string(61, 'a') + "あ"[0];  // the lead byte stays, the trail goes
-  icon->SetTipHelp(std::string(61, 'a') + "あいう");
-  EXPECT_EQ(icon->TipHelp(), cut);
-  EXPECT_EQ(Shell(), "modify 7 ZCD \"" + cut + "\"\n");
-  icon->SetTipHelp(std::string(61, 'a') + "あ" + std::string(20, 'z'));
-  EXPECT_EQ(Shell(), "") << "the same first 62 bytes make no call";
-  icon->SetTipHelp("");
-  EXPECT_EQ(Shell(), "modify 3 ZCD \"\"\n") << "no NIF_TIP for an empty tip";
-}
-
 TEST_F(TrayIcon, VisibleNeedsAnImageAndAHiddenIconOnlyStores) {
   auto* icon = new TTrayIcon(owner.get());
   icon->SetVisible(true);
@@ -134,8 +122,20 @@ TEST_F(TrayIcon, VisibleNeedsAnImageAndAHiddenIconOnlyStores) {
   EXPECT_EQ(Shell(), "") << "the tip of a hidden icon is only stored";
 }
 
-TEST_F(TrayIcon, EveryImageChangeOfAShownIconModifiesIt) {
+// Every image change of a shown icon modifies it; its tip is cut at 62 bytes, even inside a
+// two-byte character.
+TEST_F(TrayIcon, EveryImageAndTipChangeOfAShownIconModifiesIt) {
   auto* icon = Shown();
+  const std::string cut = std::string(61, 'a') + "あ"[0];  // the lead byte stays, the trail goes
+  icon->SetTipHelp(std::string(61, 'a') + "あいう");
+  EXPECT_EQ(icon->TipHelp(), cut);
+  EXPECT_EQ(Shell(), "modify 7 ZCD \"" + cut + "\"\n");
+  icon->SetTipHelp(std::string(61, 'a') + "あ" + std::string(20, 'z'));
+  EXPECT_EQ(Shell(), "") << "the same first 62 bytes make no call";
+  icon->SetTipHelp("");
+  EXPECT_EQ(Shell(), "modify 3 ZCD \"\"\n") << "no NIF_TIP for an empty tip";
+  icon->SetTipHelp("Orvanta");
+  Shell();
   icon->Icon()->SetHandle(Image("Play"));
   icon->Icon()->SetHandle(Image("Play"));
   EXPECT_EQ(Shell(), "modify 7 PLAY \"Orvanta\"\nmodify 7 PLAY \"Orvanta\"\n");
