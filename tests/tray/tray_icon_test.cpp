@@ -9,6 +9,7 @@
 #include "platform/emu/tray_control.h"
 #include "toolkit/FormReader.h"
 #include "toolkit/Forms.h"
+#include "toolkit/TestForm.h"
 #include "tray/TrayIcon.h"
 
 namespace {
@@ -226,46 +227,16 @@ TEST_F(TrayIcon, FreedMenusAndImagesAreForgotten) {
 
 // --- Loading from a form definition -----------------------------------------------------------
 
-// A component written after the tray icon: it notes how many shell calls there were when its own
-// property was read, which is after every property of the icon.
-class TCallCounter : public vcl::TComponent {
- public:
-  using TComponent::TComponent;
-  size_t callsWhileLoading = 99;
-};
-
-class TTrayForm : public vcl::TForm {
- public:
-  explicit TTrayForm(std::string_view definition) : vcl::TForm(nullptr) {
-    RegisterTrayClasses();
-    static bool registered = false;
-    if (!registered) {
-      registered = true;
-      vcl::TClassInfo counter{
-          "TCallCounter",
-          "",
-          [](vcl::TComponent* o) -> vcl::TComponent* { return new TCallCounter(o); },
-          {}};
-      counter.properties["Count"] =
-          vcl::ValueProperty<TCallCounter>([](TCallCounter& c, const vcl::TValue&) {
-            c.callsWhileLoading = emu::ShellTrace(emu::Machine::Current()).size();
-          });
-      vcl::TClassRegistry::Instance().Register(counter);
-      vcl::TClassRegistry::Instance().Register(vcl::TClassInfo{"TTrayForm", "TForm", nullptr, {}});
-    }
-    ReadDefinition(definition);
-  }
-  std::string ClassName() const override { return "TTrayForm"; }
-};
-
-constexpr const char* kDefinition = R"(object F: TTrayForm
+// The probe written after the icon looks at the shell calls when its Count is read, which is after
+// every property of the icon.
+constexpr const char* kDefinition = R"(object F: TTestForm
   object Tray: TTrayIcon
     Icon = 'ZCD'
     LBPopupMenu = Left
     TipHelp = 'Orvanta'
     Visible = True
   end
-  object Counter: TCallCounter
+  object Counter: TProbe
     Count = 1
   end
   object Left: TPopupMenu
@@ -274,16 +245,21 @@ end
 )";
 
 TEST_F(TrayIcon, LoadingAddsOnceAtItsEnd) {
-  TTrayForm form(kDefinition);
+  RegisterTrayClasses();
+  size_t callsWhileLoading = 99;
+  toolkit_test::onCount = [&] { callsWhileLoading = emu::ShellTrace(machine).size(); };
+  toolkit_test::TTestForm form(kDefinition);
+  toolkit_test::onCount = nullptr;
   auto* tray = dynamic_cast<TTrayIcon*>(form.FindComponent("Tray"));
   ASSERT_NE(tray, nullptr);
-  EXPECT_EQ(dynamic_cast<TCallCounter*>(form.FindComponent("Counter"))->callsWhileLoading, 0u);
+  EXPECT_EQ(callsWhileLoading, 0u);
   EXPECT_EQ(Shell(), "add 7 ZCD \"Orvanta\"\n");
   EXPECT_TRUE(tray->Registered());
   EXPECT_EQ(tray->LBPopupMenu(), form.FindComponent("Left"));
   EXPECT_EQ(Tray(), "ZCD \"Orvanta\"\n");
 
-  TTrayForm hidden("object F: TTrayForm\n object Tray: TTrayIcon\n Icon = 'ZCD'\n end\nend\n");
+  toolkit_test::TTestForm hidden(
+      "object F: TTestForm\n object Tray: TTrayIcon\n Icon = 'ZCD'\n end\nend\n");
   EXPECT_EQ(Shell(), "") << "hidden in the definition: nothing asked";
 }
 
