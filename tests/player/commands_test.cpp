@@ -8,8 +8,11 @@ namespace {
 
 using Commands = PlayerScenario;
 
+// Windows resolves "D:" against the current directory on D:; the program asks for the root, so
+// the disc is found wherever that directory is.
 TEST_F(Commands, PlayPausePlayStopWalkTheStateTable) {
-  Do(std::string("drive D: cdrom\ndisc D: ") + kThreeTracks + "\nstart\n");
+  Do(std::string("drive D: cdrom\nmachine cwd D: \"\\MUSIC\"\ndisc D: ") + kThreeTracks +
+     "\nstart\n");
   EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"Orvanta\"\n");
   EXPECT_EQ(Menu(), kAllOn);
 
@@ -192,16 +195,6 @@ TEST_P(PauseOnEachFamily, PlayAfterPausePlaysOnFromThePause) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Families, PauseOnEachFamily, ::testing::Values("nt", "9x"));
-
-// Windows resolves "D:" against the current directory on D:; the program asks for the root.
-TEST_F(Commands, ADiscIsFoundWhateverTheCurrentDirectoryOnItsDrive) {
-  Do(std::string("drive D: cdrom\nmachine cwd D: \"\\MUSIC\"\ndisc D: ") + kThreeTracks +
-     "\nstart\n");
-  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"Orvanta\"\n");
-  EXPECT_EQ(Menu(), kAllOn);
-  Do("wait 3000\n");
-  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"Orvanta\"\n");
-}
 
 }  // namespace
 }  // namespace player_test
