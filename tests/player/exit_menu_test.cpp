@@ -64,12 +64,16 @@ TEST_F(ExitMenu, ConfirmationIsAskedOnlyWhenItsBoxIsCheckedAndOnlyOkCounts) {
             "exit: shutdown flags=0x1 privilege=on\n");
 }
 
-TEST_F(ExitMenu, Windows9xRestartsThroughThe16BitRouteAndPowersOff) {
+TEST_F(ExitMenu, Windows9xRestartsThroughThe16BitRoutePowersOffAndLogsOffToTheEnd) {
   Do("machine 9x\nstart\n");
   EXPECT_EQ(ExitItem("Restart"), "box: none\nexit: restart9x code=0x42\n");
   EXPECT_EQ(ExitItem("PowerOff"),
             "box: none\nexit: restart9x code=0x42\nexit: poweroff flags=0x9\n");
   EXPECT_EQ(Do("show process\n"), "process: running\n");
+  // An accepted log-off ends the program.
+  EXPECT_EQ(Do("click right\nchoose LogOff\nshow box\nshow exits\nshow process\nshow tray\n"),
+            "box: none\nexit: restart9x code=0x42\nexit: poweroff flags=0x9\n"
+            "exit: logoff flags=0x0\nprocess: ended code=0\ntray: none\n");
 }
 
 TEST_F(ExitMenu, FailuresAreShownAndTheProgramStays) {
@@ -84,12 +88,6 @@ TEST_F(ExitMenu, FailuresAreShownAndTheProgramStays) {
             "exits: none\n");
   EXPECT_EQ(Do("answer ok\nshow process\nshow tray\n"),
             "process: running\ntray: visible=1 image=ZCD tip=\"Orvanta\"\n");
-}
-
-TEST_F(ExitMenu, AnAcceptedLogOffEndsTheProgram) {
-  Do("drive D: cdrom\nstart\n");
-  EXPECT_EQ(ExitItem("LogOff"), "box: none\nexit: logoff flags=0x0\n");
-  EXPECT_EQ(Do("show process\nshow tray\n"), "process: ended code=0\ntray: none\n");
 }
 
 TEST_F(ExitMenu, ExitEndsTheProgramQuietlyWithAndWithoutADrive) {
