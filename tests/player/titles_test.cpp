@@ -37,15 +37,6 @@ TEST_F(Titles, DefaultTitleShowsOrvantinoAndLongTitlesAreCut) {
   EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"" + longTitle.substr(0, 62) + "\"\n");
 }
 
-TEST_F(Titles, UnknownDiscKeepsTheTipShownBefore) {
-  Insert(kThreeTracks);  // no database at all
-  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"No CD\"\n");
-  Do("ini cdplayer 1 title other\n");
-  Eject();
-  Insert("audio:0:30 audio:0:40 audio:0:50");  // a database without this disc's section
-  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"No CD\"\n");
-}
-
 TEST_F(Titles, DiscEndingWithDataGetsNoTitleButOneStartingWithDataDoes) {
   Titled("data:2:00 audio:3:00", "Enhanced");
   EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"Enhanced\"\n");
@@ -54,8 +45,15 @@ TEST_F(Titles, DiscEndingWithDataGetsNoTitleButOneStartingWithDataDoes) {
   EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"No CD\"\n");
 }
 
-TEST_F(Titles, IdentityThatIsNoSignedDecimalNumberLeavesTheTip) {
+// An unknown disc, or one whose identity is no signed decimal number, leaves the tip shown before.
+TEST_F(Titles, UnknownDiscOrIdentityThatIsNoSignedDecimalNumberLeavesTheTip) {
+  Insert(kThreeTracks);  // no database at all
+  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"No CD\"\n");
   Do("ini cdplayer 0 title zero\nini cdplayer FFFFFFFF title minus\n");
+  Eject();
+  Insert("audio:0:30 audio:0:40 audio:0:50");  // a database without this disc's section
+  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"No CD\"\n");
+  Eject();
   for (const char* identity : {"12x", "99999999999", "", " 1"}) {
     emu::ImposeMediaIdentity(machine_, 'D', identity);
     Insert(kThreeTracks);
