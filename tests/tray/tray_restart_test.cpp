@@ -33,7 +33,7 @@ TEST_F(Restart, ShownIconsComeBackWithTheirImageAndTipHiddenOnesDoNot) {
   EXPECT_TRUE(emu::OpenPopupMenu(machine));
 }
 
-TEST_F(Restart, IconRefusedWhileTheShellWasAwayIsAddedWhenItComes) {
+TEST_F(Restart, IconRefusedWhileTheShellWasAwayIsAddedWhenItComesAndARefusalThenIsReported) {
   emu::StopExplorer(machine);
   In([] {
     form->Tray->SetVisible(false);
@@ -49,9 +49,8 @@ TEST_F(Restart, IconRefusedWhileTheShellWasAwayIsAddedWhenItComes) {
   emu::StartExplorer(machine);
   ASSERT_EQ(emu::TrayIcons(machine).size(), 1u);
   In([] { EXPECT_TRUE(form->Tray->Registered()); });
-}
 
-TEST_F(Restart, RefusedAddAfterTheRestartIsReportedAndTheOthersStillComeBack) {
+  // A refused add after a restart is reported, and the other icons still come back.
   In([] { form->NewIcon("Play", "second"); });
   machine.FailNext("Shell_NotifyIconA");
   emu::RestartExplorer(machine);
