@@ -144,22 +144,21 @@ TEST_F(ConsoleMachine, IniWritesCodePage932OnTheMachineAsTheUserAndRefusesWhatIt
   EXPECT_FALSE(std::filesystem::exists(machine_.Root().parent_path() / "x.ini"));
 }
 
-TEST_F(ConsoleMachine, FailQueuesAFailureWithADecimalOrHexError) {
+TEST_F(ConsoleMachine, FailQueuesAFailureWithADecimalOrHexErrorAndWaitMovesTheClock) {
   EXPECT_EQ(Do("fail OpenMutexA 0x10\nfail CreateMutexA 5\nfail ExitWindowsEx\n"), "");
   EXPECT_EQ(machine_.TakeFailure("OpenMutexA"), 16u);
   EXPECT_EQ(machine_.TakeFailure("CreateMutexA"), 5u);
   EXPECT_EQ(machine_.TakeFailure("ExitWindowsEx"), 0u);
 
-  const std::string answers = Do("fail\nfail A 12z\nfail A 0x100000000\nfail \"A B\" 1\n");
+  std::string answers = Do("fail\nfail A 12z\nfail A 0x100000000\nfail \"A B\" 1\n");
   EXPECT_EQ(std::count(answers.begin(), answers.end(), '\n'), 4) << answers;
   EXPECT_EQ(machine_.TakeFailure("A"), std::nullopt);
-}
 
-TEST_F(ConsoleMachine, WaitMovesTheClockAndRefusesBadDurations) {
+  // Wait moves the clock and refuses bad durations.
   const uint64_t before = machine_.Now();
   EXPECT_EQ(Do("start\nwait 1500\n"), "");
   EXPECT_EQ(machine_.Now(), before + 1500);
-  const std::string answers = Do("wait -5\nwait 1e3\nwait 99999999999\n");
+  answers = Do("wait -5\nwait 1e3\nwait 99999999999\n");
   EXPECT_EQ(std::count(answers.begin(), answers.end(), '\n'), 3) << answers;
   EXPECT_EQ(answers.rfind("error: wait: ", 0), 0u) << answers;
   EXPECT_EQ(machine_.Now(), before + 1500);
