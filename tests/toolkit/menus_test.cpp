@@ -75,7 +75,7 @@ TEST_F(Menus, NativeMenuLeavesOutHiddenItemsAndCarriesStates) {
   EXPECT_EQ(shown->flags & (TPM_RIGHTALIGN | TPM_CENTERALIGN), static_cast<UINT>(TPM_RIGHTALIGN));
 }
 
-TEST_F(Menus, ChoiceRunsTheItemsClickFromTheMessageAfterThePopupReturns) {
+TEST_F(Menus, ChoiceRunsTheItemsClickFromTheMessageAfterThePopupReturnsAndAFailedMenuRaises) {
   auto* menu = new TPopupMenu(&owner);
   Item(menu, "Play", "Play");
   auto* stop = Item(menu, "Stop", "Stop");
@@ -98,6 +98,14 @@ TEST_F(Menus, ChoiceRunsTheItemsClickFromTheMessageAfterThePopupReturns) {
   menu->Popup(0, 0);
   Pump();
   EXPECT_TRUE(clicks.empty());
+
+  // A native menu that cannot be made raises and shows nothing.
+  shown.reset();
+  machine.FailNext("AppendMenuW");
+  EXPECT_THROW(menu->Popup(0, 0), vcl::EMenuError);
+  EXPECT_FALSE(shown);
+  machine.FailNext("CreatePopupMenu");
+  EXPECT_THROW(menu->Popup(0, 0), vcl::EMenuError);
 }
 
 // A choice reaches nothing when its item was disabled or its menu freed since the popup.
@@ -123,16 +131,6 @@ TEST_F(Menus, ChoiceForAnItemDisabledOrAMenuFreedMeanwhileDoesNotRun) {
   Pump();
   EXPECT_TRUE(clicks.empty());
   EXPECT_EQ(play->Menu(), nullptr);
-}
-
-TEST_F(Menus, FailedNativeMenuRaisesAndLeavesNothingBehind) {
-  auto* menu = new TPopupMenu(&owner);
-  Item(menu, "A", "a");
-  machine.FailNext("AppendMenuW");
-  EXPECT_THROW(menu->Popup(0, 0), vcl::EMenuError);
-  EXPECT_FALSE(shown);
-  machine.FailNext("CreatePopupMenu");
-  EXPECT_THROW(menu->Popup(0, 0), vcl::EMenuError);
 }
 
 TEST_F(Menus, FormDefinitionPutsItemsInTheMenuTheyAreWrittenIn) {
