@@ -99,7 +99,7 @@ TEST_F(Clicks, MessagesWaitingBeforeAPressRunBeforeItsMenu) {
   EXPECT_TRUE(emu::TrayIcons(machine).empty());
 }
 
-TEST_F(Clicks, WithoutAutoPopupOrWithoutThatButtonsMenuAPressIsMouseDown) {
+TEST_F(Clicks, WithoutAutoPopupOrThatButtonsMenuAPressIsMouseDownAndADisabledIconIgnoresIt) {
   In([] {
     TTrayTestForm::Record(form->Tray);
     form->Tray->SetAutoPopup(false);
@@ -114,13 +114,12 @@ TEST_F(Clicks, WithoutAutoPopupOrWithoutThatButtonsMenuAPressIsMouseDown) {
   Report(WM_RBUTTONDOWN);
   EXPECT_FALSE(emu::OpenPopupMenu(machine));
   EXPECT_EQ(events, (Events{"down 0 8 @11,22", "down 1 16 @11,22", "down 1 16 @11,22"}));
-}
 
-TEST_F(Clicks, DisabledIconIgnoresTheMouseButBecomesCurrent) {
+  // A disabled icon ignores the mouse but becomes current.
+  events.clear();
   TTrayIcon* second = nullptr;
   In([&] {
     second = form->NewIcon("NoCD", "second");
-    TTrayTestForm::Record(form->Tray);
     form->Tray->SetEnabled(false);
   });
   Report(WM_RBUTTONDOWN, second->IconID());
