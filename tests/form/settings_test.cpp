@@ -1,6 +1,8 @@
 // The settings file as the program reads and writes it at start-up.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "support/TestMachine.h"
 
 namespace {
@@ -91,14 +93,18 @@ TEST(Settings, UnwritableFileIsReportedWithItsFullPathAndStopsTheWrite) {
   EXPECT_TRUE(machine.Process(1).running);
 }
 
-TEST(Settings, SystemCloseCommandHidesTheFormAndTheProgramRunsOn) {
+// The system menu's commands: Close hides the form and the program runs on; minimize and restore
+// move the application window to the form.
+TEST(Settings, SystemCommandsHideTheFormAndMoveTheApplicationWindowToIt) {
   TestMachine machine;
   machine.AddCdDrive('D');
   int pid = machine.StartProgram();
   HWND form = nullptr;
+  HWND app = nullptr;
   machine.RunInProcess(pid, [&] {
     Form()->Show();
     form = Form()->Handle();
+    app = vcl::Application->Handle();
   });
   ASSERT_TRUE(machine.Window(form)->visible);
   PostMessageA(form, WM_SYSCOMMAND, SC_CLOSE, 0);
@@ -106,27 +112,15 @@ TEST(Settings, SystemCloseCommandHidesTheFormAndTheProgramRunsOn) {
   EXPECT_FALSE(machine.Window(form)->visible);
   EXPECT_TRUE(machine.Process(pid).running);
   EXPECT_TRUE(IsWindow(form));
-}
 
-TEST(Settings, MinimizeAndRestoreMoveTheApplicationWindowToTheForm) {
-  TestMachine machine;
-  machine.AddCdDrive('D');
-  int pid = machine.StartProgram();
-  HWND form = nullptr;
-  HWND app = nullptr;
-  machine.RunInProcess(pid, [&] {
-    form = Form()->Handle();
-    app = vcl::Application->Handle();
-  });
   RECT formRect = machine.Window(form)->rect;
   PostMessageA(app, WM_SYSCOMMAND, SC_MINIMIZE, 0);
   machine.Settle();
   auto minimized = *machine.Window(app);
   EXPECT_TRUE(minimized.minimized);
-  EXPECT_EQ(minimized.rect.left, formRect.left);
-  EXPECT_EQ(minimized.rect.top, formRect.top);
-  EXPECT_EQ(minimized.rect.right - minimized.rect.left, formRect.right - formRect.left);
-  EXPECT_EQ(minimized.rect.bottom, minimized.rect.top);
+  EXPECT_EQ(std::tuple(minimized.rect.left, minimized.rect.top, minimized.rect.right,
+                       minimized.rect.bottom),
+            std::tuple(formRect.left, formRect.top, formRect.right, formRect.top));
 
   // The restore first lets the messages behind it run: here one that moves the form.
   static const RECT moved{300, 200, 300 + formRect.right - formRect.left,

@@ -60,9 +60,10 @@ TEST(Startup, ErrorThatIsNotTheDevicesIsShownAndTheProgramRunsOn) {
   EXPECT_TRUE(emu::OpenPopupMenu(machine));
 }
 
-// The player menu's states for no device: the console's scenario (Commands).
-TEST(Startup, WithoutACdDriveTheDeviceCannotOpenAndNothingIsWrittenOrWatched) {
-  TestMachine machine;  // C: only: no CD-audio device to open
+// Without a CD drive (C: only) no device opens: nothing is said, written or watched. The player
+// menu's states for it: the console's scenario (Commands).
+TEST(Startup, WithoutACdDriveRunsHiddenWithTheHandCursorWatchesNothingAndLeavesWithItsIcon) {
+  TestMachine machine;
   int pid = machine.StartProgram();
   EXPECT_TRUE(machine.Process(pid).running);
   EXPECT_TRUE(machine.OpenBoxes().empty()) << "the device error is not shown";
@@ -72,11 +73,6 @@ TEST(Startup, WithoutACdDriveTheDeviceCannotOpenAndNothingIsWrittenOrWatched) {
   EXPECT_TRUE(Form()->Restart->Enabled()) << "start-up stopped before the platform check";
   EXPECT_FALSE(Form()->Save_Button->Enabled());
   EXPECT_EQ(emu::ImageName(Form()->TrayIcon->Icon()->Handle()), "ZCD");
-}
-
-TEST(Startup, ShowsNoWindowTitlesTheApplicationHasTheHandCursorAndLeavesWithItsIcon) {
-  TestMachine machine;
-  machine.StartProgram();
   bool sawApplicationWindow = false;
   for (const auto& w : machine.Windows()) {
     EXPECT_FALSE(w.visible) << w.className << " \"" << w.text << "\" is visible";

@@ -48,14 +48,6 @@ TEST_F(Monitoring, RunPlayWantsTheAudioLabelFromItsOwnQuery) {
   EXPECT_NE(Device().find("mode=stopped"), std::string::npos) << Device();
 }
 
-TEST_F(Monitoring, DiscStillSpinningUpIsFoundAtTheNextPoll) {
-  Do("drive D: cdrom\nstart\n");
-  Do(std::string("disc D: ") + kThreeTracks + "\nfail GetVolumeInformationA\nwait 1500\n");
-  EXPECT_EQ(Tray(), "tray: visible=1 image=NOCD tip=\"No CD\"\n");
-  Do("wait 1500\n");
-  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"No CD\"\n");
-}
-
 struct DataRuleCase {
   const char* tracks;
   bool runPlay;
@@ -85,35 +77,54 @@ INSTANTIATE_TEST_SUITE_P(
         DataRuleCase{"data:10:00 audio:3:00 label MIXED", false, kAllOn},
         DataRuleCase{"audio:3:00 data:10:00", false, kAllOn}));
 
-// How auto-play treats the disc found at start-up and the ones after it.
-TEST_F(Monitoring, AutoPlayLeavesTheStartUpDiscAndPlaysTheNextAudioDisc) {
-  Do(std::string("drive D: cdrom\ndisc D: ") + kThreeTracks +
-     "\nini settings CDPlayer_TabSheet AutoPlay_CheckBox 1\nstart\n");
-  EXPECT_NE(Device().find("mode=stopped"), std::string::npos);
-  Do(std::string("eject D:\nwait 1500\ndisc D: ") + kThreeTracks + "\nwait 1500\n");
-  EXPECT_NE(Device().find("mode=playing"), std::string::npos);
-  EXPECT_EQ(Tray(), "tray: visible=1 image=PLAY tip=\"No CD\"\n");
+// The images and the device's modes in `output`, in order.
+std::string States(const std::string& output) {
+  std::string states;
+  for (size_t at = 0; (at = output.find_first_of("im", at)) != std::string::npos; ++at) {
+    if (output.compare(at, 6, "image=") && output.compare(at, 5, "mode=")) continue;
+    states += output.substr(at, output.find(' ', at) - at) + " ";
+  }
+  return states;
 }
 
-TEST_F(Monitoring, WithAutoPlayOffNothingPlaysByItself) {
-  Do(std::string("drive D: cdrom\ndisc D: ") + kThreeTracks + "\nstart\n");
-  Do(std::string("eject D:\nwait 4500\ndisc D: ") + kThreeTracks + "\nwait 1500\n");
-  EXPECT_NE(Device().find("mode=stopped"), std::string::npos);
-  EXPECT_EQ(Count(MCI_PLAY), 0);
-}
-
-TEST_F(Monitoring, EmptyStartPlaysOnlyDiscsFoundAfterTheFirstInsertTick) {
-  Do("drive D: cdrom\nini settings CDPlayer_TabSheet AutoPlay_CheckBox 1\nstart\n");
-  Do(std::string("disc D: ") + kThreeTracks + "\nwait 1500\n");
-  EXPECT_NE(Device().find("mode=stopped"), std::string::npos) << "found before the tick";
-  Do(std::string("eject D:\nwait 1500\ndisc D: ") + kThreeTracks + "\nwait 1500\n");
-  EXPECT_NE(Device().find("mode=playing"), std::string::npos) << "the next one plays";
-}
-
-TEST_F(Monitoring, EmptyStartWithTheTickPassedPlaysTheFirstDisc) {
-  Do("drive D: cdrom\nini settings CDPlayer_TabSheet AutoPlay_CheckBox 1\nstart\nwait 3000\n");
-  Do(std::string("disc D: ") + kThreeTracks + "\nwait 1500\n");
-  EXPECT_NE(Device().find("mode=playing"), std::string::npos);
+// How auto-play and play-at-start treat the disc found at start-up and the ones after it: each
+// row's options and script, and the tray's image and the device's mode at each of its looks.
+TEST_F(Monitoring, AutoPlayAndRunPlayPlayOnlyTheDiscsTheyShould) {
+  const std::string disc = std::string("disc D: ") + kThreeTracks + "\n";
+  const std::string look = "show tray\nshow device\n";
+  const std::string next = "eject D:\nwait 1500\n" + disc + "wait 1500\n" + look;
+  const struct {
+    const char* autoPlay;
+    const char* runPlay;
+    std::string script;
+    const char* states;
+  } rows[] = {
+      // The disc found at start-up stays, the next audio disc plays.
+      {"1", "0", disc + "start\n" + look + next,
+       "image=STOP mode=stopped image=PLAY mode=playing "},
+      // Neither: nothing plays by itself.
+      {"0", "0", disc + "start\nwait 3000\n" + next, "image=STOP mode=stopped "},
+      // An empty start: a disc found before the first insert tick counts as the start-up disc.
+      {"1", "0", "start\n" + disc + "wait 1500\n" + look + next,
+       "image=STOP mode=stopped image=PLAY mode=playing "},
+      // With the tick passed the first disc plays.
+      {"1", "0", "start\nwait 3000\n" + disc + "wait 1500\n" + look, "image=PLAY mode=playing "},
+      // Play at start: an audio disc at start and later, a data disc not.
+      {"0", "1",
+       disc + "start\n" + look + next +
+           "eject D:\nwait 1500\ndisc D: data:1:00 label DATA\nwait 1500\n" + look,
+       "image=PLAY mode=playing image=PLAY mode=playing image=STOP mode=stopped "},
+  };
+  Do("drive D: cdrom\n");
+  for (const auto& row : rows) {
+    const std::string options =
+        std::string("ini settings CDPlayer_TabSheet AutoPlay_CheckBox ") + row.autoPlay +
+        "\nini settings CDPlayer_TabSheet RunPlay_CheckBox " + row.runPlay + "\n";
+    EXPECT_EQ(States(Do(options + row.script)), row.states) << options << row.script;
+    Do("quit\n");
+    console_.Finish();
+    Do("eject D:\n");
+  }
 }
 
 TEST_F(Monitoring, AutoPlayLooksAtTheLabelUnlessAllPlayIsOn) {
@@ -141,17 +152,6 @@ TEST_F(Monitoring, AllPlayTriesEvenADataDiscWhichStaysStopped) {
   EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"No CD\"\n");
 }
 
-TEST_F(Monitoring, RunPlayPlaysAnAudioDiscAtStartAndLater) {
-  Do(std::string("drive D: cdrom\ndisc D: ") + kThreeTracks +
-     "\nini settings CDPlayer_TabSheet RunPlay_CheckBox 1\nstart\n");
-  EXPECT_NE(Device().find("mode=playing"), std::string::npos);
-  EXPECT_EQ(Tray(), "tray: visible=1 image=PLAY tip=\"Orvanta\"\n");
-  Do(std::string("eject D:\nwait 1500\ndisc D: ") + kThreeTracks + "\nwait 1500\n");
-  EXPECT_NE(Device().find("mode=playing"), std::string::npos);
-  Do("eject D:\nwait 1500\ndisc D: data:1:00 label DATA\nwait 1500\n");
-  EXPECT_NE(Device().find("mode=stopped"), std::string::npos);
-}
-
 TEST_F(Monitoring, BothOptionsPlayTheDiscOnceFromTheStart) {
   Do("drive D: cdrom\nini settings CDPlayer_TabSheet AutoPlay_CheckBox 1\n"
      "ini settings CDPlayer_TabSheet RunPlay_CheckBox 1\nstart\nwait 3000\n");
@@ -162,8 +162,15 @@ TEST_F(Monitoring, BothOptionsPlayTheDiscOnceFromTheStart) {
   EXPECT_EQ(Device(), "device: open drive=D: mode=playing track=1 position=00:02:00\n");
 }
 
-TEST_F(Monitoring, OpenFailingInsideCDInsertedIsShownAndNotRetried) {
+// A disc still spinning up is found at the next poll; an open failing inside CDInserted is shown
+// and not tried again.
+TEST_F(Monitoring, DiscStillSpinningUpIsFoundAtTheNextPollAndAFailedOpenIsNotRetried) {
   Do("drive D: cdrom\nstart\n");
+  Do(std::string("disc D: ") + kThreeTracks + "\nfail GetVolumeInformationA\nwait 1500\n");
+  EXPECT_EQ(Tray(), "tray: visible=1 image=NOCD tip=\"No CD\"\n");
+  Do("wait 1500\n");
+  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"No CD\"\n");
+  Do("eject D:\nwait 1500\n");
   // Reopening closes the device first; the open after it fails, as with a drive held elsewhere.
   machine_.FailNext("mciSendCommandA", MCIERR_MUST_USE_SHAREABLE, 1);
   Do(std::string("disc D: ") + kThreeTracks + "\nwait 1500\n");

@@ -9,6 +9,13 @@ class Titles : public PlayerScenario {
   void SetUp() override { Do("drive D: cdrom\nstart\n"); }
   // Inserts a disc and lets the poll find it.
   void Insert(const std::string& tracks) { Do("disc D: " + tracks + "\nwait 1500\n"); }
+  // Stores `title` for the disc of `tracks` through the console, then puts that disc in afresh.
+  void Titled(const std::string& tracks, const std::string& title) {
+    Insert(tracks);
+    Do("title D: " + title + "\neject D:\nwait 1500\n");
+    Insert(tracks);
+  }
+  void Eject() { Do("eject D:\nwait 1500\n"); }
 };
 
 TEST_F(Titles, TheDiscsOwnIdentityFindsItsEntryAndTheDatabaseIsNeverWritten) {
@@ -22,47 +29,36 @@ TEST_F(Titles, TheDiscsOwnIdentityFindsItsEntryAndTheDatabaseIsNeverWritten) {
 }
 
 TEST_F(Titles, DefaultTitleShowsOrvantinoAndLongTitlesAreCut) {
-  Insert(kThreeTracks);
-  Do("title D: \"新しいﾀｲﾄﾙ\"\neject D:\nwait 1500\n");
-  Insert(kThreeTracks);
+  Titled(kThreeTracks, "\"新しいﾀｲﾄﾙ\"");
   EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"Orvantino\"\n");
-
   const std::string longTitle(70, 'x');
-  Do("eject D:\nwait 1500\n");
-  Insert("audio:1:00 audio:1:00");
-  Do("title D: " + longTitle + "\neject D:\nwait 1500\n");
-  Insert("audio:1:00 audio:1:00");
+  Eject();
+  Titled("audio:1:00 audio:1:00", longTitle);
   EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"" + longTitle.substr(0, 62) + "\"\n");
 }
 
-TEST_F(Titles, UnknownDiscKeepsTheTipShownBefore) {
+TEST_F(Titles, DiscEndingWithDataGetsNoTitleButOneStartingWithDataDoes) {
+  Titled("data:2:00 audio:3:00", "Enhanced");
+  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"Enhanced\"\n");
+  Eject();
+  Titled("audio:3:00 data:2:00", "Hidden");
+  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"No CD\"\n");
+}
+
+// An unknown disc, or one whose identity is no signed decimal number, leaves the tip shown before.
+TEST_F(Titles, UnknownDiscOrIdentityThatIsNoSignedDecimalNumberLeavesTheTip) {
   Insert(kThreeTracks);  // no database at all
   EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"No CD\"\n");
-  Do("ini cdplayer 1 title other\neject D:\nwait 1500\n");
+  Do("ini cdplayer 0 title zero\nini cdplayer FFFFFFFF title minus\n");
+  Eject();
   Insert("audio:0:30 audio:0:40 audio:0:50");  // a database without this disc's section
   EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"No CD\"\n");
-}
-
-TEST_F(Titles, DiscEndingWithDataGetsNoTitleButOneStartingWithDataDoes) {
-  Insert("data:2:00 audio:3:00");
-  Do("title D: Enhanced\neject D:\nwait 1500\n");
-  Insert("data:2:00 audio:3:00");
-  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"Enhanced\"\n");
-
-  Do("eject D:\nwait 1500\n");
-  Insert("audio:3:00 data:2:00");
-  Do("title D: Hidden\neject D:\nwait 1500\n");
-  Insert("audio:3:00 data:2:00");
-  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"No CD\"\n");
-}
-
-TEST_F(Titles, IdentityThatIsNoSignedDecimalNumberLeavesTheTip) {
-  Do("ini cdplayer 0 title zero\nini cdplayer FFFFFFFF title minus\n");
+  Eject();
   for (const char* identity : {"12x", "99999999999", "", " 1"}) {
     emu::ImposeMediaIdentity(machine_, 'D', identity);
     Insert(kThreeTracks);
     EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"No CD\"\n") << "identity " << identity;
-    Do("eject D:\nwait 1500\n");
+    Eject();
   }
   emu::ImposeMediaIdentity(machine_, 'D', "-1");
   Insert(kThreeTracks);

@@ -79,7 +79,7 @@ TEST_F(ProfileRead, LinesSectionsKeysAndValues) {
   }
 }
 
-TEST_F(ProfileRead, DefaultsAndBuffers) {
+TEST_F(ProfileRead, DefaultsAndValuesAreCutToTheBuffer) {
   auto ini = folder_.Put("a.ini", "[Player]\r\nDrive=D\r\n");
   EXPECT_EQ(Get(folder_ / "none.ini", "Player", "Drive", "dflt"), "dflt");
   char buf[16];
@@ -87,19 +87,16 @@ TEST_F(ProfileRead, DefaultsAndBuffers) {
   EXPECT_EQ(GetString(ini, "Player", "Other", nullptr, buf, sizeof buf), 0u);
   EXPECT_EQ(buf[0], '\0');
   EXPECT_EQ(Get(ini, "Player", "Other", "  two words \t "), "  two words");
-}
 
-TEST_F(ProfileRead, LongValueIsCutToTheBuffer) {
+  // A long value, and a default, are cut to the buffer.
   std::string value(2000, 'v');
   for (std::size_t i = 0; i < value.size(); i += 7) value[i] = static_cast<char>('a' + i % 26);
-  auto ini = folder_.Put("a.ini", "[S]\r\nlong=" + value + "\r\n");
-
-  char buf[1024];
-  std::memset(buf, 'x', sizeof buf);
-  ASSERT_EQ(GetString(ini, "S", "long", "", buf, sizeof buf), 1023u);
-  EXPECT_EQ(buf[1023], '\0');
-  EXPECT_EQ(std::string(buf), value.substr(0, 1023));
-
+  ini = folder_.Put("a.ini", "[S]\r\nlong=" + value + "\r\n");
+  char large[1024];
+  std::memset(large, 'x', sizeof large);
+  ASSERT_EQ(GetString(ini, "S", "long", "", large, sizeof large), 1023u);
+  EXPECT_EQ(large[1023], '\0');
+  EXPECT_EQ(std::string(large), value.substr(0, 1023));
   char small[4] = {'x', 'x', 'x', 'x'};
   EXPECT_EQ(GetString(ini, "S", "missing", "default", small, 4), 3u);
   EXPECT_STREQ(small, "def");
@@ -110,7 +107,7 @@ TEST_F(ProfileRead, LongValueIsCutToTheBuffer) {
   EXPECT_EQ(small[0], 'x');
 }
 
-TEST_F(ProfileRead, NullSectionOrKeyListsNames) {
+TEST_F(ProfileRead, NullSectionOrKeyListsNamesCutToTheBuffer) {
   auto ini = folder_.Put("a.ini", "[One]\r\na=1\r\n; c=0\r\n B =2\r\n[Two]\r\n[one]\r\nc=3\r\n");
   char buf[64];
   uint32_t n = GetString(ini, nullptr, nullptr, "x", buf, sizeof buf);
@@ -123,11 +120,9 @@ TEST_F(ProfileRead, NullSectionOrKeyListsNames) {
   EXPECT_EQ(buf[0], '\0');
   EXPECT_EQ(GetString(folder_ / "none.ini", nullptr, nullptr, "x", buf, sizeof buf), 0u);
   EXPECT_EQ(buf[0], '\0');
-}
 
-TEST_F(ProfileRead, ListThatDoesNotFitIsCutAndDoublyTerminated) {
-  auto ini = folder_.Put("a.ini", "[abc]\r\n[defgh]\r\n");
-  char buf[16];
+  // A list that does not fit is cut and doubly terminated.
+  ini = folder_.Put("a.ini", "[abc]\r\n[defgh]\r\n");
   std::memset(buf, 'x', sizeof buf);
   // "abc\0defgh\0\0" needs 11 bytes.
   EXPECT_EQ(GetString(ini, nullptr, nullptr, "", buf, 11), 10u);

@@ -44,7 +44,7 @@ class TwoProcesses : public ::testing::Test {
   sighandler_t previousPipeHandler_ = SIG_DFL;
 };
 
-TEST_F(TwoProcesses, SecondConsoleSeesTheCopyOfTheFirstUntilItQuits) {
+TEST_F(TwoProcesses, SecondConsoleSeesTheCopyOfTheFirstUntilItQuitsAndExitCodesTellErrors) {
   ConsoleProcess first({"--root", root_.string()});
   ASSERT_TRUE(first.Started());
   first.Write("drive D: cdrom\nstart\nshow process\n");
@@ -74,9 +74,8 @@ TEST_F(TwoProcesses, SecondConsoleSeesTheCopyOfTheFirstUntilItQuits) {
   EXPECT_EQ(third.Output(), "process: running\n");
   // The machine's folder named with --root is the caller's and stays.
   EXPECT_TRUE(fs::exists(root_ / "C" / "OrvantaBrevo" / "OrvantaBrevo.ini"));
-}
 
-TEST_F(TwoProcesses, ConsoleExitCodeTellsErrorsAndUnusableArguments) {
+  // The exit code tells a script's errors and an unusable argument.
   ConsoleProcess failing({"--script", Script("bad.txt", "frobnicate\nshow process\n")});
   ASSERT_TRUE(failing.Started());
   failing.CloseInput();

@@ -8,7 +8,7 @@ namespace {
 
 using ApplicationTest = toolkit_test::ApplicationFixture;
 
-TEST_F(ApplicationTest, ErrorDisplayAppendsAFullStopOnlyAfterCharactersThatSortAfterIt) {
+TEST_F(ApplicationTest, ErrorDisplayAndGuardedAppendAFullStopOnlyAfterCharactersThatSortAfterIt) {
   struct Case {
     std::string message, shown;
   } cases[] = {{"Disc error", "Disc error."},
@@ -26,14 +26,11 @@ TEST_F(ApplicationTest, ErrorDisplayAppendsAFullStopOnlyAfterCharactersThatSortA
     EXPECT_EQ(boxes[i].caption, "OrvantaBrevo");
     EXPECT_EQ(boxes[i].type, static_cast<UINT>(MB_OK | MB_ICONSTOP));
   }
-}
-
-TEST_F(ApplicationTest, GuardedShowsAnyErrorAndReturns) {
+  // Guarded shows any error that way and returns.
+  shown.clear();
   vcl::Guarded([] { throw vcl::EOutOfMemory("no room"); });
   vcl::Guarded([] { throw std::runtime_error("plain"); });
-  ASSERT_EQ(shown.size(), 2u);
-  EXPECT_EQ(shown[0], "no room.");
-  EXPECT_EQ(shown[1], "plain.");
+  EXPECT_EQ(shown, (std::vector<std::string>{"no room.", "plain."}));
 }
 
 TEST_F(ApplicationTest, HookSeesMessagesBeforeDispatchAndMayStopThem) {

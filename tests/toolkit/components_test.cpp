@@ -27,14 +27,10 @@ class Holder : public TComponent {
     if (target) target->FreeNotification(this);
   }
   TComponent* target_ = nullptr;
-  int notices = 0;
 
  protected:
   void Notification(TComponent* component, TOperation operation) override {
-    if (operation == TOperation::opRemove && component == target_) {
-      target_ = nullptr;
-      ++notices;
-    }
+    if (operation == TOperation::opRemove && component == target_) target_ = nullptr;
   }
 };
 
@@ -51,17 +47,6 @@ TEST(Components, OwnerDestroysWhatItOwnsNewestFirst) {
   EXPECT_EQ(owner->FindComponent("c"), nullptr);
   delete owner;
   EXPECT_EQ(destroyed, (std::vector<std::string>{"c", "owner", "b", "b1", "a"}));
-}
-
-TEST(Components, ReferenceToAComponentOwnedElsewhereIsClearedWhenItGoes) {
-  Probe ownerA(nullptr, "A");
-  Probe ownerB(nullptr, "B");
-  auto* holder = new Holder(&ownerA);
-  auto* target = new Probe(&ownerB, "target");
-  holder->SetTarget(target);
-  TComponent::Free(target);
-  EXPECT_EQ(holder->target_, nullptr);
-  EXPECT_EQ(holder->notices, 1);
 }
 
 TEST(Components, HolderGoingFirstLeavesNoDanglingNotice) {

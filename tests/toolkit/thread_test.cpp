@@ -37,7 +37,7 @@ class Threads : public toolkit_test::ApplicationFixture {
   }
 };
 
-TEST_F(Threads, CompletionRunsOnTheMainThreadFromItsQueueThenFreesTheThread) {
+TEST_F(Threads, CompletionRunsOnTheMainThreadFromItsQueueThenFreesTheThreadAndThenTheError) {
   auto* worker = new TSleeper(100);
   worker->FreeOnTerminate = true;
   DWORD completionThread = 0;
@@ -58,17 +58,16 @@ TEST_F(Threads, CompletionRunsOnTheMainThreadFromItsQueueThenFreesTheThread) {
   EXPECT_NE(bodyThread, 0u);
   EXPECT_NE(bodyThread, completionThread);
   EXPECT_EQ(destroyed, 1);
-}
 
-TEST_F(Threads, ErrorOfTheBodyIsShownAfterTheCompletion) {
-  auto* worker = new TSleeper(0, true);
+  // An error of the body is shown after the completion.
+  worker = new TSleeper(0, true);
   worker->FreeOnTerminate = true;
   worker->OnTerminate = [&](vcl::TObject*) { shown.push_back("completion"); };
   worker->Start();
   machine.Settle();
   application->ProcessMessages();
   EXPECT_EQ(shown, (std::vector<std::string>{"completion", "worker failed."}));
-  EXPECT_EQ(destroyed, 1);
+  EXPECT_EQ(destroyed, 2);
 }
 
 TEST_F(Threads, ThreadThatIsNotFreedByItselfIsWaitedForByItsDestructor) {

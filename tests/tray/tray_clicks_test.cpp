@@ -42,11 +42,9 @@ TEST_F(Clicks, EachReportWithoutMenusBecomesItsEventWithTheCursorWhenHandled) {
     EXPECT_EQ(events, c.expected) << "mouse message " << std::hex << c.message;
     EXPECT_FALSE(emu::OpenPopupMenu(machine));
   }
-}
-
-TEST_F(Clicks, PositionIsReadWhenTheReportIsHandledNotWhenItWasSent) {
+  // The position is read when the report is handled, not when it was sent.
+  events.clear();
   In([this] {
-    TTrayTestForm::Record(form->Tray);
     PostMessageA(CallbackWindow()->Handle(), TCallbackWindow::kCallbackMessage, 1, WM_MOUSEMOVE);
     emu::SetCursorPos(machine, POINT{300, 400});
   });
@@ -101,7 +99,7 @@ TEST_F(Clicks, MessagesWaitingBeforeAPressRunBeforeItsMenu) {
   EXPECT_TRUE(emu::TrayIcons(machine).empty());
 }
 
-TEST_F(Clicks, WithoutAutoPopupOrWithoutThatButtonsMenuAPressIsMouseDown) {
+TEST_F(Clicks, WithoutAutoPopupOrThatButtonsMenuAPressIsMouseDownAndADisabledIconIgnoresIt) {
   In([] {
     TTrayTestForm::Record(form->Tray);
     form->Tray->SetAutoPopup(false);
@@ -116,13 +114,12 @@ TEST_F(Clicks, WithoutAutoPopupOrWithoutThatButtonsMenuAPressIsMouseDown) {
   Report(WM_RBUTTONDOWN);
   EXPECT_FALSE(emu::OpenPopupMenu(machine));
   EXPECT_EQ(events, (Events{"down 0 8 @11,22", "down 1 16 @11,22", "down 1 16 @11,22"}));
-}
 
-TEST_F(Clicks, DisabledIconIgnoresTheMouseButBecomesCurrent) {
+  // A disabled icon ignores the mouse but becomes current.
+  events.clear();
   TTrayIcon* second = nullptr;
   In([&] {
     second = form->NewIcon("NoCD", "second");
-    TTrayTestForm::Record(form->Tray);
     form->Tray->SetEnabled(false);
   });
   Report(WM_RBUTTONDOWN, second->IconID());
@@ -155,8 +152,10 @@ class SingleClick : public TrayProgramTest {
   }
 };
 
-// The click fires the system's double-click time and 50 ms after the release.
-TEST_F(SingleClick, FiresTheDoubleClickTimeAndFiftyMillisecondsAfterTheRelease) {
+// The click fires the system's double-click time and 50 ms after the release, unless a mouse-up
+// handler took the release.
+TEST_F(SingleClick,
+       FiresTheDoubleClickTimeAndFiftyMillisecondsAfterTheReleaseUnlessMouseUpTakesIt) {
   for (const UINT doubleClickTime : {500u, 200u}) {
     events.clear();
     emu::SetDoubleClickTime(machine, doubleClickTime);
@@ -169,6 +168,16 @@ TEST_F(SingleClick, FiresTheDoubleClickTimeAndFiftyMillisecondsAfterTheRelease) 
     EXPECT_EQ(events, (Events{"down 0 8 @1013,758", "click"})) << doubleClickTime;
     EXPECT_FALSE(Pending());
   }
+  // A mouse-up handler takes the release, and no click fires.
+  events.clear();
+  In([] {
+    form->Tray->OnMouseUp = [](vcl::TObject*, TMouseButton, TShiftState, int, int) {
+      events.push_back("up");
+    };
+  });
+  ASSERT_TRUE(emu::ClickTrayIcon(machine, Icon(), emu::TrayButton::Left));
+  machine.Advance(1000);
+  EXPECT_EQ(events, (Events{"down 0 8 @1013,758", "up"}));
 }
 
 TEST_F(SingleClick, DoubleClickFiresDblClickAndNoClickButALateSecondReleaseWaitsAgain) {
@@ -186,17 +195,6 @@ TEST_F(SingleClick, DoubleClickFiresDblClickAndNoClickButALateSecondReleaseWaits
   EXPECT_TRUE(Pending());
   machine.Advance(550);
   EXPECT_EQ(events, (Events{"down 0 8 @1013,758", "dblclick", "click", "click"}));
-}
-
-TEST_F(SingleClick, MouseUpHandlerTakesTheReleaseAndNoClickFires) {
-  In([] {
-    form->Tray->OnMouseUp = [](vcl::TObject*, TMouseButton, TShiftState, int, int) {
-      events.push_back("up");
-    };
-  });
-  ASSERT_TRUE(emu::ClickTrayIcon(machine, Icon(), emu::TrayButton::Left));
-  machine.Advance(1000);
-  EXPECT_EQ(events, (Events{"down 0 8 @1013,758", "up"}));
 }
 
 TEST_F(SingleClick, WithoutClickHandlerNothingWaitsAndTheCompletionEndsTheWaitAllTheSame) {

@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <vector>
 
 #include "platform/emu/machine.h"
 #include "platform/emu/tray_control.h"
 #include "toolkit/FormReader.h"
 #include "toolkit/Forms.h"
+#include "toolkit/TestForm.h"
 #include "tray/TrayIcon.h"
 
 namespace {
@@ -74,9 +76,7 @@ TEST_F(TrayIcon, IdsFollowTheLastLivingIconAndStopAtOneHundred) {
   auto* a = new TTrayIcon(owner.get());
   auto* b = new TTrayIcon(owner.get());
   auto* c = new TTrayIcon(owner.get());
-  EXPECT_EQ(a->IconID(), 1);
-  EXPECT_EQ(b->IconID(), 2);
-  EXPECT_EQ(c->IconID(), 3);
+  EXPECT_EQ((std::vector{a->IconID(), b->IconID(), c->IconID()}), (std::vector{1, 2, 3}));
   vcl::TComponent::Free(c);
   EXPECT_EQ((new TTrayIcon(owner.get()))->IconID(), 3) << "the largest ID is taken again";
   vcl::TComponent::Free(a);
@@ -101,18 +101,6 @@ TEST_F(TrayIcon, IdsFollowTheLastLivingIconAndStopAtOneHundred) {
   EXPECT_EQ(owner->ComponentCount(), components) << "nor a component";
 }
 
-TEST_F(TrayIcon, TipIsCutAtSixtyTwoBytesEvenInsideATwoByteCharacter) {
-  auto* icon = Shown();
-  const std::string cut = std::string(61, 'a') + "あ"[0];  // the lead byte stays, the trail goes
-  icon->SetTipHelp(std::string(61, 'a') + "あいう");
-  EXPECT_EQ(icon->TipHelp(), cut);
-  EXPECT_EQ(Shell(), "modify 7 ZCD \"" + cut + "\"\n");
-  icon->SetTipHelp(std::string(61, 'a') + "あ" + std::string(20, 'z'));
-  EXPECT_EQ(Shell(), "") << "the same first 62 bytes make no call";
-  icon->SetTipHelp("");
-  EXPECT_EQ(Shell(), "modify 3 ZCD \"\"\n") << "no NIF_TIP for an empty tip";
-}
-
 TEST_F(TrayIcon, VisibleNeedsAnImageAndAHiddenIconOnlyStores) {
   auto* icon = new TTrayIcon(owner.get());
   icon->SetVisible(true);
@@ -135,8 +123,20 @@ TEST_F(TrayIcon, VisibleNeedsAnImageAndAHiddenIconOnlyStores) {
   EXPECT_EQ(Shell(), "") << "the tip of a hidden icon is only stored";
 }
 
-TEST_F(TrayIcon, EveryImageChangeOfAShownIconModifiesIt) {
+// Every image change of a shown icon modifies it; its tip is cut at 62 bytes, even inside a
+// two-byte character.
+TEST_F(TrayIcon, EveryImageAndTipChangeOfAShownIconModifiesIt) {
   auto* icon = Shown();
+  const std::string cut = std::string(61, 'a') + "あ"[0];  // the lead byte stays, the trail goes
+  icon->SetTipHelp(std::string(61, 'a') + "あいう");
+  EXPECT_EQ(icon->TipHelp(), cut);
+  EXPECT_EQ(Shell(), "modify 7 ZCD \"" + cut + "\"\n");
+  icon->SetTipHelp(std::string(61, 'a') + "あ" + std::string(20, 'z'));
+  EXPECT_EQ(Shell(), "") << "the same first 62 bytes make no call";
+  icon->SetTipHelp("");
+  EXPECT_EQ(Shell(), "modify 3 ZCD \"\"\n") << "no NIF_TIP for an empty tip";
+  icon->SetTipHelp("Orvanta");
+  Shell();
   icon->Icon()->SetHandle(Image("Play"));
   icon->Icon()->SetHandle(Image("Play"));
   EXPECT_EQ(Shell(), "modify 7 PLAY \"Orvanta\"\nmodify 7 PLAY \"Orvanta\"\n");
@@ -162,13 +162,6 @@ TEST_F(TrayIcon, EveryImageChangeOfAShownIconModifiesIt) {
   EXPECT_EQ(Tray(), "");
   vcl::TComponent::Free(icon);
   EXPECT_EQ(Shell(), "") << "neither a hidden icon's end nor another's calls the shell";
-}
-
-TEST_F(TrayIcon, DestroyingAShownIconRemovesIt) {
-  vcl::TComponent::Free(Shown());
-  EXPECT_EQ(Shell(), "delete\n");
-  EXPECT_EQ(Tray(), "");
-  EXPECT_EQ(TrayIconCount(), 0);
 }
 
 TEST_F(TrayIcon, RefusedAddLeavesItVisibleUnregisteredUntilHiddenAndShownAgain) {
@@ -234,46 +227,16 @@ TEST_F(TrayIcon, FreedMenusAndImagesAreForgotten) {
 
 // --- Loading from a form definition -----------------------------------------------------------
 
-// A component written after the tray icon: it notes how many shell calls there were when its own
-// property was read, which is after every property of the icon.
-class TCallCounter : public vcl::TComponent {
- public:
-  using TComponent::TComponent;
-  size_t callsWhileLoading = 99;
-};
-
-class TTrayForm : public vcl::TForm {
- public:
-  explicit TTrayForm(std::string_view definition) : vcl::TForm(nullptr) {
-    RegisterTrayClasses();
-    static bool registered = false;
-    if (!registered) {
-      registered = true;
-      vcl::TClassInfo counter{
-          "TCallCounter",
-          "",
-          [](vcl::TComponent* o) -> vcl::TComponent* { return new TCallCounter(o); },
-          {}};
-      counter.properties["Count"] =
-          vcl::ValueProperty<TCallCounter>([](TCallCounter& c, const vcl::TValue&) {
-            c.callsWhileLoading = emu::ShellTrace(emu::Machine::Current()).size();
-          });
-      vcl::TClassRegistry::Instance().Register(counter);
-      vcl::TClassRegistry::Instance().Register(vcl::TClassInfo{"TTrayForm", "TForm", nullptr, {}});
-    }
-    ReadDefinition(definition);
-  }
-  std::string ClassName() const override { return "TTrayForm"; }
-};
-
-constexpr const char* kDefinition = R"(object F: TTrayForm
+// The probe written after the icon looks at the shell calls when its Count is read, which is after
+// every property of the icon.
+constexpr const char* kDefinition = R"(object F: TTestForm
   object Tray: TTrayIcon
     Icon = 'ZCD'
     LBPopupMenu = Left
     TipHelp = 'Orvanta'
     Visible = True
   end
-  object Counter: TCallCounter
+  object Counter: TProbe
     Count = 1
   end
   object Left: TPopupMenu
@@ -282,23 +245,22 @@ end
 )";
 
 TEST_F(TrayIcon, LoadingAddsOnceAtItsEnd) {
-  TTrayForm form(kDefinition);
+  RegisterTrayClasses();
+  size_t callsWhileLoading = 99;
+  toolkit_test::onCount = [&] { callsWhileLoading = emu::ShellTrace(machine).size(); };
+  toolkit_test::TTestForm form(kDefinition);
+  toolkit_test::onCount = nullptr;
   auto* tray = dynamic_cast<TTrayIcon*>(form.FindComponent("Tray"));
   ASSERT_NE(tray, nullptr);
-  EXPECT_EQ(dynamic_cast<TCallCounter*>(form.FindComponent("Counter"))->callsWhileLoading, 0u);
+  EXPECT_EQ(callsWhileLoading, 0u);
   EXPECT_EQ(Shell(), "add 7 ZCD \"Orvanta\"\n");
   EXPECT_TRUE(tray->Registered());
   EXPECT_EQ(tray->LBPopupMenu(), form.FindComponent("Left"));
   EXPECT_EQ(Tray(), "ZCD \"Orvanta\"\n");
 
-  TTrayForm hidden("object F: TTrayForm\n object Tray: TTrayIcon\n Icon = 'ZCD'\n end\nend\n");
+  toolkit_test::TTestForm hidden(
+      "object F: TTestForm\n object Tray: TTrayIcon\n Icon = 'ZCD'\n end\nend\n");
   EXPECT_EQ(Shell(), "") << "hidden in the definition: nothing asked";
-}
-
-TEST_F(TrayIcon, AddRefusedAtTheEndOfLoadingFailsTheFormsCreation) {
-  machine.FailNext("Shell_NotifyIconA");
-  EXPECT_EQ(OutOfMemory([] { TTrayForm form(kDefinition); }), kRegistrationError);
-  EXPECT_EQ(TrayIconCount(), 0);
 }
 
 }  // namespace

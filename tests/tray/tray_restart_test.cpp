@@ -23,10 +23,8 @@ TEST_F(Restart, ShownIconsComeBackWithTheirImageAndTipHiddenOnesDoNot) {
   emu::RestartExplorer(machine);
   auto icons = emu::TrayIcons(machine);
   ASSERT_EQ(icons.size(), 1u);
-  EXPECT_EQ(icons[0].window, before.window);
-  EXPECT_EQ(icons[0].id, before.id);
-  EXPECT_EQ(icons[0].image, "NOCD");
-  EXPECT_EQ(icons[0].tip, "No CD");
+  EXPECT_EQ(std::tie(icons[0].window, icons[0].id, icons[0].image, icons[0].tip),
+            std::tie(before.window, before.id, "NOCD", "No CD"));
   EXPECT_TRUE(icons[0].hasMessage);
   In([&] { EXPECT_TRUE(form->Tray->Registered()); });
 
@@ -35,7 +33,7 @@ TEST_F(Restart, ShownIconsComeBackWithTheirImageAndTipHiddenOnesDoNot) {
   EXPECT_TRUE(emu::OpenPopupMenu(machine));
 }
 
-TEST_F(Restart, IconRefusedWhileTheShellWasAwayIsAddedWhenItComes) {
+TEST_F(Restart, IconRefusedWhileTheShellWasAwayIsAddedWhenItComesAndARefusalThenIsReported) {
   emu::StopExplorer(machine);
   In([] {
     form->Tray->SetVisible(false);
@@ -51,9 +49,8 @@ TEST_F(Restart, IconRefusedWhileTheShellWasAwayIsAddedWhenItComes) {
   emu::StartExplorer(machine);
   ASSERT_EQ(emu::TrayIcons(machine).size(), 1u);
   In([] { EXPECT_TRUE(form->Tray->Registered()); });
-}
 
-TEST_F(Restart, RefusedAddAfterTheRestartIsReportedAndTheOthersStillComeBack) {
+  // A refused add after a restart is reported, and the other icons still come back.
   In([] { form->NewIcon("Play", "second"); });
   machine.FailNext("Shell_NotifyIconA");
   emu::RestartExplorer(machine);
