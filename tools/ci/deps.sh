@@ -11,7 +11,7 @@ for group in "$@"; do
     host) packages+=(build-essential cmake libgtest-dev libgmock-dev libedit-dev python3 clang-format) ;;
     windows) packages+=(mingw-w64) ;;
     # wine32:i386 runs the x86 exe (the 64-bit Wine alone runs only the x64 one).
-    wine) packages+=(wine wine32:i386 xvfb xdotool imagemagick fonts-ipafont-gothic locales procps) ;;
+    wine) packages+=(wine wine64 wine32:i386 xvfb xdotool imagemagick fonts-ipafont-gothic locales procps) ;;
     release) packages+=(nsis zip) ;;
     # The idle-cost benchmark (tools/bench) counts system calls with strace.
     bench) packages+=(strace) ;;
