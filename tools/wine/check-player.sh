@@ -82,6 +82,13 @@ expect_items() { # EXPECTED WHAT
   orv_screenshot player-menu || orv_die "could not take a screenshot"
   # shellcheck disable=SC2086 # the rectangle's four numbers
   items=$(python3 "$ORV_TOOLS/menu-items.py" "$ORV_LAST_SHOT" $rect) || orv_die "could not read the menu"
+  # The menu of a disc that plays, with the icon, for the README.
+  if [[ $2 == Play ]]; then
+    # shellcheck disable=SC2086
+    set -- "$@" $rect
+    orv_cut menu-player-playing "$3" "$4" $((x + 8 > $5 ? x + 8 : $5)) $((y + 8 > $6 ? y + 8 : $6)) 6 ||
+      orv_die "could not cut the menu out"
+  fi
   close_menu_with Escape
   [[ $items == "$1" ]] || orv_die "$2: the menu's items read $items (Play Stop Pause Next Previous All_Repeat Eject), not $1"
   orv_log "$2: items $items"

@@ -86,6 +86,9 @@ click_for_menu() {
   ((l <= x && x <= r && t <= y && y <= b)) ||
     orv_die "the $name menu ($l,$t)-($r,$b) is not at the cursor $x,$y"
   menu_height=$((b - t))
+  # The menu with the icon it belongs to, for the README.
+  orv_cut "menu-$name" $((l < x - 8 ? l : x - 8)) $((t < y - 8 ? t : y - 8)) \
+    $((r > x + 8 ? r : x + 8)) $((b > y + 8 ? b : y + 8)) 6 || orv_die "could not cut the $name menu out"
   xdotool key Escape
   orv_wait_for 20 "the $name menu to close" no_menu || orv_die "the $name menu did not close on Escape"
 }

@@ -24,7 +24,7 @@ setup=${1:-$ORV_ROOT/build/release/OrvantaBrevo-$version-setup.exe}
 [[ -f $setup ]] || orv_die "no installer at $setup (make one: tools/release.sh)"
 setup=$(realpath "$setup")
 # The installer is a 32-bit exe, so that it starts on 32-bit Windows too.
-[[ -x /usr/lib/wine/wine ]] || orv_die "the 32-bit Wine is not installed (tools/ci/deps.sh wine: wine32:i386)"
+orv_require x86 x64
 # The prefix is 64-bit, so the installer puts in the x64 exe: the probe that watches it is the
 # x64 one (tools/release.sh built that exe).
 orv_use_exe "$ORV_ROOT/build/windows-x64/src/app/OrvantaBrevo.exe"

@@ -18,6 +18,8 @@
 #                          build/wine/locale; each locale gets its own prefix
 #   ORVANTA_WINEDEBUG      WINEDEBUG for every wine call (default -all)
 #   ORVANTA_WINE_LOCK_WAIT seconds to wait for another run in this tree (default 900)
+#   ORVANTA_WINE_LOADERS   where Wine's loaders wine64 and wine are (default /usr/lib/wine)
+#   ORVANTA_JAPANESE_FONT  the font file the Japanese captions need
 
 ORV_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 ORV_TOOLS=$ORV_ROOT/tools/wine
@@ -146,6 +148,19 @@ orv_screenshot() {
   ORV_LAST_SHOT=$shot
 }
 
+# orv_cut NAME LEFT TOP RIGHT BOTTOM [MARGIN]: the rectangle (and MARGIN pixels round it, kept on
+# the screen) of the last screenshot as ORV_OUT/NAME.png; the README's pictures are such cuts.
+orv_cut() {
+  local name=$1 m=${6:-0} w h
+  read -r w h < <(identify -format '%w %h' "$ORV_LAST_SHOT") || return 1
+  local l=$(($2 - m)) t=$(($3 - m)) r=$(($4 + m)) b=$(($5 + m))
+  ((l < 0)) && l=0
+  ((t < 0)) && t=0
+  ((r > w)) && r=$w
+  ((b > h)) && b=$h
+  convert "$ORV_LAST_SHOT" -crop "$((r - l))x$((b - t))+$l+$t" +repage "$ORV_OUT/$name.png"
+}
+
 orv_xvfb_start() {
   local n ready pid
   mkdir -p "$ORV_WINE_DIR"
@@ -194,10 +209,68 @@ orv_locale_setup() {
   { export LC_ALL=$ORV_LOCALE; } 2>/dev/null
 }
 
-# The architectures this Wine runs. Debian's wine command takes the 32-bit
-# loader when wine32:i386 is installed and wine64 otherwise.
+# Where Debian's Wine keeps its two loaders (package wine64: wine64; package
+# wine32:i386: wine). The wine command takes the 32-bit one when it is there,
+# and that one hands 64-bit programs to wine64 in a 64-bit prefix.
+ORV_WINE_LOADERS=${ORVANTA_WINE_LOADERS:-/usr/lib/wine}
+ORV_JAPANESE_FONT=${ORVANTA_JAPANESE_FONT:-/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf}
+
+# The architectures this Wine runs: x64 needs the 64-bit loader, x86 the 32-bit one.
 orv_wine_archs() {
-  if [[ -x /usr/lib/wine/wine ]]; then echo "x64 x86"; else echo x64; fi
+  local archs=()
+  [[ -x $ORV_WINE_LOADERS/wine64 ]] && archs+=(x64)
+  [[ -x $ORV_WINE_LOADERS/wine ]] && archs+=(x86)
+  echo "${archs[*]}"
+}
+
+# orv_require ARCH...: before anything starts, everything a Wine run of exes of
+# these architectures needs; one line naming what is missing and the fix.
+orv_require() {
+  local missing=() arch have
+  have=" $(orv_wine_archs) "
+  command -v wine >/dev/null && command -v wineserver >/dev/null || missing+=("the wine command (wine)")
+  for arch in "$@"; do
+    case $arch in
+      x64) [[ $have == *" x64 "* ]] || missing+=("the 64-bit Wine loader $ORV_WINE_LOADERS/wine64 (wine64)") ;;
+      x86) [[ $have == *" x86 "* ]] || missing+=("the 32-bit Wine loader $ORV_WINE_LOADERS/wine (wine32:i386)") ;;
+    esac
+  done
+  command -v Xvfb >/dev/null || missing+=("Xvfb (xvfb)")
+  command -v xdotool >/dev/null || missing+=("xdotool (xdotool)")
+  command -v import >/dev/null && command -v convert >/dev/null && command -v identify >/dev/null ||
+    missing+=("ImageMagick's import, convert and identify (imagemagick)")
+  for arch in "$@"; do
+    case $arch in
+      x64) command -v x86_64-w64-mingw32-g++-posix >/dev/null || missing+=("x86_64-w64-mingw32-g++-posix (mingw-w64)") ;;
+      x86) command -v i686-w64-mingw32-g++-posix >/dev/null || missing+=("i686-w64-mingw32-g++-posix (mingw-w64)") ;;
+    esac
+  done
+  # The Japanese captions are drawn with this font; without it they are boxes.
+  [[ -f $ORV_JAPANESE_FONT ]] || missing+=("the Japanese font $ORV_JAPANESE_FONT (fonts-ipafont-gothic)")
+  if [[ -n $ORV_LOCALE ]]; then
+    command -v localedef >/dev/null && [[ -d /usr/share/i18n/locales ]] ||
+      missing+=("localedef and its locale sources (locales)")
+  fi
+  ((${#missing[@]} == 0)) ||
+    orv_die "missing $(IFS=';'; echo "${missing[*]}" | sed 's/;/, /g'); install with: tools/ci/deps.sh wine windows"
+}
+
+# orv_prefix_kind: 32-bit-only or 64-bit, as wineboot wrote it into the prefix's registry.
+orv_prefix_kind() {
+  case $(grep -m1 -o '^#arch=win[0-9]*' "$ORV_PREFIX/system.reg" 2>/dev/null) in
+    '#arch=win32') echo 32-bit-only ;;
+    '#arch=win64') echo 64-bit ;;
+    *) echo unreadable ;;
+  esac
+}
+
+# A 32-bit-only prefix cannot start a 64-bit program ("Bad EXE format"), so
+# where this Wine runs x64 exes the prefix must be a 64-bit one.
+orv_prefix_kind_ok() {
+  case " $(orv_wine_archs) " in
+    *" x64 "*) [[ $(orv_prefix_kind) == 64-bit ]] ;;
+    *) [[ $(orv_prefix_kind) == 32-bit-only ]] ;;
+  esac
 }
 
 # A prefix is reused only if made by the same Wine with the same loaders: one
@@ -211,11 +284,13 @@ orv_prefix_setup() {
   # program's mutex; the prefix belongs to these checks alone.
   orv_wineserver -k
   orv_wineserver -w
-  if [[ -f $stamp && $(cat "$stamp") == "$want" ]]; then
+  if [[ -f $stamp && $(cat "$stamp") == "$want" ]] && orv_prefix_kind_ok; then
     orv_log "reusing Wine prefix $ORV_PREFIX"
     return 0
   fi
-  if [[ -f $stamp ]]; then
+  if [[ -f $stamp ]] && ! orv_prefix_kind_ok; then
+    orv_log "the prefix is a $(orv_prefix_kind) one, this Wine runs $(orv_wine_archs); making it again"
+  elif [[ -f $stamp ]]; then
     orv_log "the prefix was made by another Wine ($(cat "$stamp")); making it again"
   fi
   orv_log "making Wine prefix $ORV_PREFIX (wineboot -i) for $want"
@@ -227,6 +302,8 @@ orv_prefix_setup() {
   orv_wineserver -w
   [[ $(readlink "$ORV_PREFIX/dosdevices/z:") == / ]] ||
     orv_die "the new prefix has no Z: drive for / (see $ORV_WINE_DIR/wineboot.log)"
+  orv_prefix_kind_ok ||
+    orv_die "wineboot made a $(orv_prefix_kind) prefix where x64 exes need a 64-bit one: install wine64 (tools/ci/deps.sh wine)"
   echo "$want" >"$stamp"
   orv_log "prefix made"
 }
@@ -255,8 +332,7 @@ orv_exe_arch() {
 orv_use_exe() {
   [[ -f $1 ]] || orv_die "no exe at $1"
   ORV_ARCH=$(orv_exe_arch "$1") || orv_die "$1 is not an x64 or x86 Windows GUI exe"
-  [[ " $(orv_wine_archs) " == *" $ORV_ARCH "* ]] ||
-    orv_die "this Wine cannot run the $ORV_ARCH exe $1 (install the 32-bit Wine: tools/ci/deps.sh wine)"
+  orv_require "$ORV_ARCH"
   ORV_OUT=$ORV_WINE_DIR/$ORV_ARCH
   ORV_PROBE=$ORV_WINE_DIR/bin/$ORV_ARCH/probe.exe
   mkdir -p "$ORV_OUT"

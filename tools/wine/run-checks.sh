@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs every Wine check in this folder (check-*.sh) against each exe given, all
 # in one Xvfb and one Wine prefix, and prints one line per check and exe.
-# Usage: tools/wine/run-checks.sh [EXE...]
+# Usage: [ORVANTA_WINE_CHECKS="NAME..."] tools/wine/run-checks.sh [EXE...]
+#   ORVANTA_WINE_CHECKS runs only the named checks (check-NAME.sh), in that order.
 #   EXEs default to the x64 and the x86 build:
 #   build/windows-x64/src/app/OrvantaBrevo.exe build/windows-x86/src/app/OrvantaBrevo.exe
 # Exit status: 0 when every check passed on every exe. Each check's log is
@@ -26,10 +27,21 @@ for i in "${!exes[@]}"; do
   archs[i]=$arch
 done
 
+# Everything the run needs is looked for first, so a machine without it fails
+# at once with what to install, not after minutes of checks.
+orv_require "${archs[@]}"
 orv_session_begin
 
 checks=("$ORV_TOOLS"/check-*.sh)
 [[ -e ${checks[0]} ]] || orv_die "no check-*.sh in $ORV_TOOLS"
+if [[ -n ${ORVANTA_WINE_CHECKS:-} ]]; then
+  chosen=()
+  for name in $ORVANTA_WINE_CHECKS; do
+    [[ -f $ORV_TOOLS/check-$name.sh ]] || orv_die "no check named $name (ORVANTA_WINE_CHECKS)"
+    chosen+=("$ORV_TOOLS/check-$name.sh")
+  done
+  checks=("${chosen[@]}")
+fi
 failed=()
 for i in "${!exes[@]}"; do
   exe=${exes[i]}
