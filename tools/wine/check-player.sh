@@ -82,12 +82,11 @@ expect_items() { # EXPECTED WHAT
   orv_screenshot player-menu || orv_die "could not take a screenshot"
   # shellcheck disable=SC2086 # the rectangle's four numbers
   items=$(python3 "$ORV_TOOLS/menu-items.py" "$ORV_LAST_SHOT" $rect) || orv_die "could not read the menu"
-  # The menu of a disc that plays, with the icon, for the README.
+  # The menu of a disc that plays, for the README: cut out at the end, as the disc's four-second
+  # tracks leave no time for it here.
   if [[ $2 == Play ]]; then
-    # shellcheck disable=SC2086
-    set -- "$@" $rect
-    orv_cut menu-player-playing "$3" "$4" $((x + 8 > $5 ? x + 8 : $5)) $((y + 8 > $6 ? y + 8 : $6)) 6 ||
-      orv_die "could not cut the menu out"
+    cp "$ORV_LAST_SHOT" "$ORV_OUT/player-menu-playing.png"
+    playing_menu_rect=$rect
   fi
   close_menu_with Escape
   [[ $items == "$1" ]] || orv_die "$2: the menu's items read $items (Play Stop Pause Next Previous All_Repeat Eject), not $1"
@@ -108,10 +107,10 @@ orv_log "(a) settings written, driver open on D:, tip \"$TITLE_TEXT\", STOP imag
 orv_screenshot player-stopped || true
 
 # --- (b)
+# The tracks last four seconds: Play, Next and Pause come one after the other, and what the menu
+# and the icon show is looked at once the disc is paused and again once it plays on.
 choose p
 expect_head "mode=playing track=1 " 10 "Play"
-expect_image play "Play"
-expect_items 0111111 "Play"
 choose n
 expect_head "mode=playing track=2 " 10 "Next"
 choose u
@@ -119,9 +118,17 @@ expect_head "mode=paused track=2 " 10 "Pause"
 expect_image pause "Pause"
 expect_items 1101111 "Pause"
 paused_at=$(orv_record_last head | sed -n 's/.* at=//p')
+resume_mark=$(wc -l <"$ORV_RECORD")
 choose p
 expect_head "mode=playing track=2 " 10 "Play after Pause"
-resumed_at=$(orv_record_last head | sed -n 's/.* at=//p')
+# Where the play went on: the head the driver wrote with the play command, not the one it shows
+# when next asked, which on a busy machine is later.
+resumed_at=$(tail -n +$((resume_mark + 1)) "$ORV_RECORD" |
+  awk -F'\t' '$2 == "head" { head = $3 } $2 == "command" && $3 ~ /^play / { print head; exit }' |
+  sed -n 's/.* at=//p')
+[[ -n $resumed_at ]] || orv_die "the driver has no play command after the pause"
+expect_image play "Play"
+expect_items 0111111 "Play"
 gap=$(($(frames "$resumed_at") - $(frames "$paused_at")))
 ((gap >= 0 && gap <= 15)) || orv_die "the play went on from $resumed_at, not from the pause at $paused_at"
 orv_log "paused at $paused_at, playing on from $resumed_at"
@@ -204,4 +211,10 @@ orv_wait_for 10 "the tip \"No CD\"" tip_is "No CD" || orv_die "the tip does not 
 orv_cd_insert short.cue
 expect_head "mode=playing track=1 " 15 "Auto-play after the insertion"
 orv_end "$ORV_IMAGE" || orv_die "could not end the program"
+
+ORV_LAST_SHOT=$ORV_OUT/player-menu-playing.png
+read -r l t r b <<<"$playing_menu_rect"
+# The menu pops up above and left of the icon: the cut takes the icon in.
+orv_cut menu-player-playing "$l" "$t" $((x + 8 > r ? x + 8 : r)) $((y + 8 > b ? y + 8 : b)) 6 ||
+  orv_die "could not cut the playing disc's menu out of $ORV_LAST_SHOT"
 orv_log "PASS"

@@ -151,8 +151,9 @@ orv_screenshot() {
 # orv_cut NAME LEFT TOP RIGHT BOTTOM [MARGIN]: the rectangle (and MARGIN pixels round it, kept on
 # the screen) of the last screenshot as ORV_OUT/NAME.png; the README's pictures are such cuts.
 orv_cut() {
-  local name=$1 m=${6:-0} w h
-  read -r w h < <(identify -format '%w %h' "$ORV_LAST_SHOT") || return 1
+  local name=$1 m=${6:-0} size w h
+  size=$(identify -format '%w %h' "$ORV_LAST_SHOT") || return 1
+  read -r w h <<<"$size"
   local l=$(($2 - m)) t=$(($3 - m)) r=$(($4 + m)) b=$(($5 + m))
   ((l < 0)) && l=0
   ((t < 0)) && t=0
