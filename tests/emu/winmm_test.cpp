@@ -217,16 +217,20 @@ TEST_F(Winmm, ADeviceAnswersOnlyTheProcessThatOpenedIt) {
   machine.RunInProcess(owner, [&] { theirs = openInProgram(); });
   ASSERT_NE(theirs, 0u);
   const int other = machine.StartProcess(messageLoop);
+  // Each command with its own record.
+  auto send = [&](UINT command) {
+    return command == MCI_PLAY ? Play(theirs, MCI_WAIT) : Generic(theirs, command, MCI_WAIT);
+  };
   for (const UINT command : {MCI_PLAY, MCI_STOP, MCI_CLOSE}) {
-    EXPECT_EQ(Generic(theirs, command, MCI_WAIT), static_cast<MCIERROR>(MCIERR_INVALID_DEVICE_ID))
+    EXPECT_EQ(send(command), static_cast<MCIERROR>(MCIERR_INVALID_DEVICE_ID))
         << "from the test's own thread, command " << command;
     MCIERROR error = 0;
-    machine.RunInProcess(other, [&] { error = Generic(theirs, command, MCI_WAIT); });
+    machine.RunInProcess(other, [&] { error = send(command); });
     EXPECT_EQ(error, static_cast<MCIERROR>(MCIERR_INVALID_DEVICE_ID)) << "command " << command;
   }
   // The owner still has its device, and the drive is still opened once (shareable).
   MCIERROR played = 1;
-  machine.RunInProcess(owner, [&] { played = Generic(theirs, MCI_PLAY, 0); });
+  machine.RunInProcess(owner, [&] { played = Play(theirs, 0); });
   EXPECT_EQ(played, 0u);
   EXPECT_EQ(emu::CdDrive(machine, 'D')->mode, static_cast<DWORD>(MCI_MODE_PLAY));
   ASSERT_EQ(emu::MciDevices(machine).size(), 1u);
