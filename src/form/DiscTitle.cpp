@@ -25,24 +25,30 @@ bool TPropertyForm::ReadDiscIdentity() {
 }
 
 void TPropertyForm::ShowDiscTitle() {
+  // A disc without a title shows the program's own name for one. An empty tip would leave the
+  // notification area showing what it showed before: "No CD", or the last disc's title.
+  const std::string title = ReadDiscTitle();
+  TrayIcon->SetTipHelp(title.empty() || title == kDefaultTitle ? kUnnamedTip : title);
+}
+
+std::string TPropertyForm::ReadDiscTitle() {
   vcl::TIniFile database(kTitleDatabase);
-  // Discs that end with a data track get no title (nor do those whose track type MCI refuses).
+  // Discs that end with a data track have no title (nor do those whose track type MCI refuses).
   if (TrackStatus(MCI_CDA_STATUS_TYPE_TRACK, MediaPlayer->Tracks()) !=
       std::optional<DWORD>(MCI_CDA_TRACK_AUDIO)) {
-    return;
+    return {};
   }
   // An identity that MCI refuses, or that is not a decimal number in the signed 32-bit range,
-  // names no section: the tip stays as it is.
-  if (!ReadDiscIdentity()) return;
+  // names no section.
+  if (!ReadDiscIdentity()) return {};
   DiscIdentity[sizeof DiscIdentity - 1] = '\0';
   const char* end = DiscIdentity + std::strlen(DiscIdentity);
   int32_t identity = 0;
   auto [stop, error] = std::from_chars(DiscIdentity, end, identity);
-  if (error != std::errc() || stop != end || stop == DiscIdentity) return;
+  if (error != std::errc() || stop != end || stop == DiscIdentity) return {};
   // The section is the identity in upper-case hexadecimal, as the Windows CD Player writes it.
   char section[9];
   char* sectionEnd = std::to_chars(section, section + 8, static_cast<uint32_t>(identity), 16).ptr;
   std::transform(section, sectionEnd, section, [](char c) { return c >= 'a' ? c - 'a' + 'A' : c; });
-  std::string title = database.ReadString(std::string(section, sectionEnd), "title", "");
-  TrayIcon->SetTipHelp(title == kDefaultTitle ? kUnnamedTip : title);
+  return database.ReadString(std::string(section, sectionEnd), "title", "");
 }

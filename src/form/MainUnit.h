@@ -110,6 +110,8 @@ class TPropertyForm : public vcl::TForm {
   void AutoPlay();
   // The title step: the tip from the CD Player's title database.
   void ShowDiscTitle();
+  // The disc's title there; empty when it has none (no entry, a data track last, no identity).
+  std::string ReadDiscTitle();
   // Fills DiscIdentity; false when MCI refuses.
   bool ReadDiscIdentity();
   // An MCI_STATUS item of a track of the disc in the device (the type MCI_CDA_TRACK_AUDIO/OTHER,

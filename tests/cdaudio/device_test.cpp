@@ -207,6 +207,8 @@ TEST_F(DeviceTest, CapabilitiesWithoutADiscAndInfoWithOne) {
   EXPECT_EQ(device->GetDevCaps(kCapsCanEject).kind, ReturnKind::kBoolean);
   EXPECT_EQ(device->GetDevCaps(10).error, kErrUnsupportedFunction);
   EXPECT_EQ(device->GetDevCaps(std::nullopt).error, kErrMissingParameter);
+  // Without a disc there is nothing to ask for a catalogue number either.
+  EXPECT_EQ(device->Info(kInfoMediaUpc, 64).error, kErrDeviceNotReady);
 
   InsertExample();
 
@@ -214,12 +216,13 @@ TEST_F(DeviceTest, CapabilitiesWithoutADiscAndInfoWithOne) {
   EXPECT_EQ(device->Info(kInfoMediaIdentity, 4).text, "797");  // 3 digits and the zero
   EXPECT_EQ(device->Info(kInfoMediaIdentity, 0).error, kErrParamOverflow);
   EXPECT_EQ(device->Info(kInfoProduct, 64).text, "CD Audio");
-  EXPECT_EQ(device->Info(kInfoMediaUpc, 64).error, kErrUnsupportedFunction);
+  EXPECT_EQ(device->Info(kInfoMediaUpc, 64).error, kErrNoIdentity);
   EXPECT_EQ(device->Info(0, 64).error, kErrMissingParameter);
   // Several items are accepted; one answers: product, then UPC, then identity.
   EXPECT_EQ(device->Info(kInfoProduct | kInfoMediaIdentity, 64).text, "CD Audio");
   EXPECT_EQ(device->Info(kInfoMediaUpc | kInfoProduct, 64).text, "CD Audio");
-  EXPECT_EQ(device->Info(kInfoMediaUpc | kInfoMediaIdentity, 64).error, kErrUnsupportedFunction);
+  EXPECT_EQ(device->Info(kInfoMediaUpc | kInfoMediaIdentity, 64).error, kErrNoIdentity);
+  EXPECT_EQ(device->Info(kInfoFile, 64).error, kErrUnsupportedFunction);
   EXPECT_EQ(device->Info(kInfoFile | kInfoMediaIdentity, 64).text, "797755");
   // The identity and the volume serial come from one computation, whatever the disc.
   Disc many;

@@ -50,6 +50,9 @@ inline Disc WorkedExample() {
   return DiscOf({"audio:4:30.47", "audio:3:37.40", "audio:3:49.63"});
 }
 
+// The driver that reports the end of a play (Windows 9x's, and the documentation's).
+inline constexpr OpenOptions kEndReported{.notify_at_end = true};
+
 class CdTest : public ::testing::Test {
  protected:
   void Insert(std::initializer_list<const char*> words) {

@@ -10,7 +10,7 @@ class PlaybackTest : public CdTest {};
 
 TEST_F(PlaybackTest, APlayEndsAtItsExactMillisecond) {
   InsertExample();
-  auto device = Open(7);
+  auto device = Open(7, kEndReported);
   ASSERT_EQ(device->Play({}, {}, 77), 0u);
   // 12:00:00 - 00:02:00 = 53850 frames = 718000 ms.
   ASSERT_EQ(drive_.NextEventMs(), 1000u + 718000);
@@ -43,7 +43,7 @@ TEST_F(PlaybackTest, APlayEndsAtItsExactMillisecond) {
 
 TEST_F(PlaybackTest, TheHeadRunsWithTheClockAndAPlayWithoutFromStartsAtIt) {
   InsertExample();
-  auto device = Open();
+  auto device = Open(1, kEndReported);
   ASSERT_EQ(device->Play({}, {}), 0u);
   RunUntil(1000 + 65000);  // 4875 frames after 00:02:00
   EXPECT_EQ(StatusOf(*device, kStatusPosition), Msf(1, 7, 0));
@@ -105,7 +105,7 @@ TEST_F(PlaybackTest, CommandsDuringAPlayAbortOrSupersedeItsNotificationFailedOne
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     ASSERT_EQ(drive_.Insert(*drive_.LoadedDisc()), "");
-    auto device = Open();
+    auto device = Open(1, kEndReported);
     ASSERT_EQ(device->Play({}, {}, 10), 0u);
     RunUntil(now_ + 3000);
     ASSERT_EQ(c.command(*device), 0u);
@@ -122,8 +122,8 @@ TEST_F(PlaybackTest, CommandsDuringAPlayAbortOrSupersedeItsNotificationFailedOne
     EXPECT_TRUE(notes_.empty());
   }
   // A play through one open interrupted by another: each hears of its own request.
-  auto first = Open(1, {.shareable = true});
-  auto second = Open(2, {.shareable = true});
+  auto first = Open(1, {.shareable = true, .notify_at_end = true});
+  auto second = Open(2, {.shareable = true, .notify_at_end = true});
   ASSERT_EQ(first->Play({}, {}, 10), 0u);
   EXPECT_EQ(StatusOf(*second, kStatusMode), kModePlay);  // one drive, one head
   ASSERT_EQ(second->Stop(20), 0u);
@@ -139,10 +139,36 @@ TEST_F(PlaybackTest, CommandsDuringAPlayAbortOrSupersedeItsNotificationFailedOne
   EXPECT_EQ(TakeNotes(), (std::vector<Note>{{30, kNotifySuccessful, 1}}));
 }
 
+// NT's driver: a play that reaches its end reports nothing; its request stays pending until the
+// next request supersedes it (and is answered itself), or a close aborts it. Commands without a
+// request, a new play among them, leave it pending.
+TEST_F(PlaybackTest, WithoutTheEndReportAPlayStaysPendingUntilSupersededOrClosed) {
+  InsertExample();
+  auto device = Open();
+  SetFormat(*device, kFormatTmsf);
+  ASSERT_EQ(device->Play(Tmsf(3, 3, 49, 0), {}, 10), 0u);
+  RunUntil(*drive_.NextEventMs());
+  EXPECT_EQ(StatusOf(*device, kStatusMode), kModeStop);
+  EXPECT_EQ(drive_.NextEventMs(), std::nullopt);
+  ASSERT_EQ(device->Stop(), 0u);
+  ASSERT_EQ(device->Play(Tmsf(3, 3, 49, 0), {}), 0u);
+  RunUntil(*drive_.NextEventMs());
+  EXPECT_TRUE(notes_.empty());
+  ASSERT_EQ(device->Status({kStatusMode, {}}, 20).error, 0u);
+  EXPECT_EQ(TakeNotes(),
+            (std::vector<Note>{{10, kNotifySuperseded, 1}, {20, kNotifySuccessful, 1}}));
+
+  // A play of nothing ends as it starts, and its request waits the same way.
+  ASSERT_EQ(device->Play(Tmsf(2, 0, 0, 0), Tmsf(2, 0, 0, 0), 30), 0u);
+  EXPECT_TRUE(notes_.empty());
+  ASSERT_EQ(device->Close(), 0u);
+  EXPECT_EQ(TakeNotes(), (std::vector<Note>{{30, kNotifyAborted, 1}}));
+}
+
 TEST_F(PlaybackTest, RequestsWithNothingPendingCompleteAtOnce) {
   InsertExample();
   Device::Opened opened = Device::Open(
-      drive_, 9, {},
+      drive_, 9, kEndReported,
       [this](uintptr_t cb, uint32_t o, uint32_t d) {
         notes_.push_back({cb, o, d});
       },
@@ -160,7 +186,7 @@ TEST_F(PlaybackTest, RequestsWithNothingPendingCompleteAtOnce) {
 
 TEST_F(PlaybackTest, PauseHoldsThePositionAndResumeOrPlayGoesOn) {
   InsertExample();
-  auto device = Open();
+  auto device = Open(1, kEndReported);
   ASSERT_EQ(device->Play({}, {}, 10), 0u);
   RunUntil(1000 + 10000);  // 750 frames in
   ASSERT_EQ(device->Pause(), 0u);
@@ -216,7 +242,7 @@ TEST_F(PlaybackTest, EjectOrTheDoorStopsThePlayAndADiscBackIsAtItsStart) {
 
 TEST_F(PlaybackTest, DataTracksAreSkipped) {
   Insert({"data:10:00", "audio:0:10", "data:0:10", "audio:0:10", "data:5:00"});
-  auto device = Open();
+  auto device = Open(1, kEndReported);
   SetFormat(*device, kFormatTmsf);
   ASSERT_EQ(device->Play({}, {}, 10), 0u);  // from track 1, which is data
   EXPECT_EQ(StatusOf(*device, kStatusPosition), Tmsf(2, 0, 0, 0));
@@ -228,11 +254,17 @@ TEST_F(PlaybackTest, DataTracksAreSkipped) {
   EXPECT_EQ(TakeNotes(), (std::vector<Note>{{10, kNotifySuccessful, 1}}));
   EXPECT_EQ(StatusOf(*device, kStatusPosition), Tmsf(5, 0, 0, 0));
   EXPECT_EQ(device->Play(Tmsf(5, 0, 0, 0), {}), kErrOutOfRange);
-  // A play within a data track is accepted: the head moves over it in silence.
-  ASSERT_EQ(device->Play(Tmsf(3, 0, 0, 0), Tmsf(3, 0, 5, 0)), 0u);
+  // A play wholly within a data track is accepted, but there is nothing to play: it is over at
+  // once, the head at its start; with a notification asked for, that completes with it.
+  ASSERT_EQ(device->Play(Tmsf(3, 0, 1, 0), Tmsf(3, 0, 5, 0), 11), 0u);
+  EXPECT_EQ(StatusOf(*device, kStatusMode), kModeStop);
+  EXPECT_EQ(StatusOf(*device, kStatusPosition), Tmsf(3, 0, 1, 0));
+  EXPECT_EQ(drive_.NextEventMs(), std::nullopt);
+  EXPECT_EQ(TakeNotes(), (std::vector<Note>{{11, kNotifySuccessful, 1}}));
+  ASSERT_EQ(device->Play(Tmsf(1, 0, 0, 0), Tmsf(1, 9, 0, 0)), 0u);
   RunUntil(now_ + 2000);
-  EXPECT_EQ(StatusOf(*device, kStatusMode), kModePlay);
-  EXPECT_EQ(StatusOf(*device, kStatusPosition), Tmsf(3, 0, 2, 0));
+  EXPECT_EQ(StatusOf(*device, kStatusMode), kModeStop);
+  EXPECT_EQ(StatusOf(*device, kStatusPosition), Tmsf(1, 0, 0, 0));
   // A seek to the start lands on the first audio track.
   ASSERT_EQ(device->Seek(true, false, {}), 0u);
   EXPECT_EQ(StatusOf(*device, kStatusPosition), Tmsf(2, 0, 0, 0));

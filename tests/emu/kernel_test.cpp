@@ -97,6 +97,13 @@ TEST_F(Kernel, ProfileWritesGoToTheMachineDiskAndRespectTheReadOnlyAttribute) {
   EXPECT_FALSE(std::filesystem::exists(host));
   EXPECT_TRUE(WritePrivateProfileStringA(nullptr, nullptr, nullptr, path));
   EXPECT_FALSE(std::filesystem::exists(host));
+  // With a section, a deletion that finds no file makes an empty one.
+  EXPECT_TRUE(WritePrivateProfileStringA("S", nullptr, nullptr, path));
+  EXPECT_TRUE(std::filesystem::exists(host));
+  EXPECT_EQ(std::filesystem::file_size(host), 0u);
+  std::filesystem::remove(host);
+  EXPECT_TRUE(WritePrivateProfileStringA("S", "k", nullptr, path));
+  EXPECT_EQ(std::filesystem::file_size(host), 0u);
 }
 
 // ".." at a drive's root stays at the root, as on Windows: no Windows path leaves the machine.

@@ -195,6 +195,53 @@ TEST_F(Winmm, DeviceIdsAreNewForEachOpenAndBelongToTheOpeningProcess) {
   EXPECT_NE(Open("D:"), 0u);
 }
 
+// A device ID is its process's: another process, running or not, cannot reach the device with
+// it, not even to close it, while the owner goes on using it.
+TEST_F(Winmm, ADeviceAnswersOnlyTheProcessThatOpenedIt) {
+  auto openInProgram = [] {
+    MCI_OPEN_PARMSA parms{};
+    parms.lpstrDeviceType = "cdaudio";
+    parms.lpstrElementName = "D:";
+    const MCIERROR e = mciSendCommandA(
+        0, MCI_OPEN, MCI_WAIT | MCI_OPEN_TYPE | MCI_OPEN_ELEMENT | MCI_OPEN_SHAREABLE,
+        reinterpret_cast<DWORD_PTR>(&parms));
+    return e == 0 ? parms.wDeviceID : 0;
+  };
+  auto messageLoop = [] {
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
+    return 0;
+  };
+  MCIDEVICEID theirs = 0;
+  const int owner = machine.StartProcess(messageLoop);
+  machine.RunInProcess(owner, [&] { theirs = openInProgram(); });
+  ASSERT_NE(theirs, 0u);
+  const int other = machine.StartProcess(messageLoop);
+  // Each command with its own record.
+  auto send = [&](UINT command) {
+    return command == MCI_PLAY ? Play(theirs, MCI_WAIT) : Generic(theirs, command, MCI_WAIT);
+  };
+  for (const UINT command : {MCI_PLAY, MCI_STOP, MCI_CLOSE}) {
+    EXPECT_EQ(send(command), static_cast<MCIERROR>(MCIERR_INVALID_DEVICE_ID))
+        << "from the test's own thread, command " << command;
+    MCIERROR error = 0;
+    machine.RunInProcess(other, [&] { error = send(command); });
+    EXPECT_EQ(error, static_cast<MCIERROR>(MCIERR_INVALID_DEVICE_ID)) << "command " << command;
+  }
+  // The owner still has its device, and the drive is still opened once (shareable).
+  MCIERROR played = 1;
+  machine.RunInProcess(owner, [&] { played = Play(theirs, 0); });
+  EXPECT_EQ(played, 0u);
+  EXPECT_EQ(emu::CdDrive(machine, 'D')->mode, static_cast<DWORD>(MCI_MODE_PLAY));
+  ASSERT_EQ(emu::MciDevices(machine).size(), 1u);
+  EXPECT_EQ(emu::MciDevices(machine)[0].pid, owner);
+  MCIERROR closed = 1;
+  machine.RunInProcess(owner, [&] { closed = Generic(theirs, MCI_CLOSE, MCI_WAIT); });
+  EXPECT_EQ(closed, 0u);
+  EXPECT_TRUE(emu::MciDevices(machine).empty());
+  machine.EndAllProcesses();
+}
+
 TEST_F(Winmm, IdentityAndSerialOfTheWorkedExampleComeFromOneIdentifier) {
   char label[256] = {};
   DWORD serial = 0, maxLength = 0, flags = 0;
@@ -230,6 +277,7 @@ TEST_F(Winmm, IdentityAndSerialOfTheWorkedExampleComeFromOneIdentifier) {
 }
 
 TEST_F(Winmm, CompletionsArePostedAfterTheCommandWithTheirOutcomeAndDevice) {
+  emu::SetNotifyAtEnd(machine, true);
   const MCIDEVICEID id = Open();
   // Successful: the play reaches its end on the machine's clock.
   ASSERT_EQ(Play(id, MCI_NOTIFY | MCI_FROM, Msf(11, 59)), 0u);
@@ -282,9 +330,20 @@ TEST_F(Winmm, PauseAndResumeAsThePlatformsDriverAnswers) {
   }
 }
 
-TEST_F(Winmm, WithoutTheEndNoticeAPlayStaysPendingUntilSuperseded) {
-  emu::SetNotifyAtEnd(machine, false);
-  const MCIDEVICEID id = Open();
+// NT's driver reports nothing at the end of a play: the request stays pending until a later one
+// supersedes it. The 9x machine's driver reports the end, as documented; either can be set.
+TEST_F(Winmm, TheEndOfAPlayIsReportedOn9xOnlyUnlessSetOtherwise) {
+  machine.SetPlatform(emu::Platform::Win9x);
+  EXPECT_TRUE(emu::NotifiesAtEnd(machine));
+  MCIDEVICEID id = Open();
+  ASSERT_EQ(Play(id, MCI_NOTIFY | MCI_FROM, Msf(11, 59)), 0u);
+  machine.Advance(2000);
+  EXPECT_EQ(Delivered(), Outcomes{MCI_NOTIFY_SUCCESSFUL});
+  ASSERT_EQ(Generic(id, MCI_CLOSE, MCI_WAIT), 0u);
+
+  machine.SetPlatform(emu::Platform::NT);
+  EXPECT_FALSE(emu::NotifiesAtEnd(machine));
+  id = Open();
   ASSERT_EQ(Play(id, MCI_NOTIFY | MCI_FROM, Msf(11, 59)), 0u);
   machine.Advance(2000);
   EXPECT_EQ(Status(id, MCI_STATUS_MODE), static_cast<DWORD_PTR>(MCI_MODE_STOP));
@@ -303,6 +362,9 @@ TEST_F(Winmm, WithoutTheEndNoticeAPlayStaysPendingUntilSuperseded) {
   machine.Advance(2000);
   ASSERT_EQ(Generic(id, MCI_CLOSE, MCI_WAIT), 0u);
   EXPECT_EQ(Delivered(), Outcomes{MCI_NOTIFY_ABORTED});
+  // Once set, the choice holds whatever the family.
+  machine.SetPlatform(emu::Platform::Win9x);
+  EXPECT_FALSE(emu::NotifiesAtEnd(machine));
 }
 
 TEST_F(Winmm, TheTraceKeepsEveryCommandWithItsNamedFields) {

@@ -116,6 +116,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
           device.reset();
         } else {
           OpenOptions options{in.ConsumeBool(), in.ConsumeBool()};
+          options.notify_at_end = in.ConsumeBool();
           Device::Opened opened = Device::Open(run.drive, id, options, run.Sink(), notify);
           error = opened.error;
           device = std::move(opened.device);

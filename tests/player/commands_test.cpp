@@ -13,11 +13,11 @@ using Commands = PlayerScenario;
 TEST_F(Commands, PlayPausePlayStopWalkTheStateTable) {
   Do(std::string("drive D: cdrom\nmachine cwd D: \"\\MUSIC\"\ndisc D: ") + kThreeTracks +
      "\nstart\n");
-  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"Orvanta\"\n");
+  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"Orvantino\"\n");
   EXPECT_EQ(Menu(), kAllOn);
 
   Choose("Play");
-  EXPECT_EQ(Tray(), "tray: visible=1 image=PLAY tip=\"Orvanta\"\n");
+  EXPECT_EQ(Tray(), "tray: visible=1 image=PLAY tip=\"Orvantino\"\n");
   EXPECT_EQ(Menu(),
             "LBPopupMenu: Play[off] Stop[on] Pause[on] Next[on] Previous[on] "
             "All_Repeat[on,unchecked] Eject[on]\n");
@@ -26,7 +26,7 @@ TEST_F(Commands, PlayPausePlayStopWalkTheStateTable) {
   Choose("Pause");
   EXPECT_EQ(Menu(), kAllOn);
   Choose("Stop");
-  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"Orvanta\"\n");
+  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"Orvantino\"\n");
   EXPECT_EQ(Menu(), kAllOn);
   EXPECT_EQ(Device(), "device: open drive=D: mode=stopped track=1 position=00:00:00\n");
 }
@@ -46,7 +46,7 @@ TEST_F(Commands, NextAndPreviousMoveWithoutPlayingWhenStoppedAndKeepPlaying) {
   Do("wait 1500\n");
   Choose("Previous");  // more than a second into the track: back to its start
   EXPECT_EQ(Device(), "device: open drive=D: mode=playing track=3 position=00:00:00\n");
-  EXPECT_EQ(Tray(), "tray: visible=1 image=PLAY tip=\"Orvanta\"\n");
+  EXPECT_EQ(Tray(), "tray: visible=1 image=PLAY tip=\"Orvantino\"\n");
 }
 
 TEST_F(Commands, WithoutADeviceEjectReportsItAndNothingElseChanges) {
@@ -75,7 +75,7 @@ TEST_F(Commands, EjectOpensTheDoorThePollShowsNoDiscAndARefusedPlayRaisesNothing
   // the poll shows no disc.
   Do(std::string("disc D: ") + kThreeTracks + "\nwait 1500\neject D:\n");
   Choose("Play");
-  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"No CD\"\n");
+  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"Orvantino\"\n");
   EXPECT_EQ(Menu(), kAllOn);
   EXPECT_EQ(Do("show box\n"), "box: none\n");
   Do("wait 1500\n");
@@ -96,7 +96,7 @@ TEST(ExampleScript, PlaysTheDiscToItsEndAndRoundAgain) {
             "tray: visible=1 image=PLAY tip=\"Virtual Sessions\"\n"
             "device: open drive=D: mode=playing track=1 position=00:00:00\n"
             "device: open drive=D: mode=playing track=3 position=00:05:00\n"
-            "device: open drive=D: mode=playing track=1 position=00:00:00\n"
+            "device: open drive=D: mode=playing track=1 position=00:01:00\n"
             "tray: visible=1 image=PLAY tip=\"Virtual Sessions\"\n"
             "LBPopupMenu: Play[off] Stop[on] Pause[on] Next[on] Previous[on] "
             "All_Repeat[on,checked] Eject[on]\n"
@@ -108,21 +108,29 @@ TEST_F(Commands, ReopenFailingAtTheEndOfTheDiscIsShownAndLeavesTheStepsDone) {
   Do(std::string("drive D: cdrom\ndisc D: ") + kThreeTracks + "\nstart\n");
   Choose("Play");
   Do("wait 22000\n");
-  // At the end: the device's mode query, the player's own, StopClick's stop and the close of its
-  // reopen go through; the open fails, as when another program has taken the drive.
-  machine_.FailNext("mciSendCommandA", MCIERR_MUST_USE_SHAREABLE, 4);
+  // The drive reaches the end; no notification tells the program, its next disc check does.
+  while (emu::CdDrive(machine_, 'D')->mode == MCI_MODE_PLAY) Do("wait 10\n");
   emu::ClearMciTrace(machine_);
-  Do("wait 1000\n");
+  // At the check: its mode, position, track count, last track's type and length queries,
+  // StopClick's stop and the close of its reopen go through; the open fails, as when another
+  // program has taken the drive.
+  machine_.FailNext("mciSendCommandA", MCIERR_MUST_USE_SHAREABLE, 7);
+  for (int waited = 0; Count(MCI_OPEN) == 0 && waited < 1500; waited += 10) Do("wait 10\n");
   const auto trace = emu::MciTrace(machine_);
-  ASSERT_EQ(trace.size(), 5u);
-  EXPECT_EQ(trace[4].command, static_cast<UINT>(MCI_OPEN));
-  EXPECT_EQ(trace[4].result, static_cast<MCIERROR>(MCIERR_MUST_USE_SHAREABLE));
+  // The close aborted the play's request, still pending: the device's handler of that
+  // notification asks the closed device for its mode.
+  ASSERT_EQ(trace.size(), 9u);
+  EXPECT_EQ(trace[5].command, static_cast<UINT>(MCI_STOP));
+  EXPECT_EQ(trace[7].command, static_cast<UINT>(MCI_OPEN));
+  EXPECT_EQ(trace[7].result, static_cast<MCIERROR>(MCIERR_MUST_USE_SHAREABLE));
+  EXPECT_EQ(trace[8].command, static_cast<UINT>(MCI_STATUS));
+  EXPECT_EQ(trace[8].result, static_cast<MCIERROR>(MCIERR_INVALID_DEVICE_ID));
   const std::string box = Do("show box\n");
   EXPECT_NE(box.find("caption=\"OrvantaBrevo\""), std::string::npos) << box;
   EXPECT_NE(box.find("icon=error"), std::string::npos) << box;
   Do("answer ok\n");
   // The image changed before the failure; the menu steps after it did not run.
-  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"Orvanta\"\n");
+  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"Orvantino\"\n");
   EXPECT_EQ(Menu(),
             "LBPopupMenu: Play[off] Stop[on] Pause[on] Next[on] Previous[on] "
             "All_Repeat[on,unchecked] Eject[on]\n");
@@ -130,23 +138,23 @@ TEST_F(Commands, ReopenFailingAtTheEndOfTheDiscIsShownAndLeavesTheStepsDone) {
 }
 
 struct EndCase {
-  const char* endnotify;  // whether the driver reports the end of a play
+  const char* machine;  // console lines setting up the machine's driver
   const char* tracks;
   int seconds;  // how long the disc plays
 };
 
 class EndOfDisc : public PlayerScenario, public ::testing::WithParamInterface<EndCase> {};
 
-// Whether or not the driver reports the end, the disc check sees it within its period: the disc
-// stops, or with All_Repeat checked starts again - once, not twice.
+// NT's driver never reports the end of a play: the program's own disc check sees it within its
+// period. Where the driver reports it too (9x, or asked for), the two together still act once:
+// the disc stops, or with All_Repeat checked starts again - once, not twice.
 TEST_P(EndOfDisc, StopsOrRepeatsOnceWithinADiscCheck) {
   const EndCase& c = GetParam();
-  Do(std::string("machine endnotify ") + c.endnotify + "\ndrive D: cdrom\ndisc D: " + c.tracks +
-     "\nstart\n");
+  Do(std::string(c.machine) + "drive D: cdrom\ndisc D: " + c.tracks + "\nstart\n");
   const std::string length = "wait " + std::to_string(c.seconds * 1000 + 1500) + "\n";
   Choose("Play");
   Do(length);
-  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"Orvanta\"\n");
+  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"Orvantino\"\n");
   EXPECT_EQ(Menu(), kAllOn);
   EXPECT_EQ(Device(), "device: open drive=D: mode=stopped track=1 position=00:00:00\n");
 
@@ -155,7 +163,7 @@ TEST_P(EndOfDisc, StopsOrRepeatsOnceWithinADiscCheck) {
   Choose("Play");
   Do(length);
   EXPECT_NE(Device().find("mode=playing track=1 position=00:01:"), std::string::npos) << Device();
-  EXPECT_EQ(Tray(), "tray: visible=1 image=PLAY tip=\"Orvanta\"\n");
+  EXPECT_EQ(Tray(), "tray: visible=1 image=PLAY tip=\"Orvantino\"\n");
   EXPECT_EQ(Count(MCI_PLAY), 2) << "the chosen play and one start again";
   Do(length);
   EXPECT_EQ(Count(MCI_PLAY), 3);
@@ -164,15 +172,38 @@ TEST_P(EndOfDisc, StopsOrRepeatsOnceWithinADiscCheck) {
   Choose("Stop");
   Do(length);
   EXPECT_EQ(Device(), "device: open drive=D: mode=stopped track=1 position=00:00:00\n");
-  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"Orvanta\"\n");
+  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"Orvantino\"\n");
   Choose("All_Repeat");
   EXPECT_NE(Menu().find("All_Repeat[on,unchecked]"), std::string::npos);
 }
 
-INSTANTIATE_TEST_SUITE_P(Drivers, EndOfDisc,
-                         ::testing::Values(EndCase{"on", "audio:0:10 audio:0:08 audio:0:05", 23},
-                                           EndCase{"off", "audio:0:10 audio:0:08 audio:0:05", 23},
-                                           EndCase{"off", "audio:0:10 audio:0:05 data:1:00", 15}));
+INSTANTIATE_TEST_SUITE_P(
+    Drivers, EndOfDisc,
+    ::testing::Values(EndCase{"", "audio:0:10 audio:0:08 audio:0:05", 23},
+                      EndCase{"", "audio:0:10 audio:0:05 data:1:00", 15},
+                      EndCase{"machine endnotify on\n", "audio:0:10 audio:0:08 audio:0:05", 23},
+                      EndCase{"machine 9x\n", "audio:0:10 audio:0:05 data:1:00", 15}));
+
+// A driver that reports the end lets the notification end the disc at once; NT's leaves it to
+// the next disc check.
+TEST_F(Commands, AReportedEndStopsTheDiscAtOnceAnUnreportedOneAtTheNextCheck) {
+  Do("drive D: cdrom\nstart\n");
+  for (const bool reported : {true, false}) {
+    SCOPED_TRACE(reported ? "reported" : "unreported");
+    Do(std::string("machine endnotify ") + (reported ? "on" : "off") + "\ndisc D: " + kThreeTracks +
+       "\nwait 1500\n");
+    Choose("Play");
+    Do("wait 21000\n");
+    while (emu::CdDrive(machine_, 'D')->mode == MCI_MODE_PLAY) Do("wait 10\n");
+    Do("wait 10\n");
+    EXPECT_EQ(Tray(), std::string("tray: visible=1 image=") + (reported ? "STOP" : "PLAY") +
+                          " tip=\"Orvantino\"\n");
+    Do("wait 1500\n");
+    EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"Orvantino\"\n");
+    EXPECT_EQ(Menu(), kAllOn);
+    Do("eject D:\nwait 1500\n");
+  }
+}
 
 // Windows NT's driver reads a pause as a stop, Windows 9x's refuses to resume: on both the program
 // plays on from the pause through its own Play.
@@ -185,13 +216,13 @@ TEST_P(PauseOnEachFamily, PlayAfterPausePlaysOnFromThePause) {
   Choose("Play");
   Do("wait 3000\n");
   Choose("Pause");
-  EXPECT_EQ(Tray(), "tray: visible=1 image=PAUSE tip=\"Orvanta\"\n");
+  EXPECT_EQ(Tray(), "tray: visible=1 image=PAUSE tip=\"Orvantino\"\n");
   Do("wait 20000\n");
   EXPECT_NE(Device().find("mode=paused"), std::string::npos) << "a paused disc stays paused";
   Choose("Play");
   Do("wait 2000\n");
   EXPECT_EQ(Device(), "device: open drive=D: mode=playing track=1 position=00:05:37\n");
-  EXPECT_EQ(Tray(), "tray: visible=1 image=PLAY tip=\"Orvanta\"\n");
+  EXPECT_EQ(Tray(), "tray: visible=1 image=PLAY tip=\"Orvantino\"\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(Families, PauseOnEachFamily, ::testing::Values("nt", "9x"));

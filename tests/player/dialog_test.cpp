@@ -123,11 +123,11 @@ TEST_F(Dialog, SaveSwitchesDrivesOnlyWhenTheChoiceChanged) {
   // Another drive chosen and the first chosen again: Save stores and playback goes on.
   Do("dialog select CDDrive 1\ndialog select CDDrive 0\ndialog click Save_Button\nwait 1000\n");
   EXPECT_NE(Device().find("drive=D: mode=playing"), std::string::npos) << Device();
-  EXPECT_EQ(Tray(), "tray: visible=1 image=PLAY tip=\"Orvanta\"\n");
+  EXPECT_EQ(Tray(), "tray: visible=1 image=PLAY tip=\"Orvantino\"\n");
 
   // The empty E: while D: has a disc: stopped, the old drive's STOP, then the disc check's NOCD.
   Do("dialog select CDDrive 1\ndialog click Save_Button\n");
-  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"Orvanta\"\n");
+  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"Orvantino\"\n");
   EXPECT_NE(Device().find("drive=E:"), std::string::npos) << Device();
   EXPECT_NE(Do("show settings\n").find("CDDrive=1"), std::string::npos);
   Do("wait 1500\n");

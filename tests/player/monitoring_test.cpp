@@ -9,7 +9,7 @@ using Monitoring = PlayerScenario;
 TEST_F(Monitoring, RemovalAndChangesAreSeenAtThePoll) {
   Do(std::string("drive D: cdrom\ndisc D: ") + kThreeTracks + "\nstart\n");
   Do("eject D:\nwait 1499\n");
-  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"Orvanta\"\n");
+  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"Orvantino\"\n");
   Do("wait 1\n");
   EXPECT_EQ(Tray(), "tray: visible=1 image=NOCD tip=\"No CD\"\n");
   EXPECT_EQ(Menu(), kAllOff);
@@ -19,7 +19,7 @@ TEST_F(Monitoring, RemovalAndChangesAreSeenAtThePoll) {
   Do("disc D: audio:0:30 audio:0:30 audio:0:30\n");
   emu::ClearMciTrace(machine_);
   Do("wait 1500\n");
-  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"No CD\"\n") << "no title: the tip stays";
+  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"Orvantino\"\n") << "a disc without a title";
   EXPECT_EQ(Menu(), kAllOn);
   EXPECT_EQ(Count(MCI_OPEN), 1);
 
@@ -33,7 +33,7 @@ TEST_F(Monitoring, DiscSwappedWhilePlayingIsFoundStopped) {
   Do(std::string("drive D: cdrom\ndisc D: ") + kThreeTracks + "\nstart\n");
   Choose("Play");
   Do("wait 1000\ndisc D: audio:0:30 audio:0:30 audio:0:30\nwait 1500\n");
-  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"Orvanta\"\n");
+  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"Orvantino\"\n");
   EXPECT_EQ(Menu(), kAllOn);
 }
 
@@ -44,7 +44,7 @@ TEST_F(Monitoring, RunPlayWantsTheAudioLabelFromItsOwnQuery) {
   Do(std::string("disc D: ") + kThreeTracks + "\n");
   machine_.FailNext("GetVolumeInformationA", 0, 1);  // the poll's query finds it, the next fails
   Do("wait 1500\n");
-  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"No CD\"\n");
+  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"Orvantino\"\n");
   EXPECT_NE(Device().find("mode=stopped"), std::string::npos) << Device();
 }
 
@@ -61,7 +61,7 @@ TEST_P(DataDiscRule, OnlyAPureDataDiscTurnsPlayingOff) {
      (GetParam().runPlay ? "1" : "0") + "\nstart\ndisc D: " + GetParam().tracks + "\nwait 1500\n");
   std::string menu = Menu();
   EXPECT_EQ(menu, GetParam().menu);
-  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"No CD\"\n");
+  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"Orvantino\"\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -149,7 +149,7 @@ TEST_F(Monitoring, AllPlayTriesEvenADataDiscWhichStaysStopped) {
   EXPECT_EQ(Menu(),
             "LBPopupMenu: Play[on] Stop[on] Pause[off] Next[off] Previous[off] "
             "All_Repeat[off,unchecked] Eject[on]\n");
-  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"No CD\"\n");
+  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"Orvantino\"\n");
 }
 
 TEST_F(Monitoring, BothOptionsPlayTheDiscOnceFromTheStart) {
@@ -169,7 +169,7 @@ TEST_F(Monitoring, DiscStillSpinningUpIsFoundAtTheNextPollAndAFailedOpenIsNotRet
   Do(std::string("disc D: ") + kThreeTracks + "\nfail GetVolumeInformationA\nwait 1500\n");
   EXPECT_EQ(Tray(), "tray: visible=1 image=NOCD tip=\"No CD\"\n");
   Do("wait 1500\n");
-  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"No CD\"\n");
+  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"Orvantino\"\n");
   Do("eject D:\nwait 1500\n");
   // Reopening closes the device first; the open after it fails, as with a drive held elsewhere.
   machine_.FailNext("mciSendCommandA", MCIERR_MUST_USE_SHAREABLE, 1);

@@ -37,32 +37,59 @@ TEST_F(Titles, DefaultTitleShowsOrvantinoAndLongTitlesAreCut) {
   EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"" + longTitle.substr(0, 62) + "\"\n");
 }
 
+// A disc without a title never keeps the tip of what the drive held before: not "No CD", not the
+// last disc's title.
 TEST_F(Titles, DiscEndingWithDataGetsNoTitleButOneStartingWithDataDoes) {
   Titled("data:2:00 audio:3:00", "Enhanced");
   EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"Enhanced\"\n");
   Eject();
   Titled("audio:3:00 data:2:00", "Hidden");
-  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"No CD\"\n");
+  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"Orvantino\"\n");
+  // Straight after a titled disc, without an empty drive between.
+  Titled("audio:1:00 audio:1:00", "Before");
+  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"Before\"\n");
+  Insert("audio:3:00 data:2:00");
+  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"Orvantino\"\n");
 }
 
-// An unknown disc, or one whose identity is no signed decimal number, leaves the tip shown before.
-TEST_F(Titles, UnknownDiscOrIdentityThatIsNoSignedDecimalNumberLeavesTheTip) {
+TEST_F(Titles, AnUntitledDiscShowsOrvantinoAfterAnEmptyDriveOrATitledDisc) {
+  EXPECT_EQ(Tray(), "tray: visible=1 image=NOCD tip=\"No CD\"\n");
   Insert(kThreeTracks);  // no database at all
-  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"No CD\"\n");
+  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"Orvantino\"\n");
+  Titled("audio:0:30 audio:0:40 audio:0:50", "Named");
+  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"Named\"\n");
+  Insert(kThreeTracks);  // a database without this disc's section, straight after the titled one
+  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"Orvantino\"\n");
+  // A section whose title is there but empty.
+  Do("ini cdplayer 7E7E title \"\"\n");
+  emu::ImposeMediaIdentity(machine_, 'D', "32382");  // 0x7E7E
+  Titled("audio:0:30 audio:0:40 audio:0:50", "Named");
+  Insert(kThreeTracks);
+  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"Orvantino\"\n");
+}
+
+// An identity that is no signed decimal number names no section: the disc has no title.
+TEST_F(Titles, IdentityThatIsNoSignedDecimalNumberGivesNoTitle) {
   Do("ini cdplayer 0 title zero\nini cdplayer FFFFFFFF title minus\n");
-  Eject();
-  Insert("audio:0:30 audio:0:40 audio:0:50");  // a database without this disc's section
-  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"No CD\"\n");
-  Eject();
   for (const char* identity : {"12x", "99999999999", "", " 1"}) {
+    Titled("audio:0:30 audio:0:40 audio:0:50", "Named");
     emu::ImposeMediaIdentity(machine_, 'D', identity);
     Insert(kThreeTracks);
-    EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"No CD\"\n") << "identity " << identity;
+    EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"Orvantino\"\n") << "identity " << identity;
+    emu::ImposeMediaIdentity(machine_, 'D', std::nullopt);
     Eject();
   }
   emu::ImposeMediaIdentity(machine_, 'D', "-1");
   Insert(kThreeTracks);
   EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"minus\"\n");
+}
+
+using TitlesAtStart = PlayerScenario;
+
+// The disc in the drive at start-up replaces the form's own tip, title or not.
+TEST_F(TitlesAtStart, AnUntitledDiscInTheDriveAtStartShowsOrvantino) {
+  Do(std::string("drive D: cdrom\ndisc D: ") + kThreeTracks + "\nstart\n");
+  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"Orvantino\"\n");
 }
 
 }  // namespace

@@ -166,8 +166,15 @@ TEST_F(ProfileWrite, NullValueDeletesTheKeyAndNullKeyTheSection) {
   EXPECT_TRUE(WriteString(ini, "Keep", "missing", nullptr));
   EXPECT_TRUE(WriteString(ini, "Missing", nullptr, nullptr));
   EXPECT_EQ(TestFolder::Read(ini), before);
+  // A deletion from a file that is not there succeeds and leaves it there, empty, as on Windows.
   EXPECT_TRUE(WriteString(folder_ / "none.ini", "S", nullptr, nullptr));
-  EXPECT_FALSE(fs::exists(folder_ / "none.ini"));
+  EXPECT_EQ(TestFolder::Read(folder_ / "none.ini"), "");
+  EXPECT_TRUE(fs::is_regular_file(folder_ / "none.ini"));
+  EXPECT_TRUE(WriteString(folder_ / "nokey.ini", "S", "k", nullptr));
+  EXPECT_EQ(TestFolder::Read(folder_ / "nokey.ini"), "");
+  EXPECT_TRUE(fs::is_regular_file(folder_ / "nokey.ini"));
+  // Where no file can be made, the deletion fails like any write.
+  EXPECT_FALSE(WriteString(folder_ / "no-such-folder" / "x.ini", "S", nullptr, nullptr));
   // A key without a section is refused; all three null is a flush.
   EXPECT_FALSE(WriteString(ini, nullptr, "k", "2"));
   EXPECT_TRUE(WriteString(ini, nullptr, nullptr, nullptr));

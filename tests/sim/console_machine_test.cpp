@@ -31,6 +31,14 @@ TEST_F(ConsoleMachine, MachineAndDriveCommandsShapeTheSystem) {
 }
 
 TEST_F(ConsoleMachine, MachineSettingsForTheDriverThePathAndADrivesDirectory) {
+  // The end of a play is reported by the 9x driver, not by NT's, unless said otherwise.
+  EXPECT_FALSE(emu::NotifiesAtEnd(machine_));
+  EXPECT_EQ(Do("machine 9x\n"), "");
+  EXPECT_TRUE(emu::NotifiesAtEnd(machine_));
+  EXPECT_EQ(Do("machine endnotify off\n"), "");
+  EXPECT_FALSE(emu::NotifiesAtEnd(machine_));
+  EXPECT_EQ(Do("machine nt\nmachine endnotify on\n"), "");
+  EXPECT_TRUE(emu::NotifiesAtEnd(machine_));
   EXPECT_EQ(Do("drive D: cdrom\nmachine endnotify off\nmachine cwd d: \"\\MUSIC\"\n"
                "machine path \"C:\\My.Tools\\player\"\n"),
             "");

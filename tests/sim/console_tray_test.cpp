@@ -65,7 +65,7 @@ TEST_F(ConsoleTray, ChooseTakesTheNumberClickPrintsOrTheAccessKey) {
             "  7  Eject        CDの取り出し(&E)\n"
             "choose a number, the letter after & or a name; dismiss closes the menu\n");
   EXPECT_EQ(console_.StatusLine(),
-            "status: tray=STOP tip=\"Orvanta\" drive=D: mode=stopped track=1 position=00:00:00 "
+            "status: tray=STOP tip=\"Orvantino\" drive=D: mode=stopped track=1 position=00:00:00 "
             "menu=LBPopupMenu");
   // Numbers skip the separators; refusals name what was typed and leave the menu open.
   EXPECT_EQ(Do("choose 3\nchoose 8\nchoose 0\nchoose Q\n"),

@@ -45,9 +45,10 @@ const std::vector<CommandHelp>& Commands() {
       {"machine",
        "machine nt|9x | endnotify on|off | path \"C:\\DIR\\NAME.exe\" | cwd X: \"\\DIR\"",
        "the Windows family the program sees (default nt); whether the CD driver reports the end "
-       "of a play (default on); where the program's exe sits (before start); the current "
+       "of a play (default: off on nt, on on 9x); where the program's exe sits (before start); the "
+       "current "
        "directory on a drive (default its root)",
-       "machine endnotify off"},
+       "machine endnotify on"},
       {"fail", "fail FUNCTION [ERROR]",
        "make the next call of a Win32 function fail (with ERROR, decimal or 0x hex, where it "
        "has one)",

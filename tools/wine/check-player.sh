@@ -9,10 +9,12 @@
 #       driver was opened on D:, the tip shows the title and the icon the STOP image;
 #   (b) left click, Play: the driver plays track 1, PLAY image; Next: track 2; Pause: paused,
 #       PAUSE image; Play: playing on from where it paused; Stop: stopped, STOP image;
-#   (c) Play to the end of the disc: the driver reports the play complete and it stops, STOP
-#       image; with All_Repeat checked it plays track 1 again, PLAY image;
+#   (c) Play to the end of the disc: the driver, an NT one, reports nothing at the end; the
+#       program's own disc check stops the disc, STOP image; with All_Repeat checked it plays
+#       track 1 again, PLAY image;
 #   (d) the disc removed while playing: the tip reads "No CD" within 2 s, NOCD image; another
-#       disc put in: STOP image; the first one back: its title again;
+#       disc, one without a title, put in: STOP image and the tip "Orvantino"; the first one
+#       back: its title again;
 #   (e) Eject: the driver records the door opened;
 #   (f) with AutoPlay_CheckBox=1, a disc put in while the program runs plays by itself.
 # Usage: tools/wine/check-player.sh EXE
@@ -136,21 +138,26 @@ choose s
 expect_head "mode=stopped " 10 "Stop"
 expect_image stop "Stop"
 
-# --- (c) The short disc lasts 12 s. Its end: the driver reports the play complete, and the program
-# stops (it closes the device and opens it again, which reloads the driver).
+# --- (c) The short disc lasts 12 s. Its end: the driver stops with the head on the last track
+# and, as NT's drivers do, posts nothing; the program's disc check (every 1.5 s) sees the end and
+# stops (it closes the device and opens it again, which reloads the driver and puts the head on
+# track 1).
 mark() { mark=$(wc -l <"$ORV_RECORD"); }
-# A play reported complete in the record since the mark.
-ended() { tail -n +$((mark + 1)) "$ORV_RECORD" | grep -qP '\tnotify\t.*outcome=1$'; }
-# ... and after it, the disc playing again from track 1.
+# The play at its end in the record since the mark.
+ended() { tail -n +$((mark + 1)) "$ORV_RECORD" | grep -qP '\thead\tD: mode=stopped track=3 '; }
+# A play reported complete since the mark: an NT driver never reports one at its end.
+reported() { tail -n +$((mark + 1)) "$ORV_RECORD" | grep -qP '\tnotify\t.*outcome=1$'; }
+# ... and after the end, the disc playing again from track 1.
 replayed() {
-  tail -n +$((mark + 1)) "$ORV_RECORD" | awk -F'\t' '$2 == "notify" && $3 ~ /outcome=1$/ { ended = 1 }
+  tail -n +$((mark + 1)) "$ORV_RECORD" | awk -F'\t' '$2 == "head" && $3 ~ /mode=stopped track=3 / { ended = 1 }
     ended && $2 == "head" && $3 ~ /mode=playing track=1 / { again = 1 } END { exit !again }'
 }
 mark
 choose p
 expect_head "mode=playing " 10 "Play to the end"
-orv_wait_for 20 "the end of the disc" ended || orv_die "the driver reported no completed play"
-expect_head "mode=stopped " 5 "Stopped at the end"
+orv_wait_for 20 "the end of the disc" ended || orv_die "the play did not reach the end: $(orv_record_last head)"
+expect_head "mode=stopped track=1 " 5 "Stopped at the end"
+! reported || orv_die "the driver reported a completed play: it is to answer as NT's drivers do"
 expect_image stop "Stopped at the end"
 expect_items 1101111 "Stopped at the end"
 # With All_Repeat checked, the end starts the disc again from track 1.
@@ -186,6 +193,9 @@ orv_wait_for 10 "the other disc in the driver" orv_record_now disc "three-tracks
   orv_die "the driver has not the other disc: $(orv_record_last disc)"
 expect_image stop "(d) another disc"
 expect_items 1101111 "(d) another disc"
+orv_wait_for 20 "the tip \"Orvantino\"" tip_is "Orvantino" ||
+  orv_die "the tip of a disc without a title is not \"Orvantino\": $tips"
+orv_log "(d) another disc, without a title: the tip \"Orvantino\""
 orv_cd_insert short.cue
 orv_wait_for 20 "the tip \"$TITLE_TEXT\" again" tip_is "$TITLE_TEXT" ||
   orv_die "the tip does not show the title after the disc came back: $tips"

@@ -61,6 +61,7 @@ inline constexpr uint32_t kErrInvalidFile = 296;
 inline constexpr uint32_t kErrNullParameterBlock = 297;
 inline constexpr uint32_t kErrNoElementAllowed = 301;
 inline constexpr uint32_t kErrDeviceNotInstalled = 306;
+inline constexpr uint32_t kErrNoIdentity = 350;
 
 // MCI_STATUS items.
 inline constexpr uint32_t kStatusLength = 1;

@@ -245,6 +245,10 @@ TextAnswer Device::Info(uint32_t item, size_t buffer_size, Notify notify) {
   } else if (item == kInfoMediaIdentity) {
     if (const uint32_t error = drive_.TocError(); error != kErrNone) return {error, {}};
     text = std::to_string(DiscIdentifier(*drive_.ReadableToc()));
+  } else if (item == kInfoMediaUpc) {
+    // No disc here carries a catalogue number (the UPC/EAN of its subchannel).
+    if (const uint32_t error = drive_.TocError(); error != kErrNone) return {error, {}};
+    return {kErrNoIdentity, {}};
   } else {
     return {kErrUnsupportedFunction, {}};
   }

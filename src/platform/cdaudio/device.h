@@ -15,9 +15,9 @@
 //  - if it asked for a notification and one is still pending (say a Status while playing), that one
 //    gets SUPERSEDED and the play goes on silently;
 //  - then its own request: SUCCESSFUL at once, except Play and Resume, whose SUCCESSFUL comes
-//    when the play reaches its end (Drive::Poll) - or never, without OpenOptions::notify_at_end:
-//    then the request stays pending after the end until a later request supersedes it or Close
-//    aborts it.
+//    when the play reaches its end (Drive::Poll) with OpenOptions::notify_at_end - and never
+//    without it (NT): then the request stays pending after the end until a later request
+//    supersedes it or Close aborts it.
 #pragma once
 
 #include <cstddef>
@@ -42,9 +42,10 @@ struct OpenOptions {
   bool resume_supported = true;
   // NT drivers answer kModeStop to a mode query while paused; 9x ones kModePause.
   bool pause_reads_stopped = false;
-  // Whether a play that reaches its end reports SUCCESSFUL. NT drivers have been seen to keep
-  // the notification pending instead, until a later command with MCI_NOTIFY supersedes it.
-  bool notify_at_end = true;
+  // Whether a play that reaches its end reports SUCCESSFUL, as documented (and as the 9x
+  // drivers are taken to do). NT drivers keep the notification pending instead, until a later
+  // command with MCI_NOTIFY supersedes it: the strict answer, and so the default.
+  bool notify_at_end = false;
 };
 
 // How an answer reads in MCI's string interface and which return flags a driver DLL sets.
@@ -104,7 +105,8 @@ class Device final : private PlayListener {
   uint32_t Close(Notify notify = {});
   // MCI_PLAY with MCI_FROM / MCI_TO in the time format. Without from: the head's position; without
   // to: the end of the last audio track. Data tracks are skipped; a play that lies wholly in a data
-  // track is accepted and plays silence. kErrOutOfRange for a position outside the disc (see
+  // track is accepted and over at once (mode stopped, the head at its start), like a play of
+  // nothing. kErrOutOfRange for a position outside the disc (see
   // DecodePosition), an end before the start, or a start at or past the end of the audio.
   uint32_t Play(std::optional<uint32_t> from, std::optional<uint32_t> to, Notify notify = {});
   // MCI_SEEK: exactly one of MCI_SEEK_TO_START (the first audio track), MCI_SEEK_TO_END (the
@@ -130,8 +132,8 @@ class Device final : private PlayListener {
   Answer GetDevCaps(std::optional<uint32_t> item, Notify notify = {});
   // MCI_INFO with kInfo* flags (0: kErrMissingParameter) and the caller's buffer size in bytes
   // (0: kErrParamOverflow). Of several flags one answers: product, then UPC, then identity.
-  // kInfoProduct "CD Audio"; kInfoMediaIdentity the DiscIdentifier in decimal; others
-  // kErrUnsupportedFunction.
+  // kInfoProduct "CD Audio"; kInfoMediaIdentity the DiscIdentifier in decimal; kInfoMediaUpc
+  // kErrNoIdentity (no disc has a catalogue number); others kErrUnsupportedFunction.
   TextAnswer Info(uint32_t item, size_t buffer_size, Notify notify = {});
   // The answer to a command this driver has no method for: kErrUnsupportedFunction for MCI_RECORD,
   // MCI_LOAD and MCI_SAVE, kErrUnrecognizedCommand for the rest (MCI_WHERE, MCI_STEP, ...).

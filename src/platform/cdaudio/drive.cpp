@@ -167,8 +167,8 @@ Drive::Plan Drive::PlanPlay(uint32_t from, std::optional<uint32_t> to) const {
       plan.segments.push_back({begin, stop});
     }
   }
-  // A play that lies in a data track is accepted: the drive moves over it and nothing is heard.
-  if (plan.segments.empty() && end != from) plan.segments.push_back({from, end});
+  // A play that lies wholly in a data track is accepted but has nothing to play: it is over as
+  // soon as it starts, the head at its start and the drive stopped.
   return plan;
 }
 

@@ -76,7 +76,7 @@ class Drive {
   friend class Device;
 
   struct Segment {
-    uint32_t begin = 0;  // [begin, end) in absolute frames: audio, or a data track's silence
+    uint32_t begin = 0;  // [begin, end) in absolute frames of audio
     uint32_t end = 0;
   };
   struct Plan {

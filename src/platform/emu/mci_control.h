@@ -72,10 +72,12 @@ std::optional<CdDriveInfo> CdDrive(Machine& machine, char letter);
 // Makes MCI report `identity` as the media identity of any disc in `letter` (none: the disc's own),
 // for identities no real table of contents can give.
 void ImposeMediaIdentity(Machine& machine, char letter, std::optional<std::string> identity);
-// Whether a play with MCI_NOTIFY that reaches its end reports MCI_NOTIFY_SUCCESSFUL (the default,
-// as documented) or, as NT-family drivers have been seen to do, leaves the notification pending
-// until a later command with MCI_NOTIFY supersedes it. Applies to devices already open too.
+// Whether a play with MCI_NOTIFY that reaches its end reports MCI_NOTIFY_SUCCESSFUL (as
+// documented, and the 9x machine's default) or, as NT-family drivers do and so the NT machine's
+// default, leaves the notification pending until a later command with MCI_NOTIFY supersedes it.
+// Once set it holds on either platform, for devices already open too.
 void SetNotifyAtEnd(Machine& machine, bool notify);
+// What a device opened now would do.
 bool NotifiesAtEnd(Machine& machine);
 
 }  // namespace emu

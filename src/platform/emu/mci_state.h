@@ -3,6 +3,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "platform/cdaudio/device.h"
@@ -33,8 +34,9 @@ struct MciState {
   std::vector<Completion> outbox;
   // Media identities that a test imposes on a drive's discs, in place of the one the disc gives.
   std::map<char, std::string> identityOverride;
-  // Whether a play that reaches its end reports MCI_NOTIFY_SUCCESSFUL (see SetNotifyAtEnd).
-  bool notifyAtEnd = true;
+  // Whether a play that reaches its end reports MCI_NOTIFY_SUCCESSFUL, when set by
+  // SetNotifyAtEnd; otherwise the platform's driver decides (EndNotifiedLocked).
+  std::optional<bool> notifyAtEnd;
   // Steps a manual clock to the end of every running play (made by the winmm part).
   std::unique_ptr<Alarm> playEnd;
 };

@@ -136,7 +136,9 @@ bool WriteString(const fs::path& file, const char* section, const char* key, con
   std::string updated = key == nullptr     ? doc.WithoutSection(section_name)
                         : value == nullptr ? doc.WithoutKey(section_name, TrimBlanks(key))
                                            : doc.WithValue(section_name, TrimBlanks(key), value);
-  if (updated == old) return true;
+  // Windows makes the file even when the write changes nothing in it (a key or section deleted
+  // from a file that was not there): it is left empty.
+  if (exists && updated == old) return true;
 
   if (exists) {
     // The rename would only need a writable folder, but Windows refuses to replace a file its

@@ -234,8 +234,10 @@ LRESULT Driver::Open(DWORD_PTR id, DWORD flags, const MCI_OPEN_PARMSW* parms) {
   Sync(drive);
   cdaudio::OpenOptions options;
   options.shareable = (flags & MCI_OPEN_SHAREABLE) != 0;
-  // Wine is an NT: a paused disc reads as stopped, as the NT drivers answer.
+  // Wine is an NT: a paused disc reads as stopped, and a play that reaches its end reports
+  // nothing (its request waits to be superseded), as the NT drivers answer.
   options.pause_reads_stopped = true;
+  options.notify_at_end = false;
   cdaudio::Device::Opened opened = cdaudio::Device::Open(
       drive.drive, static_cast<uint32_t>(id), options,
       [](uintptr_t callback, uint32_t outcome, uint32_t device) {
