@@ -80,12 +80,18 @@ void InitTabControlClass() {
 // uxtheme.dll (XP and later): the pages' themed background, the tab pane's texture. Windows 98,
 // NT 4.0 and 2000 have no uxtheme, and a page there keeps the button-face colour.
 using EnableThemeDialogTextureProc = HRESULT(WINAPI*)(HWND, DWORD);
+using IsAppThemedProc = BOOL(WINAPI*)();
 constexpr DWORD kEnableTabTexture = 0x6;  // ETDT_ENABLE | ETDT_USETABTEXTURE
 
 bool ThemePages(const std::vector<TTabSheet*>& pages) {
   HMODULE uxtheme = LoadLibraryA("uxtheme.dll");
   if (!uxtheme) return false;
-  FARPROC proc = GetProcAddress(uxtheme, "EnableThemeDialogTexture");
+  // With the classic look there is no texture, and controls that let the page show through
+  // would only draw their text again over itself.
+  FARPROC themedProc = GetProcAddress(uxtheme, "IsAppThemed");
+  const bool styled =
+      themedProc && reinterpret_cast<IsAppThemedProc>(reinterpret_cast<void (*)()>(themedProc))();
+  FARPROC proc = styled ? GetProcAddress(uxtheme, "EnableThemeDialogTexture") : nullptr;
   if (!proc) {
     FreeLibrary(uxtheme);
     return false;

@@ -218,7 +218,8 @@ void TForm::SetVisible(bool visible) {
   // focus back; a form in front already (the tray's menu made it so) gets no activation, and
   // one Windows kept from the front is activated by the focus put on it.
   SetForegroundWindow(handle_);
-  if (!IsInside(handle_, GetFocus())) RestoreFocus();
+  HWND focus = GetFocus();
+  if (focus == handle_ || !IsInside(handle_, focus)) RestoreFocus();
 }
 
 bool TForm::IsInside(HWND ancestor, HWND window) const {

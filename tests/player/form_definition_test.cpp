@@ -135,6 +135,13 @@ TEST_F(FormDefinition, OnWindows9xThePagesKeepTheFaceColour) {
   EXPECT_NE(dump.find("transparent brush=btnface"), std::string::npos) << dump;
 }
 
+TEST_F(FormDefinition, WithTheClassicLookThePagesKeepTheFaceColour) {
+  emu::SetVisualStyles(machine_, false);
+  Do("drive D: cdrom\nstart\nclick right\nchoose Version\n");
+  EXPECT_TRUE(emu::ThemeTextureTrace(machine_).empty());
+  EXPECT_NE(Dump().find("transparent brush=btnface"), std::string::npos);
+}
+
 TEST_F(FormDefinition, AnUxthemeThatWillNotLoadLeavesThePagesAsOn9x) {
   Do("drive D: cdrom\nstart\nclick right\n");
   // comctl32 loads, uxtheme does not.

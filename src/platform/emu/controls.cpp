@@ -416,6 +416,12 @@ DcColours DcState(Machine& machine, HDC dc) {
   return DcColours{it->second.text, it->second.bkMode};
 }
 
+void SetVisualStyles(Machine& machine, bool on) {
+  auto& impl = machine.impl();
+  std::lock_guard lock(impl.mu);
+  impl.visualStyles = on;
+}
+
 std::vector<ThemeTextureCall> ThemeTextureTrace(Machine& machine) {
   auto& impl = machine.impl();
   std::lock_guard lock(impl.mu);
@@ -607,9 +613,17 @@ HRESULT WINAPI EnableThemeDialogTexture(HWND window, DWORD flags) {
   return S_OK;
 }
 
+BOOL WINAPI IsAppThemed() {
+  auto& impl = Impl();
+  std::lock_guard lock(impl.mu);
+  return impl.visualStyles ? TRUE : FALSE;
+}
+
 FARPROC UxthemeExport(LPCSTR name) {
   if (std::strcmp(name, "EnableThemeDialogTexture") == 0)
     return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&EnableThemeDialogTexture));
+  if (std::strcmp(name, "IsAppThemed") == 0)
+    return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&IsAppThemed));
   return nullptr;
 }
 

@@ -49,6 +49,9 @@ struct DcColours {
 };
 DcColours DcState(Machine& machine, HDC dc);
 
+// Whether the NT machine's user has a visual style on (uxtheme's IsAppThemed; default on) or the
+// classic look.
+void SetVisualStyles(Machine& machine, bool on);
 // uxtheme's EnableThemeDialogTexture calls, in order (the machine has uxtheme on NT only).
 struct ThemeTextureCall {
   HWND window = nullptr;

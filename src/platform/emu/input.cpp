@@ -3,7 +3,9 @@
 //
 // Activation as Windows does it: the window that loses it gets WM_ACTIVATE WA_INACTIVE while its
 // focus is still there, then its thread's focus goes; the one that gains it gets WM_ACTIVATE,
-// whose default puts the focus on the window itself, not back on the control that had it.
+// whose default puts the focus on the window itself, not back on the control that had it; a
+// window that answered without the default and left the focus outside gets it all the same (as
+// Wine shows).
 #include <algorithm>
 #include <cctype>
 
@@ -90,9 +92,18 @@ void MoveActivation(Machine::Impl& impl, HWND top, WORD state) {
     if (ownThread) ClearFocusWithinLocked(impl, old);
   }
   if (auto* w = impl.WindowLocked(top)) {
+    const bool ownThread = w->threadId == impl.CurrentThreadLocked().id;
     SendNotifyLocked(impl, lock, top, WM_ACTIVATE, MAKEWPARAM(state, w->minimized ? 1 : 0),
                      reinterpret_cast<LPARAM>(old));
+    if (ownThread) FocusActivatedLocked(impl, top);
   }
+}
+
+void FocusActivatedLocked(Machine::Impl& impl, HWND window) {
+  auto* w = impl.WindowLocked(window);
+  auto* thread = w ? impl.ThreadLocked(w->threadId) : nullptr;
+  if (!thread || w->minimized || impl.shell.foreground != window) return;
+  if (!WithinLocked(impl, window, thread->focus)) thread->focus = window;
 }
 
 bool ActivateWindow(Machine& machine, HWND window) {

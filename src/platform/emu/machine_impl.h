@@ -199,6 +199,7 @@ struct Machine::Impl {
   // Windows 10 1607 and later: each monitor has its pixels per inch, and user32 exports the calls
   // that tell them (GetDpiForWindow, AdjustWindowRectExForDpi).
   bool perMonitorDpi = false;
+  bool visualStyles = true;  // uxtheme's IsAppThemed (XP and later with a theme)
   struct DcRec {
     COLORREF text = 0;
     int bkMode = 2;  // OPAQUE

@@ -20,6 +20,9 @@ bool ThreadHasMessageLocked(Machine::Impl& impl, const ThreadRec& thread);
 // Activation (input.cpp): `top` (a top-level window, or none) becomes the foreground and active
 // window with WM_ACTIVATE `state`, the one before it deactivated; takes `mu`.
 void MoveActivation(Machine::Impl& impl, HWND top, WORD state);
+// After WM_ACTIVATE: an active window whose thread's focus is not inside it takes the focus
+// itself (expects `mu` held).
+void FocusActivatedLocked(Machine::Impl& impl, HWND window);
 // The focus of the thread that owns `window` goes when it is in `window` (expects `mu` held).
 void ClearFocusWithinLocked(Machine::Impl& impl, HWND window);
 

@@ -63,6 +63,9 @@ void DeliverSentLocked(emu::Machine::Impl& impl, std::unique_lock<std::mutex>& l
         impl.shell.foreground != sent->msg.hwnd) {
       emu::ClearFocusWithinLocked(impl, sent->msg.hwnd);
     }
+    if (sent->msg.message == WM_ACTIVATE && LOWORD(sent->msg.wParam) != WA_INACTIVE) {
+      emu::FocusActivatedLocked(impl, sent->msg.hwnd);
+    }
     sent->result = result;
     sent->done = true;
     impl.WakeAllLocked();
