@@ -38,9 +38,26 @@ void TPageControl::NativeCreated() {
   SendMessageA(window_, TCM_SETCURSEL, static_cast<WPARAM>(activePage_), 0);
 }
 
+void TPageControl::SelectNextPage(bool forward) {
+  const int count = static_cast<int>(Pages().size());
+  if (count < 2) return;
+  SetActivePageIndex((activePage_ + (forward ? 1 : count - 1)) % count);
+}
+
 void TPageControl::ShowActivePage() {
+  const std::vector<TTabSheet*> pages = Pages();
+  // A focus on a page that goes away moves to the tabs, where the keyboard chose the page.
+  HWND focus = GetFocus();
+  for (int index = 0; index < static_cast<int>(pages.size()); ++index) {
+    if (index == activePage_ || !pages[index]->WindowHandle()) continue;
+    for (HWND w = focus; w; w = GetParent(w)) {
+      if (w != pages[index]->WindowHandle()) continue;
+      SetFocus(window_);
+      break;
+    }
+  }
   int index = 0;
-  for (TTabSheet* page : Pages()) page->SetVisible(index++ == activePage_);
+  for (TTabSheet* page : pages) page->SetVisible(index++ == activePage_);
 }
 
 LRESULT TPageControl::NativeNotify(UINT code) {

@@ -24,6 +24,8 @@ class TPageControl : public TControl {
   using TControl::TControl;
   int ActivePageIndex() const { return activePage_; }
   void SetActivePageIndex(int index);
+  // The next page (the previous one), round: the property sheet's Ctrl+Tab (Ctrl+Shift+Tab).
+  void SelectNextPage(bool forward);
   std::vector<TTabSheet*> Pages() const;
   TNativeWindow NativeWindow() const override;
   LRESULT NativeNotify(UINT code) override;

@@ -73,6 +73,8 @@ class TControl : public TComponent {
 
  protected:
   virtual void NativeCreated() {}
+  // Before the window is disabled or hidden: a focus in it moves to the form's next tab stop.
+  void LeaveFocus();
   HWND window_ = nullptr;
 
  private:

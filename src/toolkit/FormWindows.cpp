@@ -77,7 +77,48 @@ void InitTabControlClass() {
     reinterpret_cast<InitCommonControlsProc>(reinterpret_cast<void (*)()>(proc))();
 }
 
+// uxtheme.dll (XP and later): the pages' themed background, the tab pane's texture. Windows 98,
+// NT 4.0 and 2000 have no uxtheme, and a page there keeps the button-face colour.
+using EnableThemeDialogTextureProc = HRESULT(WINAPI*)(HWND, DWORD);
+using IsAppThemedProc = BOOL(WINAPI*)();
+constexpr DWORD kEnableTabTexture = 0x6;  // ETDT_ENABLE | ETDT_USETABTEXTURE
+
+bool ThemePages(const std::vector<TTabSheet*>& pages) {
+  HMODULE uxtheme = LoadLibraryA("uxtheme.dll");
+  if (!uxtheme) return false;
+  // With the classic look there is no texture, and controls that let the page show through
+  // would only draw their text again over itself.
+  FARPROC themedProc = GetProcAddress(uxtheme, "IsAppThemed");
+  const bool styled =
+      themedProc && reinterpret_cast<IsAppThemedProc>(reinterpret_cast<void (*)()>(themedProc))();
+  FARPROC proc = styled ? GetProcAddress(uxtheme, "EnableThemeDialogTexture") : nullptr;
+  if (!proc) {
+    FreeLibrary(uxtheme);
+    return false;
+  }
+  auto enable = reinterpret_cast<EnableThemeDialogTextureProc>(reinterpret_cast<void (*)()>(proc));
+  bool themed = true;
+  for (TTabSheet* page : pages)
+    themed = enable(page->WindowHandle(), kEnableTabTexture) >= 0 && themed;
+  // uxtheme stays loaded: it draws the texture from now on.
+  return themed;
+}
+
 using GetDpiForWindowProc = UINT(WINAPI*)(HWND);
+using AdjustWindowRectExForDpiProc = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
+
+// The frame around a client area at `dpi`: per monitor where Windows can tell (10 1607 and later,
+// looked up at run time); before that every monitor has the system's metrics.
+void AddFrame(RECT& rect, int dpi) {
+  if (HMODULE user32 = GetModuleHandleA("user32.dll")) {
+    if (FARPROC proc = GetProcAddress(user32, "AdjustWindowRectExForDpi")) {
+      auto adjust =
+          reinterpret_cast<AdjustWindowRectExForDpiProc>(reinterpret_cast<void (*)()>(proc));
+      if (adjust(&rect, kFormStyle, FALSE, kFormExStyle, static_cast<UINT>(dpi))) return;
+    }
+  }
+  AdjustWindowRectEx(&rect, kFormStyle, FALSE, kFormExStyle);
+}
 
 // The window's pixels per inch: per monitor where Windows can tell (10 and later, looked up at run
 // time), otherwise the system's.
@@ -125,6 +166,10 @@ void TForm::CreateControlWindows() {
   controlsMade_ = true;
   dpi_ = WindowDpi(Handle());
   CreateChildren(this, handle_, 0, 0);
+  for (int i = 0; i < ComponentCount(); ++i) {
+    if (auto* pages = dynamic_cast<TPageControl*>(Components(i)))
+      themed_ = ThemePages(pages->Pages());
+  }
   MakeFonts();
   Layout(nullptr);
 }
@@ -203,7 +248,7 @@ HFONT TForm::FontOf(TControl* control) const {
 
 void TForm::Layout(const RECT* suggested) {
   RECT frame{0, 0, Scale(clientWidth_), Scale(clientHeight_)};
-  AdjustWindowRectEx(&frame, kFormStyle, FALSE, kFormExStyle);
+  AddFrame(frame, dpi_);
   const int width = frame.right - frame.left;
   const int height = frame.bottom - frame.top;
   int x = Left();
@@ -271,8 +316,9 @@ bool TForm::ControlMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& 
       SetBkMode(dc, TRANSPARENT);
       const TFontStyle& font = control->Font();
       SetTextColor(dc, font.hasColor ? font.color : GetSysColor(COLOR_WINDOWTEXT));
-      // Labels are transparent ("Brevo" overlaps "Orvanta"); boxes keep the face colour.
-      result = dynamic_cast<TLabel*>(control)
+      // Labels are transparent ("Brevo" overlaps "Orvanta"); on a themed page so is everything
+      // else, so that the tab pane's texture shows; otherwise boxes keep the face colour.
+      result = themed_ || dynamic_cast<TLabel*>(control)
                    ? reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH))
                    : reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
       return true;

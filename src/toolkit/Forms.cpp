@@ -122,7 +122,7 @@ void TApplication::DispatchTaken(MSG& msg) {
   if (OnMessage) Guarded([&] { OnMessage(msg, handled); });
   // The shown dialog's keys: Tab and Shift+Tab between its controls, the space bar on a check box.
   if (!handled && mainForm_ && mainForm_->Visible() && mainForm_->HandleAllocated()) {
-    handled = IsDialogMessageText(mainForm_->Handle(), &msg);
+    handled = mainForm_->PageKey(msg) || IsDialogMessageText(mainForm_->Handle(), &msg);
   }
   if (!handled) {
     TranslateMessage(&msg);
@@ -210,11 +210,83 @@ void TForm::SetVisible(bool visible) {
   if (!visible && !handle_) return;
   const bool first = visible && !controlsMade_;
   if (visible) CreateControlWindows();
-  ShowWindow(Handle(), visible ? SW_SHOW : SW_HIDE);
   // The keyboard starts at the first control in its order; later it is where the user left it.
-  if (first && firstFocus_) SetFocus(firstFocus_);
-  // A tray program's dialog comes to the front when it is asked for.
-  if (visible) SetForegroundWindow(handle_);
+  if (first) savedFocus_ = firstFocus_;
+  ShowWindow(Handle(), visible ? SW_SHOW : SW_HIDE);
+  if (!visible) return;
+  // A tray program's dialog comes to the front when it is asked for. Its activation puts the
+  // focus back; a form in front already (the tray's menu made it so) gets no activation, and
+  // one Windows kept from the front is activated by the focus put on it.
+  SetForegroundWindow(handle_);
+  HWND focus = GetFocus();
+  if (focus == handle_ || !IsInside(handle_, focus)) RestoreFocus();
+}
+
+bool TForm::IsInside(HWND ancestor, HWND window) const {
+  while (window) {
+    if (window == ancestor) return true;
+    // Above the form is its owner, which is not around it.
+    if (window == handle_) return false;
+    window = GetParent(window);
+  }
+  return false;
+}
+
+void TForm::Activated(bool active) {
+  if (active) {
+    RestoreFocus();
+    return;
+  }
+  HWND focus = GetFocus();
+  if (focus && focus != handle_ && IsInside(handle_, focus)) savedFocus_ = focus;
+}
+
+void TForm::RestoreFocus() {
+  HWND target = savedFocus_;
+  // One disabled or hidden since is passed over, as the Tab key would.
+  for (HWND w = target; w && w != handle_; w = GetParent(w)) {
+    if (!IsWindowVisible(w) || !IsWindowEnabled(w)) {
+      target = GetNextDlgTabItem(handle_, savedFocus_, FALSE);
+      break;
+    }
+  }
+  if (target) SetFocus(target);
+}
+
+void TForm::MoveFocusFrom(HWND window) {
+  if (!handle_ || !window) return;
+  const bool focused = IsInside(window, GetFocus());
+  const bool saved = IsInside(window, savedFocus_);
+  if (!focused && !saved) return;
+  HWND next = GetNextDlgTabItem(handle_, window, FALSE);
+  if (next && IsInside(window, next)) next = nullptr;
+  if (saved) savedFocus_ = next;
+  if (focused) SetFocus(next ? next : handle_);
+}
+
+bool TForm::PageKey(const MSG& msg) {
+  if (msg.message != WM_KEYDOWN || GetKeyState(VK_CONTROL) >= 0) return false;
+  bool forward = true;
+  switch (msg.wParam) {
+    case VK_TAB:
+      forward = GetKeyState(VK_SHIFT) >= 0;
+      break;
+    case VK_NEXT:
+      break;
+    case VK_PRIOR:
+      forward = false;
+      break;
+    default:
+      return false;
+  }
+  if (!handle_ || !IsInside(handle_, msg.hwnd)) return false;
+  for (int i = 0; i < ComponentCount(); ++i) {
+    if (auto* pages = dynamic_cast<TPageControl*>(Components(i))) {
+      pages->SelectNextPage(forward);
+      return true;
+    }
+  }
+  return false;
 }
 
 void TForm::SetCaption(std::string caption) {
@@ -240,6 +312,11 @@ void TForm::Close() {
 LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_CLOSE) {
     Close();
+    return 0;
+  }
+  // A minimized form is left to Windows.
+  if (message == WM_ACTIVATE && HIWORD(wParam) == 0) {
+    Activated(LOWORD(wParam) != WA_INACTIVE);
     return 0;
   }
   LRESULT result = 0;

@@ -127,6 +127,12 @@ class TForm : public TControl {
   void Close();
   void SetVisible(bool visible) override;
   void SetCaption(std::string caption) override;
+  // The focus, when it is in `window`, moves to the next tab stop (and so does the control
+  // remembered for the next activation).
+  void MoveFocusFrom(HWND window);
+  // The property-sheet keys: Ctrl+Tab, Ctrl+Shift+Tab, Ctrl+PageDown and Ctrl+PageUp on any of
+  // the form's windows switch its tab control's pages. True when `msg` was one of them.
+  bool PageKey(const MSG& msg);
   int ClientWidth() const { return clientWidth_; }
   int ClientHeight() const { return clientHeight_; }
   void SetClientWidth(int w) { clientWidth_ = w; }
@@ -162,11 +168,20 @@ class TForm : public TControl {
   // A control's answers to its window's messages that reach the form.
   bool ControlMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
+  // Whether `window` is `ancestor` or inside it (a child of a child ...).
+  bool IsInside(HWND ancestor, HWND window) const;
+  // WM_ACTIVATE: the focused control is remembered when the form is deactivated and given the
+  // focus again when it is activated, as a dialog does (Windows' default gives it to the form).
+  void Activated(bool active);
+  void RestoreFocus();
+
   HWND handle_ = nullptr;
+  HWND savedFocus_ = nullptr;  // the control to focus on the next activation
   int clientWidth_ = 0;
   int clientHeight_ = 0;
   std::map<std::string, TNotifyEvent, std::less<>> methods_;
   bool controlsMade_ = false;
+  bool themed_ = false;        // the pages have the tab pane's texture (visual styles)
   HWND firstFocus_ = nullptr;  // the first window in keyboard order
   int dpi_ = 96;
   int nextControlId_ = 100;

@@ -2,6 +2,7 @@
 // its boxes and their rules, OK, Cancel, Save with a drive switch, the keyboard, the addresses.
 #include "PlayerScenario.h"
 #include "platform/emu/dialog_control.h"
+#include "platform/emu/tray_control.h"
 
 namespace player_test {
 namespace {
@@ -25,6 +26,23 @@ class Dialog : public PlayerScenario {
   std::string RightMenu() {
     std::string menus = Do("show menus\n");
     return menus.substr(menus.find("RBPopupMenu"));
+  }
+  std::string Focus() {
+    std::string header = Header();
+    return header.substr(header.find("focus=") + 6);
+  }
+  // The window of the program's object called `name` (the form for "PropertyForm").
+  HWND Window(const std::string& name) {
+    HWND window = nullptr;
+    machine_.RunInProcess(machine_.Processes().front().id, [&] {
+      auto* form = testing_support::Form();
+      if (name == "PropertyForm") {
+        window = form->Handle();
+      } else if (auto* control = dynamic_cast<vcl::TControl*>(form->FindComponent(name))) {
+        window = control->WindowHandle();
+      }
+    });
+    return window;
   }
 };
 
@@ -116,6 +134,112 @@ TEST_F(Dialog, KeyboardOrderAndTheSpaceBar) {
             "icon=warning buttons=okcancel labels=\"OK|ｷｬﾝｾﾙ\"\nexits: none\n");
 }
 
+TEST_F(Dialog, SaveDisablesItselfAndTheKeyboardMovesOnToTheNextStop) {
+  Do("drive D: cdrom\nstart\n");
+  Open();
+  Do("dialog click RunPlay_CheckBox\ndialog click Save_Button\n");
+  EXPECT_EQ(Line("Save_Button"), "Save_Button: disabled");
+  EXPECT_EQ(Focus(), "Cancel_Button") << "a click focuses Save, which then goes off";
+  // By the keyboard alone: the box, Tab round to Save, the space bar, then Tab goes on.
+  Do("dialog click RunPlay_CheckBox\ndialog key tab\ndialog key tab\n");
+  ASSERT_EQ(Focus(), "Save_Button");
+  Do("dialog key space\n");
+  EXPECT_EQ(Line("Save_Button"), "Save_Button: disabled");
+  EXPECT_NE(machine_.Settings().find("RunPlay_CheckBox=0"), std::string::npos);
+  EXPECT_EQ(Focus(), "Cancel_Button");
+  Do("dialog key tab\n");
+  EXPECT_EQ(Focus(), "OK_Button");
+}
+
+TEST_F(Dialog, ThePropertySheetKeysTurnThePagesFromAnyControl) {
+  Do("drive D: cdrom\nstart\n");
+  Open();
+  auto tab = [&] { return Header().substr(0, Header().find(" save")); };
+  for (const char* step : {"ctrl+tab 1", "ctrl+pagedown 2", "ctrl+tab 0", "ctrl+shift+tab 2",
+                           "ctrl+pageup 1", "ctrl+pageup 0"}) {
+    const std::string words = step;
+    Do("dialog key " + words.substr(0, words.find(' ')) + "\n");
+    EXPECT_EQ(tab(), "dialog: shown tab=" + words.substr(words.find(' ') + 1)) << step;
+    EXPECT_EQ(Focus(), "PageControl") << step;
+  }
+}
+
+TEST_F(Dialog, ThePageKeysLeaveAButtonFocusedAndTakeTheFocusOffAHiddenPage) {
+  Do("drive D: cdrom\nstart\n");
+  Open();
+  Do("dialog key tab\ndialog key tab\n");
+  ASSERT_EQ(Focus(), "OK_Button");
+  Do("dialog key ctrl+tab\n");
+  EXPECT_EQ(Header().substr(0, 23), "dialog: shown tab=1 sav");
+  EXPECT_EQ(Focus(), "OK_Button");
+  Do("dialog click LogOff_CheckBox\ndialog key ctrl+tab\n");
+  EXPECT_EQ(Header().substr(0, 23), "dialog: shown tab=2 sav");
+  EXPECT_EQ(Focus(), "PageControl");
+  // The space bar now reaches no box of the page that went.
+  Do("dialog key space\n");
+  EXPECT_EQ(Line("LogOff_CheckBox"), "LogOff_CheckBox: unchecked enabled");
+  EXPECT_EQ(Do("dialog key ctrl+alt+tab\n").substr(0, 31), "error: dialog key: expected tab");
+}
+
+TEST_F(Dialog, ComingBackToTheDialogPutsTheFocusWhereItWasAndBringsItToTheFront) {
+  Do("drive D: cdrom\nstart\n");
+  Open();
+  Do("dialog tab 1\ndialog click Reboot_CheckBox\n");
+  ASSERT_EQ(Focus(), "Reboot_CheckBox");
+  // Another program's window in front: the dialog's thread has no focus left.
+  HWND other = CreateWindowExA(0, "BUTTON", "other", WS_POPUP | WS_VISIBLE, 0, 0, 50, 20, nullptr,
+                               nullptr, nullptr, nullptr);
+  ASSERT_TRUE(emu::ActivateWindow(machine_, other));
+  EXPECT_EQ(Focus(), "none");
+  ASSERT_TRUE(emu::ActivateWindow(machine_, Window("PropertyForm")));
+  EXPECT_EQ(Focus(), "Reboot_CheckBox");
+
+  // Opened again from the program while another window is in front: brought to the front,
+  // the focus back on the box.
+  ASSERT_TRUE(emu::ActivateWindow(machine_, other));
+  machine_.RunInProcess(machine_.Processes().front().id,
+                        [] { testing_support::Form()->VersionClick(nullptr); });
+  EXPECT_EQ(emu::ForegroundWindow(machine_), Window("PropertyForm"));
+  EXPECT_EQ(Focus(), "Reboot_CheckBox");
+
+  // Hidden and shown again from the menu: the same.
+  Do("dialog click Cancel_Button\n");
+  Open();
+  EXPECT_EQ(emu::ForegroundWindow(machine_), Window("PropertyForm"));
+  EXPECT_EQ(Focus(), "Cancel_Button");
+}
+
+TEST_F(Dialog, EachExitBoxAloneEnablesTheConfirmationBox) {
+  Do("ini settings RB_TabSheet PowerOff_CheckBox 0\nini settings RB_TabSheet Reboot_CheckBox 0\n"
+     "ini settings RB_TabSheet Restart_CheckBox 0\nini settings RB_TabSheet LogOff_CheckBox 0\n"
+     "drive D: cdrom\nstart\n");
+  Open();
+  Do("dialog tab 1\n");
+  for (const char* box :
+       {"PowerOff_CheckBox", "Reboot_CheckBox", "Restart_CheckBox", "LogOff_CheckBox"}) {
+    Do(std::string("dialog click ") + box + "\n");
+    EXPECT_EQ(Line("Dialog_CheckBox"), "Dialog_CheckBox: unchecked enabled") << box;
+    Do(std::string("dialog click ") + box + "\n");
+    EXPECT_EQ(Line("Dialog_CheckBox"), "Dialog_CheckBox: unchecked disabled") << box;
+  }
+}
+
+TEST_F(Dialog, TheTwoAddressesShowTheHandCursor) {
+  Do("drive D: cdrom\nstart\n");
+  Open();
+  Do("dialog tab 2\n");
+  for (const char* link : {"Mail_Label", "HomePage_Label"}) {
+    ASSERT_TRUE(emu::MoveMouseOver(machine_, Window(link))) << link;
+    EXPECT_EQ(emu::ImageName(emu::CurrentCursor(machine_)), "HAND") << link;
+  }
+  for (const char* label : {"MailTitle_Label", "Copy_Text"}) {
+    ASSERT_TRUE(emu::MoveMouseOver(machine_, Window(label))) << label;
+    EXPECT_NE(emu::ImageName(emu::CurrentCursor(machine_)), "HAND") << label;
+  }
+  Do("dialog tab 0\n");
+  EXPECT_FALSE(emu::MoveMouseOver(machine_, Window("Mail_Label"))) << "on a page not shown";
+}
+
 TEST_F(Dialog, SaveSwitchesDrivesOnlyWhenTheChoiceChanged) {
   Do(std::string("drive D: cdrom\ndrive E: cdrom\ndisc D: ") + kThreeTracks + "\nstart\n");
   Choose("Play");
@@ -148,6 +272,33 @@ TEST_F(Dialog, SaveSwitchesDrivesOnlyWhenTheChoiceChanged) {
   EXPECT_EQ(Tray(), "tray: visible=1 image=ZCD tip=\"No CD\"\n");
   EXPECT_EQ(Menu(), kAllOff);
   EXPECT_EQ(Do("show box\n"), "box: none\n");
+}
+
+// The old drive had no disc: the no-disc state, although the stop before the switch showed
+// STOP and offered Play.
+TEST_F(Dialog, SwitchingFromAnEmptyDriveShowsNoDiscUntilTheNextCheck) {
+  Do(std::string("drive D: cdrom\ndrive E: cdrom\ndisc E: ") + kThreeTracks + "\nstart\n");
+  ASSERT_EQ(Tray(), "tray: visible=1 image=NOCD tip=\"No CD\"\n");
+  Open();
+  Do("dialog select CDDrive 1\ndialog click Save_Button\n");
+  EXPECT_NE(Device().find("drive=E:"), std::string::npos) << Device();
+  EXPECT_EQ(Tray(), "tray: visible=1 image=NOCD tip=\"No CD\"\n");
+  EXPECT_EQ(Menu(), kAllOff);
+  Do("wait 1500\n");
+  EXPECT_EQ(Menu(), kAllOn);
+}
+
+// A drive chosen and cancelled is not switched to by a later OK: the list shows the drive in
+// use again.
+TEST_F(Dialog, CancelKeepsTheDriveInUse) {
+  Do(std::string("drive D: cdrom\ndrive E: cdrom\ndisc D: ") + kThreeTracks + "\nstart\n");
+  Open();
+  Do("dialog select CDDrive 1\ndialog click Cancel_Button\n");
+  Open();
+  EXPECT_EQ(Line("CDDrive"), "CDDrive: items=\"D:,E:\" index=0 enabled");
+  Do("dialog click RunPlay_CheckBox\ndialog click OK_Button\n");
+  EXPECT_NE(Device().find("drive=D:"), std::string::npos) << Device();
+  EXPECT_NE(machine_.Settings().find("CDDrive=0"), std::string::npos);
 }
 
 TEST_F(Dialog, AReadOnlySettingsFileKeepsEverythingAsItWas) {
@@ -208,12 +359,28 @@ TEST_F(Dialog, LaidOutForTheScreensPixelsPerInch) {
     EXPECT_EQ(font->face, "MS UI Gothic");
     EXPECT_EQ(font->height, -18);
   }
-  // Moved to a monitor of 96 DPI: laid out again as designed, where Windows suggests.
-  machine_.RunInProcess(machine_.Processes().front().id, [] {
-    RECT suggested{100, 100, 521, 322};
-    HWND form = testing_support::Form()->Handle();
-    SendMessageA(form, WM_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&suggested));
-  });
+}
+
+// Windows 10's monitors of their own DPI: the frame is sized for the monitor the dialog is on, not
+// for the system's metrics, so the client area is the design's scaled and holds every control.
+TEST_F(Dialog, MovedToAMonitorOfAnotherDpiTheClientAreaIsTheDesignsScaled) {
+  emu::SetPerMonitorDpi(machine_, true);
+  Do("drive D: cdrom\nstart\n");
+  Open();
+  ASSERT_NE(Header().find("client=415x197"), std::string::npos) << Header();
+  HWND form = Window("PropertyForm");
+  const RECT before = machine_.Window(form)->rect;
+  ASSERT_TRUE(emu::MoveToMonitor(machine_, form, 144));
+  EXPECT_NE(Header().find("client=623x296"), std::string::npos) << Header();
+  EXPECT_EQ(machine_.Window(form)->rect.left, before.left) << "placed where Windows suggests";
+  const RECT client = emu::Control(machine_, form)->client;
+  for (const auto& w : machine_.Windows()) {
+    if (w.parent != form || !(w.style & WS_CHILD)) continue;
+    EXPECT_LE(w.rect.right, client.right) << w.text;
+    EXPECT_LE(w.rect.bottom, client.bottom) << w.text;
+  }
+  EXPECT_EQ(machine_.Window(Window("OK_Button"))->rect.bottom, 290);  // (168 + 25) * 1.5
+  ASSERT_TRUE(emu::MoveToMonitor(machine_, form, 96));
   EXPECT_NE(Header().find("client=415x197"), std::string::npos) << Header();
 }
 

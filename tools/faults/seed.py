@@ -76,6 +76,15 @@ FAULTS = [
   '      {"dismiss", &Console::Dismiss},\n', ''),
  ('autoplay-first-disc', 'player', 'src/form/DiscMonitor.cpp',
   '  if (InsertCount <= 1) {', '  if (InsertCount < 1) {'),
+ # --- the dialog's keyboard, focus and frame
+ ('save-stays-enabled', 'player', 'src/form/DialogCommands.cpp',
+  '  ApplyMenuSettings();\n  Save_Button->SetEnabled(false);', '  ApplyMenuSettings();'),
+ ('focus-left-on-disabled', 'player', 'src/toolkit/Controls.cpp',
+  'form->MoveFocusFrom(window_);', '(void)form;'),
+ ('form-forgets-focus', 'player', 'src/toolkit/Forms.cpp',
+  '  if (active) {\n    RestoreFocus();\n    return;\n  }', '  if (active) return;'),
+ ('frame-system-dpi', 'player', 'src/toolkit/FormWindows.cpp',
+  '"AdjustWindowRectExForDpi"', '"AdjustWindowRectExForDpiX"'),
 ]
 
 def run(cmd):

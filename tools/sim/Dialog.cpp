@@ -63,7 +63,8 @@ HWND Console::DialogControl(const std::string& name) {
 
 void Console::DialogCommand(const Words& args) {
   constexpr std::string_view kUsage =
-      "dialog tab INDEX | click NAME | select NAME INDEX | key tab|shift+tab|space|enter|esc";
+      "dialog tab INDEX | click NAME | select NAME INDEX | key "
+      "tab|shift+tab|space|enter|esc|ctrl+tab|ctrl+shift+tab|ctrl+pagedown|ctrl+pageup";
   if (args.empty()) throw Refusal("usage: " + std::string(kUsage));
   const std::string& verb = args[0];
   if (verb == "tab" && args.size() == 2) {
@@ -96,23 +97,27 @@ void Console::DialogCommand(const Words& args) {
       std::string_view word;
       int key;
       bool shift;
+      bool ctrl;
     };
-    static constexpr Key kKeys[] = {{"tab", VK_TAB, false},
-                                    {"shift+tab", VK_TAB, true},
-                                    {"space", VK_SPACE, false},
-                                    {"enter", VK_RETURN, false},
-                                    {"esc", VK_ESCAPE, false}};
+    static constexpr Key kKeys[] = {
+        {"tab", VK_TAB, false, false},          {"shift+tab", VK_TAB, true, false},
+        {"space", VK_SPACE, false, false},      {"enter", VK_RETURN, false, false},
+        {"esc", VK_ESCAPE, false, false},       {"ctrl+tab", VK_TAB, false, true},
+        {"ctrl+shift+tab", VK_TAB, true, true}, {"ctrl+pagedown", VK_NEXT, false, true},
+        {"ctrl+pageup", VK_PRIOR, false, true}};
     DialogWindows dialog = TheDialog();
     if (!dialog.shown) throw Refusal("dialog key: the dialog is not shown");
     for (const Key& key : kKeys) {
       if (key.word != args[1]) continue;
-      if (!emu::PressKey(machine_, dialog.form, key.key, key.shift)) {
+      if (!emu::PressKey(machine_, dialog.form, key.key, key.shift, key.ctrl)) {
         throw Refusal("dialog key: no window has the focus");
       }
       return;
     }
-    throw Refusal("dialog key: expected tab, shift+tab, space, enter or esc, not " +
-                  Quote(args[1]));
+    throw Refusal(
+        "dialog key: expected tab, shift+tab, space, enter, esc, ctrl+tab, ctrl+shift+tab, "
+        "ctrl+pagedown or ctrl+pageup, not " +
+        Quote(args[1]));
   } else {
     throw Refusal("usage: " + std::string(kUsage));
   }
@@ -133,13 +138,11 @@ void Console::ShowDialog() {
   const auto form = emu::Control(machine_, dialog.form);
   const auto pages = emu::Control(machine_, dialog.pages);
   const auto save = emu::Control(machine_, dialog.save);
-  // The client area: the window less the frame (3 pixels a side) and the caption (19).
-  const RECT& r = form->rect;
+  const RECT& r = form->client;
   out_ << "dialog: shown tab=" << (pages ? pages->selection : -1)
        << " save=" << (save && save->enabled ? "on" : "off")
-       << " caption=" << QuotedText(form->text) << " client=" << (r.right - r.left - 6) << 'x'
-       << (r.bottom - r.top - 25) << " focus=" << nameOf(emu::FocusWindow(machine_, dialog.form))
-       << '\n';
+       << " caption=" << QuotedText(form->text) << " client=" << r.right << 'x' << r.bottom
+       << " focus=" << nameOf(emu::FocusWindow(machine_, dialog.form)) << '\n';
   for (std::string_view name : kShownControls) {
     auto it = dialog.windows.find(std::string(name));
     if (it == dialog.windows.end()) continue;

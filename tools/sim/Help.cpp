@@ -54,7 +54,8 @@ const std::vector<CommandHelp>& Commands() {
        "has one)",
        "fail ExitWindowsEx 5"},
       {"dialog",
-       "dialog tab INDEX | click NAME | select NAME INDEX | key tab|shift+tab|space|enter|esc",
+       "dialog tab INDEX | click NAME | select NAME INDEX | key "
+       "tab|shift+tab|space|enter|esc|ctrl+tab|ctrl+shift+tab|ctrl+pagedown|ctrl+pageup",
        "act on the property dialog's controls as the user would (right click, choose Version to "
        "show it; show dialog names the controls)",
        "dialog click AutoPlay_CheckBox"},

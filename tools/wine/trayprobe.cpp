@@ -18,13 +18,17 @@
 //                             client height<TAB>title, then a line per window inside it:
 //                             child<TAB>class<TAB>shown<TAB>enabled<TAB>checked<TAB>left<TAB>
 //                             top<TAB>right<TAB>bottom<TAB>text (screen coordinates; shown,
-//                             enabled and checked are 0 or 1)
+//                             enabled and checked are 0 or 1; for a tab control, checked is the
+//                             selected tab's index), and when a window inside it has
+//                             the keyboard focus: focus<TAB>class<TAB>text
 //
 // Built for the architecture of the exe under test, so the 32-bit build is looked at by a
 // 32-bit program.
 //
 // Exit codes: 0 = found some, 4 = found none (waittip: never read TEXT), 64 = bad usage.
 #include <windows.h>
+// After windows.h, which it needs.
+#include <commctrl.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -195,10 +199,13 @@ BOOL CALLBACK PrintChild(HWND child, LPARAM) {
   RECT r{};
   GetWindowRect(child, &r);
   const std::string cls = ClassOf(child);
-  // A check mark is asked of buttons only; other classes might give the message a meaning.
+  // A check mark is asked of buttons only; other classes might give the message a meaning. A
+  // tab control's column holds its selected tab instead.
   DWORD_PTR checked = 0;
   if (cls == "Button") {
     SendMessageTimeoutW(child, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 2000, &checked);
+  } else if (cls == "SysTabControl32") {
+    SendMessageTimeoutW(child, TCM_GETCURSEL, 0, 0, SMTO_ABORTIFHUNG, 2000, &checked);
   }
   printf("child\t%s\t%d\t%d\t%d\t%ld\t%ld\t%ld\t%ld\t%s\n", cls.c_str(),
          IsWindowVisible(child) ? 1 : 0, IsWindowEnabled(child) ? 1 : 0,
@@ -217,6 +224,13 @@ int Forms(const char* desktop, const char* windowClass) {
     printf("form\t%ld\t%ld\t%ld\t%ld\t%ld\t%ld\t%s\n", r.left, r.top, r.right, r.bottom,
            client.right, client.bottom, TextOf(form).c_str());
     EnumChildWindows(form, PrintChild, 0);
+    // The focus of the form's thread, as its own GetFocus would answer.
+    GUITHREADINFO gui{};
+    gui.cbSize = sizeof gui;
+    if (GetGUIThreadInfo(GetWindowThreadProcessId(form, nullptr), &gui) && gui.hwndFocus &&
+        IsChild(form, gui.hwndFocus)) {
+      printf("focus\t%s\t%s\n", ClassOf(gui.hwndFocus).c_str(), TextOf(gui.hwndFocus).c_str());
+    }
     ++found;
   }
   return found ? kOk : kNone;

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include "platform/emu/dialog_control.h"
 #include "platform/emu/machine_impl.h"
@@ -271,6 +272,29 @@ BOOL DialogMessage(HWND dialog, LPMSG msg) {
   return TRUE;
 }
 
+// A window's pixels per inch: its monitor's, which is the system's unless per-monitor DPI moved
+// it elsewhere; a child window has its top-level window's.
+int WindowDpiLocked(Machine::Impl& impl, const WindowRec& window) {
+  const WindowRec* w = &window;
+  while ((w->style & WS_CHILD) && w->parent) {
+    const WindowRec* parent = Locked(impl, w->parent);
+    if (!parent) break;
+    w = parent;
+  }
+  return w->dpi ? w->dpi : impl.dpi;
+}
+
+// The machine's frame at 96 DPI: 3 pixels each side and a caption of 19 above, scaled as Windows
+// scales its metrics (rounded).
+struct Frame {
+  LONG side = 0;
+  LONG caption = 0;
+};
+Frame FrameOf(DWORD style, int dpi) {
+  if ((style & WS_CAPTION) != WS_CAPTION) return {};
+  return Frame{MulDiv(3, dpi, 96), MulDiv(19, dpi, 96)};
+}
+
 // Posts to the window's thread and waits until the programs have settled; false when the user
 // could not reach it.
 bool Act(Machine& machine, HWND window, UINT message, WPARAM wParam, bool needEnabled) {
@@ -317,20 +341,91 @@ HWND FocusWindow(Machine& machine, HWND anyWindow) {
   return thread ? thread->focus : nullptr;
 }
 
-bool PressKey(Machine& machine, HWND anyWindow, int virtualKey, bool shift) {
+bool PressKey(Machine& machine, HWND anyWindow, int virtualKey, bool shift, bool ctrl) {
   HWND focus = FocusWindow(machine, anyWindow);
   if (!focus) return false;
   auto& impl = machine.impl();
   {
     std::lock_guard lock(impl.mu);
     impl.shiftDown = shift;
+    impl.ctrlDown = ctrl;
   }
   PostMessageA(focus, WM_KEYDOWN, static_cast<WPARAM>(virtualKey), 0);
   PostMessageA(focus, WM_KEYUP, static_cast<WPARAM>(virtualKey), 0);
   machine.Settle();
   std::lock_guard lock(impl.mu);
   impl.shiftDown = false;
+  impl.ctrlDown = false;
   return true;
+}
+
+bool MoveMouseOver(Machine& machine, HWND window) {
+  auto& impl = machine.impl();
+  {
+    std::lock_guard lock(impl.mu);
+    if (!ReachableLocked(impl, window, false)) return false;
+  }
+  // Windows asks the window under the mouse at once (a sent message), then queues the move.
+  SendMessageA(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window),
+               MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+  PostMessageA(window, WM_MOUSEMOVE, 0, 0);
+  machine.Settle();
+  return true;
+}
+
+HCURSOR CurrentCursor(Machine& machine) {
+  auto& impl = machine.impl();
+  std::lock_guard lock(impl.mu);
+  return impl.cursor;
+}
+
+void SetPerMonitorDpi(Machine& machine, bool on) {
+  auto& impl = machine.impl();
+  std::lock_guard lock(impl.mu);
+  impl.perMonitorDpi = on;
+}
+
+bool MoveToMonitor(Machine& machine, HWND window, int dpi) {
+  auto& impl = machine.impl();
+  RECT suggested{};
+  int old = 0;
+  {
+    std::lock_guard lock(impl.mu);
+    auto* w = Locked(impl, window);
+    if (!w || (w->style & WS_CHILD) || dpi <= 0) return false;
+    // Before Windows 8.1 every monitor has the system's pixels per inch: nothing changes.
+    if (!impl.perMonitorDpi) return true;
+    old = w->dpi ? w->dpi : impl.dpi;
+    if (old == dpi) return true;
+    w->dpi = dpi;
+    const RECT& r = w->rect;
+    // The whole window, frame included, scaled about its top left corner.
+    suggested = RECT{r.left, r.top, r.left + MulDiv(r.right - r.left, dpi, old),
+                     r.top + MulDiv(r.bottom - r.top, dpi, old)};
+  }
+  SendMessageA(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+  machine.Settle();
+  return true;
+}
+
+DcColours DcState(Machine& machine, HDC dc) {
+  auto& impl = machine.impl();
+  std::lock_guard lock(impl.mu);
+  auto it = impl.dcs.find(dc);
+  if (it == impl.dcs.end()) return {};
+  return DcColours{it->second.text, it->second.bkMode};
+}
+
+void SetVisualStyles(Machine& machine, bool on) {
+  auto& impl = machine.impl();
+  std::lock_guard lock(impl.mu);
+  impl.visualStyles = on;
+}
+
+std::vector<ThemeTextureCall> ThemeTextureTrace(Machine& machine) {
+  auto& impl = machine.impl();
+  std::lock_guard lock(impl.mu);
+  return impl.themeTextureCalls;
 }
 
 std::optional<ControlInfo> Control(Machine& machine, HWND window) {
@@ -342,6 +437,7 @@ std::optional<ControlInfo> Control(Machine& machine, HWND window) {
   info.className = w->className;
   info.text = w->text;
   info.style = w->style;
+  info.exStyle = w->exStyle;
   info.shown = ReachableLocked(impl, window, false);
   info.enabled = true;
   ForSelfAndParents(impl, window,
@@ -351,6 +447,10 @@ std::optional<ControlInfo> Control(Machine& machine, HWND window) {
   info.selection = w->selection;
   info.font = w->font;
   info.rect = w->rect;
+  info.dpi = WindowDpiLocked(impl, *w);
+  const Frame frame = FrameOf(w->style, info.dpi);
+  info.client = RECT{0, 0, w->rect.right - w->rect.left - 2 * frame.side,
+                     w->rect.bottom - w->rect.top - 2 * frame.side - frame.caption};
   return info;
 }
 
@@ -442,7 +542,9 @@ int GetDlgCtrlID(HWND window) {
 short GetKeyState(int virtualKey) {
   auto& impl = Impl();
   std::lock_guard lock(impl.mu);
-  return (virtualKey == VK_SHIFT && impl.shiftDown) ? static_cast<short>(0x8000) : 0;
+  const bool down =
+      (virtualKey == VK_SHIFT && impl.shiftDown) || (virtualKey == VK_CONTROL && impl.ctrlDown);
+  return down ? static_cast<short>(0x8000) : 0;
 }
 
 HWND GetNextDlgTabItem(HWND dialog, HWND control, BOOL previous) {
@@ -466,16 +568,76 @@ BOOL IsDialogMessageW(HWND dialog, LPMSG msg) {
   return emu::DialogMessage(dialog, msg);
 }
 
-BOOL AdjustWindowRectEx(LPRECT rect, DWORD style, BOOL /*menu*/, DWORD /*exStyle*/) {
-  if (!rect) return FALSE;
-  // The machine's frame: 3 pixels each side, a caption of 19 above.
-  if ((style & WS_CAPTION) == WS_CAPTION) {
-    rect->left -= 3;
-    rect->right += 3;
-    rect->top -= 3 + 19;
-    rect->bottom += 3;
+namespace emu {
+
+BOOL WINAPI AdjustWindowRectExForDpi(LPRECT rect, DWORD style, BOOL /*menu*/, DWORD /*exStyle*/,
+                                     UINT dpi) {
+  if (!rect || dpi == 0) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
   }
+  const Frame frame = FrameOf(style, static_cast<int>(dpi));
+  rect->left -= frame.side;
+  rect->right += frame.side;
+  rect->top -= frame.side + frame.caption;
+  rect->bottom += frame.side;
   return TRUE;
+}
+
+UINT WINAPI GetDpiForWindow(HWND window) {
+  auto& impl = Impl();
+  std::lock_guard lock(impl.mu);
+  auto* w = Locked(impl, window);
+  return w ? static_cast<UINT>(WindowDpiLocked(impl, *w)) : 0;
+}
+
+FARPROC User32Export(LPCSTR name) {
+  {
+    auto& impl = Impl();
+    std::lock_guard lock(impl.mu);
+    if (!impl.perMonitorDpi) return nullptr;
+  }
+  if (std::strcmp(name, "GetDpiForWindow") == 0)
+    return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&GetDpiForWindow));
+  if (std::strcmp(name, "AdjustWindowRectExForDpi") == 0)
+    return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&AdjustWindowRectExForDpi));
+  return nullptr;
+}
+
+// uxtheme (XP and later): the call is recorded; the machine draws no texture.
+HRESULT WINAPI EnableThemeDialogTexture(HWND window, DWORD flags) {
+  auto& impl = Impl();
+  std::lock_guard lock(impl.mu);
+  if (!Locked(impl, window)) return E_HANDLE;
+  impl.themeTextureCalls.push_back(ThemeTextureCall{window, flags});
+  return S_OK;
+}
+
+BOOL WINAPI IsAppThemed() {
+  auto& impl = Impl();
+  std::lock_guard lock(impl.mu);
+  return impl.visualStyles ? TRUE : FALSE;
+}
+
+FARPROC UxthemeExport(LPCSTR name) {
+  if (std::strcmp(name, "EnableThemeDialogTexture") == 0)
+    return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&EnableThemeDialogTexture));
+  if (std::strcmp(name, "IsAppThemed") == 0)
+    return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&IsAppThemed));
+  return nullptr;
+}
+
+}  // namespace emu
+
+BOOL AdjustWindowRectEx(LPRECT rect, DWORD style, BOOL menu, DWORD exStyle) {
+  // The system's metrics, whatever monitor the window will be on.
+  int dpi = 96;
+  {
+    auto& impl = Impl();
+    std::lock_guard lock(impl.mu);
+    dpi = impl.dpi;
+  }
+  return emu::AdjustWindowRectExForDpi(rect, style, menu, exStyle, static_cast<UINT>(dpi));
 }
 
 BOOL SystemParametersInfoA(UINT action, UINT /*param*/, LPVOID value, UINT /*winIni*/) {
@@ -486,10 +648,29 @@ BOOL SystemParametersInfoA(UINT action, UINT /*param*/, LPVOID value, UINT /*win
 }
 
 BOOL GetClientRect(HWND window, LPRECT rect) {
-  RECT outer{};
-  if (!rect || !GetWindowRect(window, &outer)) return FALSE;
-  *rect = RECT{0, 0, outer.right - outer.left, outer.bottom - outer.top};
+  auto& impl = Impl();
+  std::lock_guard lock(impl.mu);
+  auto* w = impl.WindowLocked(window);
+  if (!rect || !w) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return FALSE;
+  }
+  const emu::Frame frame = emu::FrameOf(w->style, emu::WindowDpiLocked(impl, *w));
+  *rect = RECT{0, 0, w->rect.right - w->rect.left - 2 * frame.side,
+               w->rect.bottom - w->rect.top - 2 * frame.side - frame.caption};
   return TRUE;
+}
+
+int MulDiv(int number, int numerator, int denominator) {
+  if (denominator == 0) return -1;
+  const int64_t product = static_cast<int64_t>(number) * numerator;
+  const int64_t half = (denominator < 0 ? -denominator : denominator) / 2;
+  const bool negative = (product < 0) != (denominator < 0);
+  const int64_t magnitude =
+      ((product < 0 ? -product : product) + half) / (denominator < 0 ? -denominator : denominator);
+  const int64_t result = negative ? -magnitude : magnitude;
+  if (result > INT32_MAX || result < INT32_MIN) return -1;
+  return static_cast<int>(result);
 }
 
 HCURSOR SetCursor(HCURSOR cursor) {
@@ -695,12 +876,18 @@ int GetDeviceCaps(HDC /*dc*/, int index) {
   return index == LOGPIXELSY ? impl.dpi : 0;
 }
 
-COLORREF SetTextColor(HDC /*dc*/, COLORREF /*color*/) {
-  return 0;
+COLORREF SetTextColor(HDC dc, COLORREF color) {
+  auto& impl = Impl();
+  std::lock_guard lock(impl.mu);
+  auto& state = impl.dcs[dc];
+  return std::exchange(state.text, color);
 }
 
-int SetBkMode(HDC /*dc*/, int /*mode*/) {
-  return 2;  // OPAQUE before
+int SetBkMode(HDC dc, int mode) {
+  auto& impl = Impl();
+  std::lock_guard lock(impl.mu);
+  auto& state = impl.dcs[dc];
+  return std::exchange(state.bkMode, mode);
 }
 
 DWORD GetSysColor(int /*index*/) {

@@ -19,6 +19,7 @@ BOOL TraceFailedLocked(Machine::Impl& impl);
 
 // The module handle of kernel32 on this machine.
 HMODULE Kernel32Module();
+HMODULE User32Module();
 
 }  // namespace emu
 

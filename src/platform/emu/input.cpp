@@ -1,5 +1,11 @@
-// user32: the cursor, the foreground window, the double-click time, registered messages; and the
-// shell's way of sending a message without waiting.
+// user32: the cursor, the foreground window and its activation, the double-click time, registered
+// messages; and the shell's way of sending a message without waiting.
+//
+// Activation as Windows does it: the window that loses it gets WM_ACTIVATE WA_INACTIVE while its
+// focus is still there, then its thread's focus goes; the one that gains it gets WM_ACTIVATE,
+// whose default puts the focus on the window itself, not back on the control that had it; a
+// window that answered without the default and left the focus outside gets it all the same (as
+// Wine shows).
 #include <algorithm>
 #include <cctype>
 
@@ -43,6 +49,78 @@ bool ThreadHasMessageLocked(Machine::Impl& impl, const ThreadRec& thread) {
   });
 }
 
+namespace {
+
+// The top-level window that `window` is, or is a child of.
+HWND TopLevelLocked(Machine::Impl& impl, HWND window) {
+  auto* w = impl.WindowLocked(window);
+  while (w && (w->style & WS_CHILD) && w->parent) {
+    auto* parent = impl.WindowLocked(w->parent);
+    if (!parent) break;
+    w = parent;
+  }
+  return w ? w->handle : nullptr;
+}
+
+bool WithinLocked(Machine::Impl& impl, HWND ancestor, HWND window) {
+  for (auto* w = impl.WindowLocked(window); w;
+       w = (w->style & WS_CHILD) && w->parent ? impl.WindowLocked(w->parent) : nullptr) {
+    if (w->handle == ancestor) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+void ClearFocusWithinLocked(Machine::Impl& impl, HWND window) {
+  auto* w = impl.WindowLocked(window);
+  auto* thread = w ? impl.ThreadLocked(w->threadId) : nullptr;
+  if (thread && thread->focus && WithinLocked(impl, window, thread->focus)) thread->focus = nullptr;
+}
+
+void MoveActivation(Machine::Impl& impl, HWND top, WORD state) {
+  std::unique_lock lock(impl.mu);
+  HWND old = impl.WindowLocked(impl.shell.foreground) ? impl.shell.foreground : nullptr;
+  if (old == top) return;
+  impl.shell.foreground = top;
+  if (auto* w = impl.WindowLocked(old)) {
+    const bool ownThread = w->threadId == impl.CurrentThreadLocked().id;
+    // The window told first keeps its focus while it answers, so that it can remember it.
+    SendNotifyLocked(impl, lock, old, WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, 0),
+                     reinterpret_cast<LPARAM>(top));
+    // Another thread loses its focus once it has answered (user32.cpp).
+    if (ownThread) ClearFocusWithinLocked(impl, old);
+  }
+  if (auto* w = impl.WindowLocked(top)) {
+    const bool ownThread = w->threadId == impl.CurrentThreadLocked().id;
+    SendNotifyLocked(impl, lock, top, WM_ACTIVATE, MAKEWPARAM(state, w->minimized ? 1 : 0),
+                     reinterpret_cast<LPARAM>(old));
+    if (ownThread) FocusActivatedLocked(impl, top);
+  }
+}
+
+void FocusActivatedLocked(Machine::Impl& impl, HWND window) {
+  auto* w = impl.WindowLocked(window);
+  auto* thread = w ? impl.ThreadLocked(w->threadId) : nullptr;
+  if (!thread || w->minimized || impl.shell.foreground != window) return;
+  if (!WithinLocked(impl, window, thread->focus)) thread->focus = window;
+}
+
+bool ActivateWindow(Machine& machine, HWND window) {
+  auto& impl = machine.impl();
+  HWND top = nullptr;
+  {
+    std::lock_guard lock(impl.mu);
+    top = TopLevelLocked(impl, window);
+    auto* w = impl.WindowLocked(top);
+    // A hidden or disabled window takes no click.
+    if (!w || !w->visible || (w->style & WS_DISABLED)) return false;
+  }
+  MoveActivation(impl, top, WA_CLICKACTIVE);
+  machine.Settle();
+  return true;
+}
+
 POINT CursorPos(Machine& machine) {
   std::lock_guard lock(machine.impl().mu);
   return machine.impl().shell.cursor;
@@ -81,12 +159,16 @@ BOOL GetCursorPos(LPPOINT point) {
 
 BOOL SetForegroundWindow(HWND window) {
   auto& impl = emu::Impl();
-  std::lock_guard lock(impl.mu);
-  if (!impl.WindowLocked(window)) {
-    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-    return FALSE;
+  HWND top = nullptr;
+  {
+    std::lock_guard lock(impl.mu);
+    if (!impl.WindowLocked(window)) {
+      SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+      return FALSE;
+    }
+    top = emu::TopLevelLocked(impl, window);
   }
-  impl.shell.foreground = window;
+  emu::MoveActivation(impl, top, WA_ACTIVE);
   return TRUE;
 }
 

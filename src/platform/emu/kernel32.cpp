@@ -140,10 +140,13 @@ DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size) {
 }
 
 HMODULE GetModuleHandleA(LPCSTR moduleName) {
-  // The program's own module, and kernel32, which every process has loaded.
+  // The program's own module, and kernel32 and user32, which every process here has loaded.
   if (moduleName == nullptr) return reinterpret_cast<HMODULE>(static_cast<uintptr_t>(0x400000));
   if (::strcasecmp(moduleName, "kernel32.dll") == 0 || ::strcasecmp(moduleName, "kernel32") == 0) {
     return emu::Kernel32Module();
+  }
+  if (::strcasecmp(moduleName, "user32.dll") == 0 || ::strcasecmp(moduleName, "user32") == 0) {
+    return emu::User32Module();
   }
   SetLastError(ERROR_MOD_NOT_FOUND);
   return nullptr;

@@ -542,7 +542,7 @@ std::vector<WindowInfo> Machine::Windows() const {
   std::vector<WindowInfo> out;
   for (const auto& [h, w] : impl_->windows) {
     out.push_back(WindowInfo{h, w.className, w.text, w.style, w.exStyle, w.parent, w.rect,
-                             w.visible, w.minimized, w.threadId});
+                             w.visible, w.minimized, w.threadId, w.z});
   }
   return out;
 }
@@ -552,8 +552,8 @@ std::optional<WindowInfo> Machine::Window(HWND window) const {
   auto it = impl_->windows.find(window);
   if (it == impl_->windows.end()) return std::nullopt;
   const auto& w = it->second;
-  return WindowInfo{w.handle, w.className, w.text,    w.style,     w.exStyle,
-                    w.parent, w.rect,      w.visible, w.minimized, w.threadId};
+  return WindowInfo{w.handle, w.className, w.text,      w.style,    w.exStyle, w.parent,
+                    w.rect,   w.visible,   w.minimized, w.threadId, w.z};
 }
 
 }  // namespace emu

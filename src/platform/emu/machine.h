@@ -61,6 +61,7 @@ struct WindowInfo {
   bool visible = false;
   bool minimized = false;
   DWORD threadId = 0;
+  int64_t z = 0;  // place among its siblings: the smaller, the nearer the top
 };
 
 struct ProcessInfo {

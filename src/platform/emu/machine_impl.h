@@ -113,6 +113,7 @@ struct WindowRec {
   int check = 0;                   // BUTTON: BST_CHECKED ...
   std::vector<std::string> items;  // COMBOBOX entries, SysTabControl32 tabs (code page 932)
   int selection = -1;              // COMBOBOX, SysTabControl32
+  int dpi = 0;  // a top-level window's monitor's pixels per inch; 0: the system's
 };
 
 struct TimerRec {
@@ -194,6 +195,17 @@ struct Machine::Impl {
   std::map<HFONT, FontRec> fontObjects;
   HCURSOR cursor = nullptr;
   bool shiftDown = false;
+  bool ctrlDown = false;
+  // Windows 10 1607 and later: each monitor has its pixels per inch, and user32 exports the calls
+  // that tell them (GetDpiForWindow, AdjustWindowRectExForDpi).
+  bool perMonitorDpi = false;
+  bool visualStyles = true;  // uxtheme's IsAppThemed (XP and later with a theme)
+  struct DcRec {
+    COLORREF text = 0;
+    int bkMode = 2;  // OPAQUE
+  };
+  std::map<HDC, DcRec> dcs;
+  std::vector<ThemeTextureCall> themeTextureCalls;
   std::vector<ShellExecuteCall> shellExecutes;
   UINT_PTR nextThreadTimerId = 0x7000;
   std::map<std::string, HICON> icons;  // "ICON:NAME" / "CURSOR:NAME" -> handle

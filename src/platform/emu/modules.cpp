@@ -1,17 +1,21 @@
-// kernel32: the modules a program loads at run time. The machine has two system modules a program
+// kernel32: the modules a program loads at run time. The machine has the system modules a program
 // asks for by name: kernel32 itself, which on Windows 9x exports the 16-bit route
-// (exitwindows.cpp), and comctl32, which exports its class registration (controls.cpp).
+// (exitwindows.cpp), comctl32, which exports its class registration (controls.cpp), user32, whose
+// DPI calls exist only on a machine with per-monitor DPI, and on NT uxtheme (XP and later).
 #include <strings.h>
 
 #include <cstring>
 
 #include "platform/emu/exit_internal.h"
+#include "platform/emu/shell_internal.h"
 #include "platform/emu/win32_controls.h"
 
 namespace {
 
 const HMODULE kKernel32 = reinterpret_cast<HMODULE>(static_cast<uintptr_t>(0x7FE00000));
 const HMODULE kComctl32 = reinterpret_cast<HMODULE>(static_cast<uintptr_t>(0x7FD00000));
+const HMODULE kUser32 = reinterpret_cast<HMODULE>(static_cast<uintptr_t>(0x7FC00000));
+const HMODULE kUxtheme = reinterpret_cast<HMODULE>(static_cast<uintptr_t>(0x7FB00000));
 
 // A module name as LoadLibraryA takes it: the file name, with or without ".dll", in any case.
 bool Names(LPCSTR name, const char* module) {
@@ -21,9 +25,12 @@ bool Names(LPCSTR name, const char* module) {
          (name[length] == '\0' || ::strcasecmp(name + length, ".dll") == 0);
 }
 
-HMODULE SystemModule(LPCSTR name) {
+HMODULE SystemModule(LPCSTR name, emu::Platform platform) {
   if (Names(name, "kernel32")) return kKernel32;
   if (Names(name, "comctl32")) return kComctl32;
+  if (Names(name, "user32")) return kUser32;
+  // Visual styles came with XP: Windows 9x has no uxtheme.
+  if (Names(name, "uxtheme") && platform == emu::Platform::NT) return kUxtheme;
   return nullptr;
 }
 
@@ -40,6 +47,9 @@ FARPROC Comctl32Export(LPCSTR name) {
 namespace emu {
 HMODULE Kernel32Module() {
   return kKernel32;
+}
+HMODULE User32Module() {
+  return kUser32;
 }
 }  // namespace emu
 
@@ -58,7 +68,7 @@ HMODULE LoadLibraryA(LPCSTR fileName) {
   }
   std::lock_guard lock(impl.mu);
   auto* self = impl.CurrentProcessLocked();
-  HMODULE module = SystemModule(fileName);
+  HMODULE module = SystemModule(fileName, impl.platform);
   if (!self || !module) {
     SetLastError(ERROR_MOD_NOT_FOUND);
     emu::TraceFailedLocked(impl);
@@ -72,6 +82,7 @@ BOOL FreeLibrary(HMODULE module) {
   auto& impl = emu::Impl();
   emu::TraceExitCall(impl, module == kKernel32   ? "FreeLibrary Kernel32.dll"
                            : module == kComctl32 ? "FreeLibrary comctl32.dll"
+                           : module == kUxtheme  ? "FreeLibrary uxtheme.dll"
                                                  : "FreeLibrary ?");
   std::lock_guard lock(impl.mu);
   auto* self = impl.CurrentProcessLocked();
@@ -106,6 +117,13 @@ FARPROC GetProcAddress(HMODULE module, LPCSTR procName) {
     auto* self = impl.CurrentProcessLocked();
     found =
         self && self->libraries.count(kComctl32) && !byOrdinal ? Comctl32Export(procName) : nullptr;
+  } else if (module == kUxtheme) {
+    std::lock_guard lock(impl.mu);
+    auto* self = impl.CurrentProcessLocked();
+    found = self && self->libraries.count(kUxtheme) && !byOrdinal ? emu::UxthemeExport(procName)
+                                                                  : nullptr;
+  } else if (module == kUser32) {
+    found = byOrdinal ? nullptr : emu::User32Export(procName);
   } else if (module == kKernel32 && impl.platform == emu::Platform::Win9x) {
     // Names are exact; the 16-bit exports exist by number only.
     found = byOrdinal ? emu::Kernel16Export(ordinal)

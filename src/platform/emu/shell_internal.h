@@ -17,6 +17,20 @@ bool SendNotifyLocked(Machine::Impl& impl, std::unique_lock<std::mutex>& lock, H
 // Whether the thread could take a message now (anything sent or posted, a quit, a due timer).
 bool ThreadHasMessageLocked(Machine::Impl& impl, const ThreadRec& thread);
 
+// Activation (input.cpp): `top` (a top-level window, or none) becomes the foreground and active
+// window with WM_ACTIVATE `state`, the one before it deactivated; takes `mu`.
+void MoveActivation(Machine::Impl& impl, HWND top, WORD state);
+// After WM_ACTIVATE: an active window whose thread's focus is not inside it takes the focus
+// itself (expects `mu` held).
+void FocusActivatedLocked(Machine::Impl& impl, HWND window);
+// The focus of the thread that owns `window` goes when it is in `window` (expects `mu` held).
+void ClearFocusWithinLocked(Machine::Impl& impl, HWND window);
+
+// user32's exports found by GetProcAddress (those newer than the oldest Windows: only with
+// per-monitor DPI) and uxtheme's (controls.cpp); null for any other name.
+FARPROC User32Export(LPCSTR name);
+FARPROC UxthemeExport(LPCSTR name);
+
 // Code page 932 <-> UTF-16 (the emulated machine's ANSI code page is 932).
 std::u16string WidenCodePage932(std::string_view text);
 std::string NarrowCodePage932(std::u16string_view text);

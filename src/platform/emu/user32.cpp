@@ -58,6 +58,14 @@ void DeliverSentLocked(emu::Machine::Impl& impl, std::unique_lock<std::mutex>& l
     LRESULT result =
         proc ? proc(sent->msg.hwnd, sent->msg.message, sent->msg.wParam, sent->msg.lParam) : 0;
     lock.lock();
+    // A window deactivated from another thread: its thread's focus goes once it has answered.
+    if (sent->msg.message == WM_ACTIVATE && LOWORD(sent->msg.wParam) == WA_INACTIVE &&
+        impl.shell.foreground != sent->msg.hwnd) {
+      emu::ClearFocusWithinLocked(impl, sent->msg.hwnd);
+    }
+    if (sent->msg.message == WM_ACTIVATE && LOWORD(sent->msg.wParam) != WA_INACTIVE) {
+      emu::FocusActivatedLocked(impl, sent->msg.hwnd);
+    }
     sent->result = result;
     sent->done = true;
     impl.WakeAllLocked();
@@ -258,6 +266,23 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
     case WM_CLOSE:
       DestroyWindow(window);
       return 0;
+    case WM_ACTIVATE:
+      // The window itself takes the focus, not the control that had it before.
+      if (LOWORD(wParam) != WA_INACTIVE && HIWORD(wParam) == 0) SetFocus(window);
+      return 0;
+    case WM_SETCURSOR: {
+      // A child's parent is asked first; then the arrow.
+      HWND parent = nullptr;
+      {
+        auto& impl = Impl();
+        std::lock_guard lock(impl.mu);
+        auto* w = impl.WindowLocked(window);
+        if (w && (w->style & WS_CHILD)) parent = w->parent;
+      }
+      if (parent && SendMessageA(parent, WM_SETCURSOR, wParam, lParam)) return TRUE;
+      if (LOWORD(lParam) == HTCLIENT) SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)));
+      return FALSE;
+    }
     case WM_SYSCOMMAND:
       switch (wParam & 0xFFF0) {
         case SC_CLOSE:
@@ -329,6 +354,8 @@ BOOL IsWindowVisible(HWND window) {
 BOOL ShowWindow(HWND window, int cmdShow) {
   auto& impl = Impl();
   bool was = false, now = false;
+  bool active = false;  // a top-level window that is the foreground
+  HWND owner = nullptr;
   {
     std::lock_guard lock(impl.mu);
     auto* w = impl.WindowLocked(window);
@@ -357,8 +384,28 @@ BOOL ShowWindow(HWND window, int cmdShow) {
         break;
     }
     now = w->visible;
+    if (was && !now) {
+      if (w->style & WS_CHILD) {
+        // A hidden child's focus goes to its parent.
+        auto* thread = impl.ThreadLocked(w->threadId);
+        for (HWND f = thread ? thread->focus : nullptr; f;) {
+          if (f == window) {
+            thread->focus = w->parent;
+            break;
+          }
+          auto* fw = impl.WindowLocked(f);
+          f = fw && (fw->style & WS_CHILD) ? fw->parent : nullptr;
+        }
+      } else if (impl.shell.foreground == window) {
+        active = true;
+        // The activation goes to the owner, where there is one that can take it.
+        auto* o = impl.WindowLocked(w->parent);
+        if (o && o->visible && !(o->style & WS_DISABLED)) owner = w->parent;
+      }
+    }
   }
   if (was != now) CallProc(window, WM_SHOWWINDOW, now ? TRUE : FALSE, 0);
+  if (active) emu::MoveActivation(impl, owner, WA_ACTIVE);
   return was ? TRUE : FALSE;
 }
 

@@ -14,11 +14,20 @@
 #define WM_CHAR 0x0102
 #define WM_CTLCOLORSTATIC 0x0138
 #define WM_DPICHANGED 0x02E0
+#define WM_ACTIVATE 0x0006
+#define WA_INACTIVE 0
+#define WA_ACTIVE 1
+#define WA_CLICKACTIVE 2
+#define HTCLIENT 1
+#define MAKELPARAM(l, h) ((LPARAM)(DWORD)MAKELONG(l, h))
 
 #define VK_TAB 0x09
 #define VK_RETURN 0x0D
 #define VK_SHIFT 0x10
 #define VK_ESCAPE 0x1B
+#define VK_CONTROL 0x11
+#define VK_PRIOR 0x21
+#define VK_NEXT 0x22
 
 #define WS_GROUP 0x00020000L
 #define WS_VSCROLL 0x00200000L
@@ -72,6 +81,14 @@ BOOL AdjustWindowRectEx(LPRECT rect, DWORD style, BOOL menu, DWORD exStyle);
 BOOL SystemParametersInfoA(UINT action, UINT param, LPVOID value, UINT winIni);
 BOOL GetClientRect(HWND window, LPRECT rect);
 HCURSOR SetCursor(HCURSOR cursor);
+// kernel32: number * numerator / denominator with a 64-bit product, rounded half away from zero;
+// -1 on overflow or a zero denominator.
+int MulDiv(int number, int numerator, int denominator);
+
+// uxtheme's answer type (looked up at run time by name).
+typedef LONG HRESULT;
+#define S_OK ((HRESULT)0)
+#define E_HANDLE ((HRESULT)0x80070006L)
 
 // ---------------------------------------------------------------------------------------------------
 // Buttons, statics, combo boxes
@@ -151,6 +168,7 @@ typedef struct tagTCITEMW {
 #define DEFAULT_CHARSET 1
 #define LOGPIXELSY 90
 #define TRANSPARENT 1
+#define OPAQUE 2
 #define COLOR_WINDOWTEXT 8
 
 typedef DWORD COLORREF;
