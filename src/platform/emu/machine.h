@@ -110,6 +110,10 @@ class Machine {
   // --- The system -------------------------------------------------------------------------------
   void SetPlatform(Platform platform);
   Platform GetPlatform() const;
+  // The system's ANSI code page: 1252 (an English Windows, the default) or 932 (a Japanese one).
+  // The A calls, CP_ACP and the profile functions read and write text in it.
+  void SetAnsiCodePage(UINT codePage);
+  UINT AnsiCodePage() const;
   // The wide calls the 9x machine refused as Windows 9x's stubs do, in order: a program that
   // picks the ANSI calls there makes none.
   std::vector<std::string> RefusedWideCalls() const;

@@ -1,6 +1,7 @@
 // The machine's shared state, for the emulated Win32 functions of this folder only.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -151,6 +152,8 @@ struct Machine::Impl {
   std::chrono::steady_clock::time_point realStart = std::chrono::steady_clock::now();
 
   Platform platform = Platform::NT;
+  // Read by every A call, some of them under `mu`: atomic, so reading it never takes the lock.
+  std::atomic<UINT> ansiCodePage{1252};
   std::vector<std::string> refusedWideCalls;
   std::map<char, DriveRec> drives;
   std::set<std::string> readOnly;  // upper-cased Windows paths
