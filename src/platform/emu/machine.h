@@ -67,6 +67,9 @@ struct ProcessInfo {
   int id = 0;
   bool running = false;
   int exitCode = 0;
+  // Handles the program had not closed when it ended ("token", "mutex NAME", "thread"), in the
+  // order it opened them; the machine released them as Windows does, and traced each.
+  std::vector<std::string> handlesLeftOpen;
 };
 
 // Volume answer of a drive that holds a readable medium.

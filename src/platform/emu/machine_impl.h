@@ -75,6 +75,10 @@ struct ProcessRec {
   int exitCode = 0;
   DWORD mainThread = 0;
   std::map<HANDLE, HandleRec> handles;
+  // The handles still open when the process ended ("token", "mutex NAME", "thread"), oldest
+  // first: Windows closes them, but a program that relies on that has a leak on every path that
+  // does not end it.
+  std::vector<std::string> leftOpen;
   // The token's shutdown privilege (NT): disabled until the program enables it.
   bool shutdownPrivilege = false;
   // Load counts of the modules the program loaded with LoadLibraryA.
@@ -230,6 +234,8 @@ struct Machine::Impl {
   void RunDueAlarms(std::unique_lock<std::mutex>& lock);
   HANDLE NewHandleLocked(ProcessRec& process, HandleRec rec);
   void CloseHandleLocked(ProcessRec& process, HANDLE handle);
+  // Releases the kernel object behind a handle, without any trace of a program's close.
+  void ReleaseHandleLocked(ProcessRec& process, HANDLE handle);
   std::string MutexSystemName(const std::string& name) const;
   // Ends an emulated process: its handles close, its windows and timers go.
   void EndProcessLocked(ProcessRec& process, int exitCode);
