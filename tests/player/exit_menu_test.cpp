@@ -26,8 +26,10 @@ TEST_F(ExitMenu, OptionsDecideTheItemsAndTheirKatakanaWidth) {
   Do("start\n");
   // Nothing but the property item, a separator and the exit item: no separator first or doubled.
   EXPECT_EQ(NativeMenu("click right\n"), "プロパティ(&R) | - | OrvantaBrevoの終了(&X) | ");
+  // Ended at the script's end: nothing left open.
   Do("quit\n");
   console_.Finish();
+  EXPECT_EQ(machine_.Processes().back().handlesLeftOpen, std::vector<std::string>{});
 
   Options(
       "PowerOff_CheckBox 1 Reboot_CheckBox 1 Restart_CheckBox 1 LogOff_CheckBox 1 "
