@@ -50,6 +50,7 @@ int OrvantaBrevoMain() {
   }
   vcl::Application = nullptr;
   vcl::Screen = nullptr;
-  // The mutex handle closes with the process, and the name with it.
+  // The name goes with the last handle: a new copy may start from here on.
+  if (mutex) CloseHandle(mutex);
   return exitCode;
 }

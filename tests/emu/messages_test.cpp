@@ -72,6 +72,7 @@ TEST_F(Messages, ProgramTimersRunWithTheClockAndAMessageBoxWaitsForTheUser) {
   static int answer;
   ticks = 0;
   answer = 0;
+  machine.SetAnsiCodePage(932);  // a Japanese Windows reads the box's ANSI text
   int pid = machine.StartProcess([] {
     SetTimer(nullptr, 0, 150, [](HWND, UINT, UINT_PTR, DWORD) { ++ticks; });
     answer = MessageBoxA(nullptr, "\r\nシャットダウンしてもよろしいですか？", "警告",

@@ -4,6 +4,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "platform/emu/exit_control.h"
 #include "platform/emu/machine.h"
 #include "platform/win32.h"
 
@@ -26,6 +31,36 @@ TEST(Mutex, ExistsWhileAHandleIsOpen) {
   EXPECT_NE(OpenMutexA(MUTEX_ALL_ACCESS, FALSE, "hOrvanta"), nullptr);
   CloseHandle(created);
   EXPECT_FALSE(CloseHandle(created));
+}
+
+// What a process leaves open, the machine closes at its end as Windows does, but reports it (and
+// traces no close of the program's): only what the program closed itself reads as closed.
+TEST(Mutex, HandlesAProcessLeavesOpenAreReleasedAndReported) {
+  emu::Machine machine;
+  static HANDLE closedToken;
+  const int leaky = machine.StartProcess([] {
+    HANDLE token = nullptr;
+    OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token);
+    CreateMutexA(nullptr, FALSE, "hOrvanta");
+    OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &closedToken);
+    CloseHandle(closedToken);
+    return 0;
+  });
+  machine.Settle();
+  EXPECT_EQ(machine.Process(leaky).handlesLeftOpen,
+            (std::vector<std::string>{"token", "mutex hOrvanta"}));
+  EXPECT_EQ(OpenMutexA(MUTEX_ALL_ACCESS, FALSE, "hOrvanta"), nullptr) << "the name went with it";
+  const std::vector<std::string> trace = emu::ExitTrace(machine);
+  EXPECT_EQ(std::count(trace.begin(), trace.end(), "CloseHandle token"), 1);
+  EXPECT_EQ(std::count(trace.begin(), trace.end(), "left open at exit: token"), 1);
+  EXPECT_EQ(std::count(trace.begin(), trace.end(), "left open at exit: mutex hOrvanta"), 1);
+
+  const int tidy = machine.StartProcess([] {
+    CloseHandle(CreateMutexA(nullptr, FALSE, "hOrvanta"));
+    return 0;
+  });
+  machine.Settle();
+  EXPECT_EQ(machine.Process(tidy).handlesLeftOpen, std::vector<std::string>{});
 }
 
 // The child makes its own machine on the same folder, creates the mutex, reports, and waits to be

@@ -316,7 +316,7 @@ TEST_F(Shell, MultiByteToWideCharConvertsCodePage932) {
   EXPECT_EQ(MultiByteToWideChar(932, 0, text, 4, wide, 16), 4) << "half-width kana are one byte";
   EXPECT_EQ(MultiByteToWideChar(932, 0, text, -1, wide, 3), 0);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
-  EXPECT_EQ(MultiByteToWideChar(1252, 0, text, -1, wide, 16), 0);
+  EXPECT_EQ(MultiByteToWideChar(437, 0, text, -1, wide, 16), 0);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
 }
 

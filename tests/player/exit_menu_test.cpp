@@ -1,6 +1,7 @@
 // The right-click menu through the console, as a user meets it: which items it shows and how they
 // read, the confirmation, the Windows-exit requests, and the program's own end.
 #include "PlayerScenario.h"
+#include "platform/emu/exit_control.h"
 
 namespace player_test {
 namespace {
@@ -25,8 +26,10 @@ TEST_F(ExitMenu, OptionsDecideTheItemsAndTheirKatakanaWidth) {
   Do("start\n");
   // Nothing but the property item, a separator and the exit item: no separator first or doubled.
   EXPECT_EQ(NativeMenu("click right\n"), "プロパティ(&R) | - | OrvantaBrevoの終了(&X) | ");
+  // Ended at the script's end: nothing left open.
   Do("quit\n");
   console_.Finish();
+  EXPECT_EQ(machine_.Processes().back().handlesLeftOpen, std::vector<std::string>{});
 
   Options(
       "PowerOff_CheckBox 1 Reboot_CheckBox 1 Restart_CheckBox 1 LogOff_CheckBox 1 "
@@ -99,11 +102,36 @@ TEST_F(ExitMenu, ExitEndsTheProgramQuietlyWithAndWithoutADrive) {
         << setup;
     EXPECT_FALSE(machine_.Process(machine_.Processes().back().id).running) << setup;
     EXPECT_EQ(machine_.Processes().back().exitCode, 0) << setup;
+    EXPECT_EQ(machine_.Processes().back().handlesLeftOpen, std::vector<std::string>{}) << setup;
     // Nothing is written at the end.
     EXPECT_EQ(machine_.Settings(), before) << setup;
   }
   // Not a word on the way out.
   EXPECT_TRUE(machine_.BoxLog().empty());
+}
+
+// Every token the exit route opens is closed by the program on every path, also when a step fails
+// and when the program then ends: the machine reports any handle left to the end.
+TEST_F(ExitMenu, EveryPathClosesItsTokenAndTheProgramEndsWithNothingOpen) {
+  Options("Dialog_CheckBox 0");
+  Do("start\n");
+  for (const char* failure : {"AdjustTokenPrivileges", "LookupPrivilegeValueA", "ExitWindowsEx",
+                              "OpenProcessToken", ""}) {
+    if (*failure) Do(std::string("fail ") + failure + "\n");
+    ExitItem("PowerOff");
+    Do("answer ok\n");
+  }
+  EXPECT_EQ(Do("show box\n"), "box: none\n");
+  EXPECT_EQ(Do("click right\nchoose LogOff\nshow process\n"), "process: ended code=0\n");
+  int opened = 0, closed = 0;
+  for (const std::string& line : emu::ExitTrace(machine_)) {
+    opened += line.rfind("OpenProcessToken", 0) == 0 && line.find("failed") == std::string::npos;
+    closed += line == "CloseHandle token";
+    EXPECT_EQ(line.find("left open"), std::string::npos) << line;
+  }
+  EXPECT_EQ(opened, 4) << "one per power-off whose token opened";
+  EXPECT_EQ(closed, opened);
+  EXPECT_EQ(machine_.Processes().back().handlesLeftOpen, std::vector<std::string>{});
 }
 
 }  // namespace

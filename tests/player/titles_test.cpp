@@ -6,7 +6,8 @@ namespace {
 
 class Titles : public PlayerScenario {
  protected:
-  void SetUp() override { Do("drive D: cdrom\nstart\n"); }
+  // A Japanese Windows, whose CD Player keeps Japanese titles.
+  void SetUp() override { Do("machine codepage 932\ndrive D: cdrom\nstart\n"); }
   // Inserts a disc and lets the poll find it.
   void Insert(const std::string& tracks) { Do("disc D: " + tracks + "\nwait 1500\n"); }
   // Stores `title` for the disc of `tracks` through the console, then puts that disc in afresh.
@@ -91,6 +92,32 @@ TEST_F(TitlesAtStart, AnUntitledDiscInTheDriveAtStartShowsOrvantino) {
   Do(std::string("drive D: cdrom\ndisc D: ") + kThreeTracks + "\nstart\n");
   EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"Orvantino\"\n");
 }
+
+// The title database is the system's, in its ANSI code page, and the tip goes out through the
+// ANSI call: a title reads right on an English Windows as on a Japanese one, on NT and on 9x.
+class TitlesOnEveryWindows
+    : public PlayerScenario,
+      public ::testing::WithParamInterface<std::tuple<const char*, const char*>> {};
+
+TEST_P(TitlesOnEveryWindows, TheTipShowsTheTitleAsTheSystemWroteIt) {
+  const auto [platform, codePage] = GetParam();
+  const bool english = std::string(codePage) == "1252";
+  // "×" and "°" are in both code pages (0xD7, 0xB0 in 1252); the kana only in 932.
+  const std::string title = english ? "Live × 2 at 30°" : "ライブ × 2";
+  ASSERT_EQ(Do(std::string("machine ") + platform + "\nmachine codepage " + codePage +
+               "\ndrive D: cdrom\nstart\ndisc D: " + kThreeTracks + "\nwait 1500\ntitle D: \"" +
+               title + "\"\neject D:\nwait 1500\ndisc D: " + kThreeTracks + "\nwait 1500\n"),
+            "");
+  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"" + title + "\"\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(Machines, TitlesOnEveryWindows,
+                         ::testing::Combine(::testing::Values("nt", "9x"),
+                                            ::testing::Values("1252", "932")),
+                         [](const auto& info) {
+                           return std::string(std::get<0>(info.param)) + "cp" +
+                                  std::get<1>(info.param);
+                         });
 
 }  // namespace
 }  // namespace player_test

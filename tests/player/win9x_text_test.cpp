@@ -1,6 +1,8 @@
 // The program's texts on Windows 9x, whose wide user-interface calls are stubs that fail: every
 // text the user meets reads as on Windows NT, and it got there through the ANSI calls (the 9x
-// machine refuses and records any wide call that Windows 9x lacks).
+// machine refuses and records any wide call that Windows 9x lacks). On NT they read the same
+// whatever the system's code page: an English Windows shows the Japanese menus, boxes and dialog
+// as a Japanese one does. Only a non-Japanese 9x shows mojibake, as it must.
 #include "PlayerScenario.h"
 #include "platform/emu/dialog_control.h"
 
@@ -28,9 +30,11 @@ class Win9xText : public PlayerScenario {
     }
     return texts + "\n";
   }
-  // Everything the user reads, from a fresh start on the machine of `platform` ("nt" or "9x").
-  std::string EverythingShown(const std::string& platform) {
-    Do("machine " + platform + "\nini settings RB_TabSheet Dialog_CheckBox 1\ndrive D: cdrom\n");
+  // Everything the user reads, from a fresh start on the machine of `platform` ("nt" or "9x")
+  // with the ANSI code page `codePage`.
+  std::string EverythingShown(const std::string& platform, const std::string& codePage) {
+    Do("machine " + platform + "\nmachine codepage " + codePage +
+       "\nini settings RB_TabSheet Dialog_CheckBox 1\ndrive D: cdrom\n");
     EXPECT_EQ(Do("start\n"), "");
     std::string shown = NativeMenu("click left\nwait 500\n") + NativeMenu("click right\n");
     shown += Do("click right\nchoose PowerOff\nshow box\nanswer cancel\n");
@@ -43,9 +47,10 @@ class Win9xText : public PlayerScenario {
 };
 
 TEST_F(Win9xText, EveryTextReadsAsOnNtThroughTheAnsiCalls) {
-  const std::string onNt = EverythingShown("nt");
+  const std::string onNt = EverythingShown("nt", "932");
   EXPECT_TRUE(machine_.RefusedWideCalls().empty());
-  const std::string on9x = EverythingShown("9x");
+  EXPECT_EQ(EverythingShown("nt", "1252"), onNt) << "an English Windows NT";
+  const std::string on9x = EverythingShown("9x", "932");
   EXPECT_EQ(machine_.RefusedWideCalls(), std::vector<std::string>{});
   // The same, but for the item Windows NT has no use for: the 9x restart, greyed there only.
   std::string expected = onNt;
@@ -59,6 +64,20 @@ TEST_F(Win9xText, EveryTextReadsAsOnNtThroughTheAnsiCalls) {
         "font=", "client=415x197 focus=PageControl", "CDDrive: items=\"D:\" index=0 enabled"}) {
     EXPECT_NE(on9x.find(text), std::string::npos) << text << " in\n" << on9x;
   }
+}
+
+// On an English Windows 9x the ANSI calls read the code page 932 bytes in 1252: the user sees
+// mojibake (here '?' wherever 1252's character has no place in what the machine shows), never
+// the Japanese texts, and the program still makes no wide call there.
+TEST_F(Win9xText, AnEnglishWindows9xShowsTheBytesInItsOwnCodePage) {
+  const std::string shown = EverythingShown("9x", "1252");
+  EXPECT_EQ(machine_.RefusedWideCalls(), std::vector<std::string>{});
+  EXPECT_EQ(shown.find("警告"), std::string::npos) << shown;
+  EXPECT_EQ(shown.find("プロパティ"), std::string::npos) << shown;
+  // "警告" is 0x8C 0x78 0x8D 0x90: "Œx" and two undefined bytes.
+  EXPECT_NE(shown.find("caption=\"?x??\""), std::string::npos) << shown;
+  // The texts that are ASCII read as they are.
+  EXPECT_NE(shown.find("CDDrive: items=\"D:\" index=0 enabled"), std::string::npos) << shown;
 }
 
 }  // namespace

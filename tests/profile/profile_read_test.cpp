@@ -79,6 +79,34 @@ TEST_F(ProfileRead, LinesSectionsKeysAndValues) {
   }
 }
 
+// On an English Windows (code page 1252) every byte is a character of its own, and its accented
+// capitals match their small letters; the multiplication and division signs are no letters.
+TEST_F(ProfileRead, CodePage1252HasNoLeadBytesAndAccentedLettersHaveACase) {
+  const auto ini = folder_.Put(
+      "a.ini",
+      "[\x83]=x]\r\n\x83=one\r\n[\xC0\xDE\x8A\x8C\x8E\x9F]\r\nk=two\r\n[\xD7]\r\nk=three\r\n");
+  const struct {
+    const char* section;
+    const char* key;
+    const char* on1252;
+    const char* on932;
+  } cases[] = {
+      {"\x83", "\x83", "one", "-"},  // in 932 the "]" and "=" are trail bytes
+      {"\x83]=x", "\x83", "-", "-"},
+      {"\xE0\xFE\x9A\x9C\x9E\xFF", "K", "two", "-"},
+      {"\xC0\xDE\x8A\x8C\x8E\x9F", "k", "two", "two"},
+      {"\xF7", "k", "-", "-"},
+      {"\xD7", "k", "three", "three"},
+  };
+  for (const auto& c : cases) {
+    char value[16];
+    GetString(ini, c.section, c.key, "-", value, sizeof value, 1252);
+    EXPECT_STREQ(value, c.on1252) << c.section;
+    GetString(ini, c.section, c.key, "-", value, sizeof value, 932);
+    EXPECT_STREQ(value, c.on932) << c.section;
+  }
+}
+
 TEST_F(ProfileRead, DefaultsAndValuesAreCutToTheBuffer) {
   auto ini = folder_.Put("a.ini", "[Player]\r\nDrive=D\r\n");
   EXPECT_EQ(Get(folder_ / "none.ini", "Player", "Drive", "dflt"), "dflt");

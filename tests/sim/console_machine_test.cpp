@@ -30,6 +30,27 @@ TEST_F(ConsoleMachine, MachineAndDriveCommandsShapeTheSystem) {
   EXPECT_EQ(console_.ExitCode(), 1);
 }
 
+// The code page is the system's: set before the program starts, and the CD Player's titles are
+// stored in it (what an English Windows cannot hold is refused, not garbled).
+TEST_F(ConsoleMachine, CodePageIsSetBeforeStartAndTitlesAreStoredInIt) {
+  EXPECT_EQ(machine_.AnsiCodePage(), 1252u);
+  EXPECT_EQ(Do("machine codepage 437\nmachine codepage\n"),
+            "error: machine codepage: expected 1252 or 932, not \"437\"\n"
+            "error: usage: machine codepage 1252|932\n");
+  EXPECT_EQ(Do("drive D: cdrom\ndisc D: audio:1:00 audio:1:00 audio:1:00\ntitle D: \"Café\"\n"
+               "title D: \"ゲーム\"\n"),
+            "error: title \"ゲーム\" is not UTF-8 text that code page 1252 can hold\n");
+  const std::string database = machine_.ReadFile(machine_.TitleDatabasePath());
+  EXPECT_NE(database.find("title=Caf\xE9"), std::string::npos) << database;
+  EXPECT_EQ(Do("machine codepage 932\ntitle D: \"ゲーム\"\n"), "");
+  EXPECT_EQ(machine_.AnsiCodePage(), 932u);
+  EXPECT_NE(machine_.ReadFile(machine_.TitleDatabasePath()).find("title=\x83\x51\x81\x5B\x83\x80"),
+            std::string::npos);
+  EXPECT_EQ(Do("start\nmachine codepage 1252\n"),
+            "error: machine codepage: only before the first start\n");
+  EXPECT_EQ(machine_.AnsiCodePage(), 932u);
+}
+
 TEST_F(ConsoleMachine, MachineSettingsForTheDriverThePathAndADrivesDirectory) {
   // The end of a play is reported by the 9x driver, not by NT's, unless said otherwise.
   EXPECT_FALSE(emu::NotifiesAtEnd(machine_));

@@ -111,4 +111,21 @@ TEST(ThreadsAtTheEnd, WorkerOfAnEndedProgramFreesItself) {
   EXPECT_EQ(destroyed, 1) << "and the worker does not leak";
 }
 
+// A worker that completed is freed with its handle: the program ends with nothing left open.
+TEST(ThreadsAtTheEnd, CompletedWorkerLeavesNoHandleOpen) {
+  emu::Machine machine;
+  const int pid = machine.StartProcess([] {
+    auto* worker = new TSleeper(10);
+    worker->FreeOnTerminate = true;
+    worker->OnTerminate = [](vcl::TObject*) { PostQuitMessage(0); };
+    worker->Start();
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0)) DispatchMessageA(&msg);
+    return 0;
+  });
+  machine.Advance(10);
+  EXPECT_FALSE(machine.Process(pid).running);
+  EXPECT_EQ(machine.Process(pid).handlesLeftOpen, std::vector<std::string>{});
+}
+
 }  // namespace

@@ -126,6 +126,7 @@ TEST_F(TrayIcon, VisibleNeedsAnImageAndAHiddenIconOnlyStores) {
 // Every image change of a shown icon modifies it; its tip is cut at 62 bytes, even inside a
 // two-byte character.
 TEST_F(TrayIcon, EveryImageAndTipChangeOfAShownIconModifiesIt) {
+  machine.SetAnsiCodePage(932);  // a Japanese Windows, where a tip has two-byte characters
   auto* icon = Shown();
   const std::string cut = std::string(61, 'a') + "あ"[0];  // the lead byte stays, the trail goes
   icon->SetTipHelp(std::string(61, 'a') + "あいう");

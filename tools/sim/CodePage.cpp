@@ -41,8 +41,8 @@ class Converter {
 
 }  // namespace
 
-std::optional<std::string> ToCodePage(std::string_view utf8) {
-  Converter converter("CP932", "UTF-8");
+std::optional<std::string> ToCodePage(std::string_view utf8, unsigned codePage) {
+  Converter converter(codePage == 1252 ? "CP1252" : "CP932", "UTF-8");
   if (!converter.ok()) return std::nullopt;
   std::string out;
   converter.Run(utf8, out);

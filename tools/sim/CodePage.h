@@ -7,8 +7,9 @@
 
 namespace sim {
 
-// None when the text is not valid UTF-8 or has a character that code page 932 lacks.
-std::optional<std::string> ToCodePage(std::string_view utf8);
+// None when the text is not valid UTF-8 or has a character that the code page (932, or the 1252
+// of an English machine's system texts) lacks.
+std::optional<std::string> ToCodePage(std::string_view utf8, unsigned codePage = 932);
 
 // Bytes that are not valid code page 932 show as `\xNN`, so whatever is on the machine can be
 // shown.

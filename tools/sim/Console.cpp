@@ -39,6 +39,16 @@ std::string Encode(const std::string& utf8, std::string_view what) {
   return *bytes;
 }
 
+// Text of the system (the CD Player's titles) is in the machine's ANSI code page.
+std::string EncodeSystem(const std::string& utf8, std::string_view what, UINT codePage) {
+  std::optional<std::string> bytes = ToCodePage(utf8, codePage);
+  if (!bytes) {
+    throw Refusal(std::string(what) + " " + Quote(utf8) + " is not UTF-8 text that code page " +
+                  std::to_string(codePage) + " can hold");
+  }
+  return *bytes;
+}
+
 std::optional<uint64_t> Unsigned(std::string_view text, int base) {
   uint64_t value = 0;
   auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, base);
@@ -155,11 +165,23 @@ void Console::Dispatch(const Words& words) {
 
 void Console::MachineCommand(const Words& args) {
   constexpr const char* kUsage =
-      "machine nt|9x | endnotify on|off | path \"C:\\DIR\\NAME.exe\" | cwd X: \"\\DIR\"";
+      "machine nt|9x | endnotify on|off | codepage 1252|932 | path \"C:\\DIR\\NAME.exe\" | cwd "
+      "X: \"\\DIR\"";
   if (args.empty()) throw Refusal(std::string("usage: ") + kUsage);
   if (args[0] == "endnotify") {
     ExpectCount(args, 2, "machine endnotify on|off");
     emu::SetNotifyAtEnd(machine_, OnOff(args[1], "machine endnotify"));
+    return;
+  }
+  if (args[0] == "codepage") {
+    ExpectCount(args, 2, "machine codepage 1252|932");
+    if (args[1] != "1252" && args[1] != "932") {
+      throw Refusal("machine codepage: expected 1252 or 932, not " + Quote(args[1]));
+    }
+    if (!machine_.Processes().empty()) {
+      throw Refusal("machine codepage: only before the first start");
+    }
+    machine_.SetAnsiCodePage(args[1] == "932" ? 932 : 1252);
     return;
   }
   if (args[0] == "path") {
@@ -192,7 +214,8 @@ void Console::MachineCommand(const Words& args) {
   } else if (args[0] == "9x") {
     machine_.SetPlatform(emu::Platform::Win9x);
   } else {
-    throw Refusal("machine: expected nt, 9x, endnotify, path or cwd, not " + Quote(args[0]));
+    throw Refusal("machine: expected nt, 9x, endnotify, codepage, path or cwd, not " +
+                  Quote(args[0]));
   }
 }
 
@@ -304,7 +327,8 @@ void Console::Ini(const Words& args) {
   const std::string value = Encode(args[3], "value");
   // Written as the user's editor would: straight to the file, past the read-only attribute that
   // only the machine's own functions honour.
-  if (!profile::WriteString(machine_.HostPath(path), section.c_str(), key.c_str(), value.c_str())) {
+  if (!profile::WriteString(machine_.HostPath(path), section.c_str(), key.c_str(), value.c_str(),
+                            machine_.AnsiCodePage())) {
     throw Refusal("ini: cannot write " + FromCodePage(path));
   }
 }
@@ -323,9 +347,10 @@ void Console::Title(const Words& args) {
   // The CD Player files a disc under its identifier in upper-case hexadecimal.
   char section[9];
   std::snprintf(section, sizeof section, "%X", drive->identifier);
-  const std::string text = Encode(args[1], "title");
+  const std::string text = EncodeSystem(args[1], "title", machine_.AnsiCodePage());
   const std::string path = machine_.TitleDatabasePath();
-  if (!profile::WriteString(machine_.HostPath(path), section, "title", text.c_str())) {
+  if (!profile::WriteString(machine_.HostPath(path), section, "title", text.c_str(),
+                            machine_.AnsiCodePage())) {
     throw Refusal("title: cannot write " + FromCodePage(path));
   }
 }

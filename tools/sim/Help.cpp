@@ -43,9 +43,11 @@ const std::vector<CommandHelp>& Commands() {
        "make the settings file read-only for the machine's programs, or writable again",
        "readonly settings on"},
       {"machine",
-       "machine nt|9x | endnotify on|off | path \"C:\\DIR\\NAME.exe\" | cwd X: \"\\DIR\"",
+       "machine nt|9x | endnotify on|off | codepage 1252|932 | path \"C:\\DIR\\NAME.exe\" | cwd "
+       "X: \"\\DIR\"",
        "the Windows family the program sees (default nt); whether the CD driver reports the end "
-       "of a play (default: off on nt, on on 9x); where the program's exe sits (before start); the "
+       "of a play (default: off on nt, on on 9x); the system's ANSI code page (default 1252, an "
+       "English Windows; 932 a Japanese one); where the program's exe sits (before start); the "
        "current "
        "directory on a drive (default its root)",
        "machine endnotify on"},

@@ -205,7 +205,10 @@ void Console::ShowProcess() {
     if (info.running) {
       out_ << ": running\n";
     } else {
-      out_ << ": ended code=" << info.exitCode << '\n';
+      out_ << ": ended code=" << info.exitCode;
+      // Only a leak is shown, so a clean end reads as it always has.
+      if (!info.handlesLeftOpen.empty()) out_ << " left-open=" << info.handlesLeftOpen.size();
+      out_ << '\n';
     }
   }
 }

@@ -109,7 +109,7 @@ LRESULT CALLBACK ComboProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
   const int count = static_cast<int>(w->items.size());
   switch (message) {
     case CB_ADDSTRING:
-      w->items.push_back(reinterpret_cast<LPCSTR>(lParam));
+      w->items.push_back(emu::StoredText(reinterpret_cast<LPCSTR>(lParam)));
       return count;
     case CB_RESETCONTENT:
       w->items.clear();
@@ -154,7 +154,7 @@ LRESULT CALLBACK TabProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
       const auto* item = reinterpret_cast<const TCITEMA*>(lParam);
       const int index = std::clamp(static_cast<int>(wParam), 0, count);
       w->items.insert(w->items.begin() + index,
-                      (item && (item->mask & TCIF_TEXT) && item->pszText) ? item->pszText : "");
+                      emu::StoredText(item && (item->mask & TCIF_TEXT) ? item->pszText : nullptr));
       if (w->selection < 0) w->selection = 0;
       return index;
     }
@@ -684,14 +684,9 @@ HCURSOR SetCursor(HCURSOR cursor) {
 HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x,
                      int y, int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
                      LPVOID param) {
-  auto narrow = [](LPCWSTR wide) {
-    std::u16string s;
-    for (const WCHAR* p = wide; p && *p; ++p) s += static_cast<char16_t>(*p);
-    return emu::NarrowCodePage932(s);
-  };
   if (emu::RefusedOnWin9x("CreateWindowExW")) return nullptr;
-  const std::string cls = narrow(className);
-  const std::string text = narrow(windowName);
+  const std::string cls = emu::NarrowCodePage932(emu::WideString(className));
+  const emu::MachineText text(windowName);
   return CreateWindowExA(exStyle, cls.c_str(), windowName ? text.c_str() : nullptr, style, x, y,
                          width, height, parent, menu, instance, param);
 }
@@ -714,34 +709,26 @@ LRESULT DefWindowProcW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
   if (emu::RefusedOnWin9x("DefWindowProcW")) return 0;
   // The machine keeps texts in code page 932 whichever form set them.
   if (message == WM_SETTEXT) {
-    std::u16string text;
-    for (auto* p = reinterpret_cast<LPCWSTR>(lParam); p && *p; ++p) {
-      text += static_cast<char16_t>(*p);
-    }
-    return SetWindowTextA(window, emu::NarrowCodePage932(text).c_str());
+    const emu::MachineText text(reinterpret_cast<LPCWSTR>(lParam));
+    return SetWindowTextA(window, text.c_str());
   }
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
 LRESULT SendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (emu::RefusedOnWin9x("SendMessageW")) return 0;
-  auto narrow = [](LPCWSTR wide) {
-    std::u16string s;
-    for (const WCHAR* p = wide; p && *p; ++p) s += static_cast<char16_t>(*p);
-    return emu::NarrowCodePage932(s);
-  };
   switch (message) {
     case WM_SETTEXT:
     case CB_ADDSTRING: {
-      const std::string text = narrow(reinterpret_cast<LPCWSTR>(lParam));
+      const emu::MachineText text(reinterpret_cast<LPCWSTR>(lParam));
       return SendMessageA(window, message, wParam, reinterpret_cast<LPARAM>(text.c_str()));
     }
     case TCM_INSERTITEMW: {
       const auto* item = reinterpret_cast<const TCITEMW*>(lParam);
-      std::string text = item ? narrow(item->pszText) : std::string();
+      const emu::MachineText text(item ? item->pszText : nullptr);
       TCITEMA narrowItem{};
       if (item) narrowItem.mask = item->mask;
-      narrowItem.pszText = text.data();
+      narrowItem.pszText = const_cast<char*>(text.c_str());
       return SendMessageA(window, TCM_INSERTITEMA, wParam, reinterpret_cast<LPARAM>(&narrowItem));
     }
     default:
@@ -789,6 +776,10 @@ std::string NarrowFace(const WCHAR* face) {
   return emu::NarrowCodePage932(s);
 }
 
+std::string AnsiFace(const char* face) {
+  return emu::StoredText(std::string(face, strnlen(face, LF_FACESIZE)).c_str());
+}
+
 // Faces are compared without regard to case, as GDI does.
 bool SameFace(const std::string& a, const std::string& b) {
   return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
@@ -807,8 +798,7 @@ bool HasFamily(const std::string& face) {
 }  // namespace
 
 HFONT CreateFontIndirectA(const LOGFONTA* font) {
-  return font ? NewFont(font, std::string(font->lfFaceName, strnlen(font->lfFaceName, LF_FACESIZE)))
-              : nullptr;
+  return font ? NewFont(font, AnsiFace(font->lfFaceName)) : nullptr;
 }
 
 HFONT CreateFontIndirectW(const LOGFONTW* font) {
@@ -819,8 +809,7 @@ HFONT CreateFontIndirectW(const LOGFONTW* font) {
 int EnumFontFamiliesExA(HDC /*dc*/, LOGFONTA* font, FONTENUMPROCA proc, LPARAM param,
                         DWORD /*flags*/) {
   if (!font || !proc) return 0;
-  const std::string face(font->lfFaceName, strnlen(font->lfFaceName, LF_FACESIZE));
-  if (!HasFamily(face)) return 1;
+  if (!HasFamily(AnsiFace(font->lfFaceName))) return 1;
   return proc(font, nullptr, 0, param);
 }
 

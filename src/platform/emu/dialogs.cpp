@@ -132,9 +132,8 @@ HWND GetDlgItem(HWND dialog, int id) {
 
 BOOL SetWindowTextW(HWND window, LPCWSTR text) {
   if (emu::RefusedOnWin9x("SetWindowTextW")) return FALSE;
-  std::u16string wide;
-  for (const WCHAR* p = text; p && *p; ++p) wide += static_cast<char16_t>(*p);
-  return SetWindowTextA(window, emu::NarrowCodePage932(wide).c_str());
+  const emu::MachineText narrow(text);
+  return SetWindowTextA(window, narrow.c_str());
 }
 
 int GetClassNameA(HWND window, LPSTR className, int maxCount) {

@@ -36,7 +36,8 @@ std::vector<ExitRequest> ExitRequests(const Machine& machine);
 // enable", "CloseHandle token", "ExitWindowsEx 0x1 0x0", "LoadLibraryA Kernel32.dll",
 // "GetProcAddress #35", "GetProcAddress QT_Thunk", "FreeLibrary Kernel32.dll",
 // "LoadLibrary16 User.exe", "GetProcAddress16 ExitWindows", "QT_Thunk ExitWindows",
-// "FreeLibrary16 User.exe". A call that failed ends in " -> failed".
+// "FreeLibrary16 User.exe". A call that failed ends in " -> failed". A handle a process had not
+// closed when it ended reads "left open at exit: token" (or "mutex NAME", "thread").
 std::vector<std::string> ExitTrace(const Machine& machine);
 
 // The shutdown privilege of the first running copy's token is enabled (NT).

@@ -251,6 +251,17 @@ Platform Machine::GetPlatform() const {
   return impl_->platform;
 }
 
+void Machine::SetAnsiCodePage(UINT codePage) {
+  if (codePage != 1252 && codePage != 932) {
+    throw std::invalid_argument("the machine has code pages 1252 and 932 only");
+  }
+  impl_->ansiCodePage = codePage;
+}
+
+UINT Machine::AnsiCodePage() const {
+  return impl_->ansiCodePage;
+}
+
 std::vector<std::string> Machine::RefusedWideCalls() const {
   std::lock_guard lock(impl_->mu);
   return impl_->refusedWideCalls;

@@ -68,6 +68,9 @@ struct ProcessInfo {
   int id = 0;
   bool running = false;
   int exitCode = 0;
+  // Handles the program had not closed when it ended ("token", "mutex NAME", "thread"), in the
+  // order it opened them; the machine released them as Windows does, and traced each.
+  std::vector<std::string> handlesLeftOpen;
 };
 
 // Volume answer of a drive that holds a readable medium.
@@ -111,6 +114,10 @@ class Machine {
   // --- The system -------------------------------------------------------------------------------
   void SetPlatform(Platform platform);
   Platform GetPlatform() const;
+  // The system's ANSI code page: 1252 (an English Windows, the default) or 932 (a Japanese one).
+  // The A calls, CP_ACP and the profile functions read and write text in it.
+  void SetAnsiCodePage(UINT codePage);
+  UINT AnsiCodePage() const;
   // The wide calls the 9x machine refused as Windows 9x's stubs do, in order: a program that
   // picks the ANSI calls there makes none.
   std::vector<std::string> RefusedWideCalls() const;

@@ -1,6 +1,7 @@
 // The machine's shared state, for the emulated Win32 functions of this folder only.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -74,6 +75,10 @@ struct ProcessRec {
   int exitCode = 0;
   DWORD mainThread = 0;
   std::map<HANDLE, HandleRec> handles;
+  // The handles still open when the process ended ("token", "mutex NAME", "thread"), oldest
+  // first: Windows closes them, but a program that relies on that has a leak on every path that
+  // does not end it.
+  std::vector<std::string> leftOpen;
   // The token's shutdown privilege (NT): disabled until the program enables it.
   bool shutdownPrivilege = false;
   // Load counts of the modules the program loaded with LoadLibraryA.
@@ -152,6 +157,8 @@ struct Machine::Impl {
   std::chrono::steady_clock::time_point realStart = std::chrono::steady_clock::now();
 
   Platform platform = Platform::NT;
+  // Read by every A call, some of them under `mu`: atomic, so reading it never takes the lock.
+  std::atomic<UINT> ansiCodePage{1252};
   std::vector<std::string> refusedWideCalls;
   std::map<char, DriveRec> drives;
   std::set<std::string> readOnly;  // upper-cased Windows paths
@@ -239,6 +246,8 @@ struct Machine::Impl {
   void RunDueAlarms(std::unique_lock<std::mutex>& lock);
   HANDLE NewHandleLocked(ProcessRec& process, HandleRec rec);
   void CloseHandleLocked(ProcessRec& process, HANDLE handle);
+  // Releases the kernel object behind a handle, without any trace of a program's close.
+  void ReleaseHandleLocked(ProcessRec& process, HANDLE handle);
   std::string MutexSystemName(const std::string& name) const;
   // Ends an emulated process: its handles close, its windows and timers go.
   void EndProcessLocked(ProcessRec& process, int exitCode);

@@ -120,7 +120,7 @@ int GetMenuItemCount(HMENU menu) {
 }
 
 BOOL AppendMenuA(HMENU menu, UINT flags, UINT_PTR idNewItem, LPCSTR newItem) {
-  return Append(menu, flags, idNewItem, newItem ? newItem : "", "AppendMenuA");
+  return Append(menu, flags, idNewItem, emu::StoredText(newItem), "AppendMenuA");
 }
 
 BOOL AppendMenuW(HMENU menu, UINT flags, UINT_PTR idNewItem, LPCWSTR newItem) {

@@ -81,6 +81,12 @@ void Machine::Impl::CloseHandleLocked(ProcessRec& process, HANDLE handle) {
   auto it = process.handles.find(handle);
   if (it == process.handles.end()) return;
   if (it->second.kind == HandleRec::Kind::Token) exit.trace.push_back("CloseHandle token");
+  ReleaseHandleLocked(process, handle);
+}
+
+void Machine::Impl::ReleaseHandleLocked(ProcessRec& process, HANDLE handle) {
+  auto it = process.handles.find(handle);
+  if (it == process.handles.end()) return;
   if (it->second.kind == HandleRec::Kind::Mutex) {
     auto m = mutexes.find(it->second.name);
     if (m != mutexes.end() && --m->second.refs == 0) {
@@ -136,7 +142,16 @@ std::vector<void*> RunningProcessData(const void* key) {
 void Machine::Impl::EndProcessLocked(ProcessRec& process, int exitCode) {
   process.running = false;
   process.exitCode = exitCode;
-  while (!process.handles.empty()) CloseHandleLocked(process, process.handles.begin()->first);
+  // Windows closes what the program left open; the machine does too, but tells it apart from a
+  // close of the program's own, so a leak is seen. Handles are numbered upwards: oldest first.
+  for (const auto& [handle, rec] : process.handles) {
+    const std::string what = rec.kind == HandleRec::Kind::Token   ? std::string("token")
+                             : rec.kind == HandleRec::Kind::Mutex ? "mutex " + rec.name
+                                                                  : std::string("thread");
+    process.leftOpen.push_back(what);
+    exit.trace.push_back("left open at exit: " + what);
+  }
+  while (!process.handles.empty()) ReleaseHandleLocked(process, process.handles.begin()->first);
   std::set<DWORD> ids;
   for (auto& [id, t] : threads) {
     if (t->pid == process.id) ids.insert(id);
@@ -218,14 +233,14 @@ ProcessInfo Machine::Process(int id) const {
   std::lock_guard lock(impl_->mu);
   auto it = impl_->processes.find(id);
   if (it == impl_->processes.end()) throw std::out_of_range("no such process");
-  return ProcessInfo{id, it->second->running, it->second->exitCode};
+  return ProcessInfo{id, it->second->running, it->second->exitCode, it->second->leftOpen};
 }
 
 std::vector<ProcessInfo> Machine::Processes() const {
   std::lock_guard lock(impl_->mu);
   std::vector<ProcessInfo> out;
   for (const auto& [id, p] : impl_->processes) {
-    if (id != 0) out.push_back(ProcessInfo{id, p->running, p->exitCode});
+    if (id != 0) out.push_back(ProcessInfo{id, p->running, p->exitCode, p->leftOpen});
   }
   return out;
 }

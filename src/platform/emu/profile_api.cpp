@@ -10,7 +10,7 @@ DWORD GetPrivateProfileStringA(LPCSTR appName, LPCSTR keyName, LPCSTR defaultVal
     return profile::GetString({}, nullptr, nullptr, defaultValue, returnedString, size);
   }
   return profile::GetString(machine.HostPath(fileName ? fileName : "win.ini"), appName, keyName,
-                            defaultValue, returnedString, size);
+                            defaultValue, returnedString, size, machine.AnsiCodePage());
 }
 
 BOOL WritePrivateProfileStringA(LPCSTR appName, LPCSTR keyName, LPCSTR value, LPCSTR fileName) {
@@ -31,7 +31,8 @@ BOOL WritePrivateProfileStringA(LPCSTR appName, LPCSTR keyName, LPCSTR value, LP
     SetLastError(ERROR_ACCESS_DENIED);
     return FALSE;
   }
-  if (!profile::WriteString(machine.HostPath(path), appName, keyName, value)) {
+  if (!profile::WriteString(machine.HostPath(path), appName, keyName, value,
+                            machine.AnsiCodePage())) {
     SetLastError(ERROR_ACCESS_DENIED);
     return FALSE;
   }

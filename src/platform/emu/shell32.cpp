@@ -18,7 +18,7 @@ constexpr LONG kIconPitch = 20;
 // The first version's tip field holds 64 bytes; the later ones 128.
 std::string ReadTip(const NOTIFYICONDATAA& data) {
   const size_t field = data.cbSize >= NOTIFYICONDATAA_V2_SIZE ? 128 : 64;
-  return std::string(data.szTip, strnlen(data.szTip, field - 1));
+  return emu::StoredText(std::string(data.szTip, strnlen(data.szTip, field - 1)).c_str());
 }
 
 std::vector<NotifyIconRec>::iterator FindIconLocked(emu::ShellState& shell, HWND window, UINT id) {

@@ -31,8 +31,32 @@ void ClearFocusWithinLocked(Machine::Impl& impl, HWND window);
 FARPROC User32Export(LPCSTR name);
 FARPROC UxthemeExport(LPCSTR name);
 
-// Code page 932 <-> UTF-16 (the emulated machine's ANSI code page is 932).
+// Code page 932 <-> UTF-16; what 932 lacks narrows to '?', what it cannot read widens to U+30FB.
 std::u16string WidenCodePage932(std::string_view text);
 std::string NarrowCodePage932(std::u16string_view text);
+std::u16string WideString(const WCHAR* wide);  // up to its terminating zero; null is empty
+
+// The machine keeps every text its user reads (window texts, menu items, boxes, tips, list entries,
+// font faces) in code page 932, whichever call set it: an A call's bytes are read in the machine's
+// ANSI code page and a W call's characters narrowed, and what 932 lacks reads '?'. So on the 1252
+// machine CP932 bytes through an A call read as the mojibake an English Windows shows.
+std::string StoredText(const char* ansi);       // an A call's text as the machine keeps it
+std::string AnsiText(std::string_view stored);  // a kept text as an A call returns it
+
+// A W call's text for the A form of the same call, which then keeps it as it is. Lives on the
+// stack of the W call, around the A call.
+class MachineText {
+ public:
+  explicit MachineText(std::u16string_view wide);
+  explicit MachineText(const WCHAR* wide);
+  ~MachineText();
+  MachineText(const MachineText&) = delete;
+  MachineText& operator=(const MachineText&) = delete;
+  const char* c_str() const { return text_.c_str(); }
+  const std::string& str() const { return text_; }
+
+ private:
+  std::string text_;
+};
 
 }  // namespace emu

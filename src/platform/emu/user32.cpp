@@ -166,6 +166,7 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
     return nullptr;
   }
   HWND handle = nullptr;
+  std::string text = emu::StoredText(windowName);
   {
     std::lock_guard lock(impl.mu);
     auto cls = impl.classes.find(Upper(className));
@@ -192,7 +193,7 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
     w.className = windowClass.name;
     w.proc = windowClass.proc;
     w.z = ++impl.nextZBottom;  // a new window goes to the bottom of its siblings
-    w.text = windowName ? windowName : "";
+    w.text = std::move(text);
     w.style = style;
     w.exStyle = exStyle;
     w.parent = parent == HWND_MESSAGE ? nullptr : parent;
@@ -484,13 +485,14 @@ BOOL SetWindowPlacement(HWND window, const WINDOWPLACEMENT* placement) {
 
 BOOL SetWindowTextA(HWND window, LPCSTR text) {
   auto& impl = Impl();
+  std::string stored = emu::StoredText(text);
   std::lock_guard lock(impl.mu);
   auto* w = impl.WindowLocked(window);
   if (!w) {
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return FALSE;
   }
-  w->text = text ? text : "";
+  w->text = std::move(stored);
   return TRUE;
 }
 
@@ -499,8 +501,9 @@ int GetWindowTextA(HWND window, LPSTR text, int maxCount) {
   std::lock_guard lock(impl.mu);
   auto* w = impl.WindowLocked(window);
   if (!w || !text || maxCount <= 0) return 0;
-  int n = std::min<int>(static_cast<int>(w->text.size()), maxCount - 1);
-  std::memcpy(text, w->text.data(), n);
+  const std::string ansi = emu::AnsiText(w->text);
+  int n = std::min<int>(static_cast<int>(ansi.size()), maxCount - 1);
+  std::memcpy(text, ansi.data(), n);
   text[n] = '\0';
   return n;
 }
@@ -727,15 +730,8 @@ int RunBoxLoop(emu::Machine::Impl& impl, const emu::BoxInfo& info) {
 }  // namespace
 
 int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
-  // The machine's user reads code page 932, as the A form keeps it.
-  auto narrow = [](LPCWSTR wide) -> std::string {
-    if (!wide) return {};
-    std::u16string s;
-    while (*wide) s += static_cast<char16_t>(*wide++);
-    return emu::NarrowCodePage932(s);
-  };
-  std::string t = narrow(text);
-  std::string c = narrow(caption);
+  const emu::MachineText t(text);
+  const emu::MachineText c(caption);
   return MessageBoxA(owner, text ? t.c_str() : nullptr, caption ? c.c_str() : nullptr, type);
 }
 
@@ -743,8 +739,8 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
   auto& impl = Impl();
   emu::BoxInfo info;
   info.owner = owner;
-  info.caption = caption ? caption : "Error";
-  info.text = text ? text : "";
+  info.caption = caption ? emu::StoredText(caption) : "Error";
+  info.text = emu::StoredText(text);
   info.type = type;
   std::function<int(const emu::BoxInfo&)> answerer;
   {

@@ -11,11 +11,20 @@ char FoldAscii(char c) {
   return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
+// Code page 1252's capitals to their small letters: À-Þ but ×, and Š Œ Ž Ÿ.
+char Fold1252(char c) {
+  const auto b = static_cast<unsigned char>(c);
+  if (b >= 0xC0 && b <= 0xDE && b != 0xD7) return static_cast<char>(b + 0x20);
+  if (b == 0x8A || b == 0x8C || b == 0x8E) return static_cast<char>(b + 0x10);
+  if (b == 0x9F) return static_cast<char>(0xFF);
+  return FoldAscii(c);
+}
+
 // Finds `c` as a character of its own, never as the trail byte of a double-byte character: in code
 // page 932 a trail byte can be ']' or '\\' and must not end a section name.
-std::size_t FindChar(std::string_view s, std::size_t from, char c) {
+std::size_t FindChar(std::string_view s, std::size_t from, char c, unsigned codePage) {
   for (std::size_t i = from; i < s.size(); ++i) {
-    if (IsLeadByte(s[i])) {
+    if (IsLeadByte(s[i], codePage)) {
       ++i;
     } else if (s[i] == c) {
       return i;
@@ -29,7 +38,7 @@ std::size_t LineBreakAt(std::string_view text, std::size_t from) {
   return text.find_first_of("\r\n", from);
 }
 
-Line ParseLine(std::string_view text, std::size_t begin) {
+Line ParseLine(std::string_view text, std::size_t begin, unsigned codePage) {
   Line line;
   line.begin = begin;
   std::size_t brk = LineBreakAt(text, begin);
@@ -50,11 +59,12 @@ Line ParseLine(std::string_view text, std::size_t begin) {
   if (content[first] == ';') {
     line.kind = LineKind::kComment;
   } else if (content[first] == '[') {
-    std::size_t close = FindChar(content, first + 1, ']');
+    std::size_t close = FindChar(content, first + 1, ']', codePage);
     if (close == std::string_view::npos) close = content.size();
     line.kind = LineKind::kSection;
     line.name = TrimBlanks(content.substr(first + 1, close - first - 1));
-  } else if (std::size_t eq = FindChar(content, first, '='); eq != std::string_view::npos) {
+  } else if (std::size_t eq = FindChar(content, first, '=', codePage);
+             eq != std::string_view::npos) {
     line.kind = LineKind::kKey;
     line.name = TrimBlanks(content.substr(first, eq - first));
     line.equals = content_begin + eq;
@@ -68,7 +78,8 @@ bool HasByteOrderMark(std::string_view text) {
   return text.substr(0, kByteOrderMark.size()) == kByteOrderMark;
 }
 
-bool IsLeadByte(char c) {
+bool IsLeadByte(char c, unsigned codePage) {
+  if (codePage != 932) return false;
   auto b = static_cast<unsigned char>(c);
   return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
 }
@@ -79,23 +90,24 @@ std::string_view TrimBlanks(std::string_view s) {
   return s;
 }
 
-bool NamesEqual(std::string_view a, std::string_view b) {
+bool NamesEqual(std::string_view a, std::string_view b, unsigned codePage) {
   if (a.size() != b.size()) return false;
+  const auto fold = codePage == 1252 ? &Fold1252 : &FoldAscii;
   for (std::size_t i = 0; i < a.size(); ++i) {
-    if (IsLeadByte(a[i])) {
+    if (IsLeadByte(a[i], codePage)) {
       if (a[i] != b[i]) return false;
       ++i;
       if (i < a.size() && a[i] != b[i]) return false;
-    } else if (FoldAscii(a[i]) != FoldAscii(b[i])) {
+    } else if (fold(a[i]) != fold(b[i])) {
       return false;
     }
   }
   return true;
 }
 
-Document::Document(std::string_view text) : text_(text) {
+Document::Document(std::string_view text, unsigned codePage) : text_(text), codePage_(codePage) {
   for (std::size_t pos = 0; pos < text_.size();) {
-    lines_.push_back(ParseLine(text_, pos));
+    lines_.push_back(ParseLine(text_, pos, codePage_));
     pos = lines_.back().end;
   }
 }
@@ -112,14 +124,14 @@ std::vector<Section> Document::Sections() const {
 
 std::optional<Section> Document::FindSection(std::string_view name) const {
   for (const Section& s : Sections()) {
-    if (NamesEqual(lines_[s.header].name, name)) return s;
+    if (NamesEqual(lines_[s.header].name, name, codePage_)) return s;
   }
   return std::nullopt;
 }
 
 std::optional<std::size_t> Document::FindKey(const Section& section, std::string_view name) const {
   for (std::size_t i = section.header + 1; i < section.end; ++i) {
-    if (lines_[i].kind == LineKind::kKey && NamesEqual(lines_[i].name, name)) return i;
+    if (lines_[i].kind == LineKind::kKey && NamesEqual(lines_[i].name, name, codePage_)) return i;
   }
   return std::nullopt;
 }
@@ -187,7 +199,8 @@ std::string Document::WithoutKey(std::string_view section, std::string_view key)
   // Every copy of the key in the section goes, so the key reads as missing afterwards.
   if (std::optional<Section> found = FindSection(section)) {
     for (std::size_t i = found->header + 1; i < found->end; ++i) {
-      if (lines_[i].kind == LineKind::kKey && NamesEqual(lines_[i].name, key)) drop[i] = true;
+      if (lines_[i].kind == LineKind::kKey && NamesEqual(lines_[i].name, key, codePage_))
+        drop[i] = true;
     }
   }
   return WithoutLines(drop);
@@ -197,7 +210,7 @@ std::string Document::WithoutSection(std::string_view section) const {
   std::vector<bool> drop(lines_.size(), false);
   // Duplicate sections go too: otherwise the next one would surface under the deleted name.
   for (const Section& s : Sections()) {
-    if (!NamesEqual(lines_[s.header].name, section)) continue;
+    if (!NamesEqual(lines_[s.header].name, section, codePage_)) continue;
     for (std::size_t i = s.header; i < s.end; ++i) drop[i] = true;
   }
   return WithoutLines(drop);

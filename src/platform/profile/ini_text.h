@@ -1,7 +1,8 @@
 #pragma once
 
-// Parsing and editing of INI text held as code page 932 bytes. Edits work on byte offsets into the
-// original text so that every line they do not touch is carried over unchanged.
+// Parsing and editing of INI text held as bytes of the system's ANSI code page (932 or 1252). Edits
+// work on byte offsets into the original text so that every line they do not touch is carried over
+// unchanged.
 
 #include <cstddef>
 #include <optional>
@@ -11,7 +12,8 @@
 
 namespace profile::detail {
 
-bool IsLeadByte(char c);
+// The first byte of a double-byte character; code page 1252 has none.
+bool IsLeadByte(char c, unsigned codePage = 932);
 
 // A UTF-8 byte-order mark at the start of a file is kept byte for byte and skipped when the first
 // line is read, so the section it stands before is found (docs/ARCHITECTURE.md, profile functions).
@@ -22,9 +24,9 @@ bool HasByteOrderMark(std::string_view text);
 // from either end never cuts a character in two.
 std::string_view TrimBlanks(std::string_view s);
 
-// ASCII letters compare without case; a double-byte character compares exactly, trail byte
-// included.
-bool NamesEqual(std::string_view a, std::string_view b);
+// Letters compare without case (ASCII, and in code page 1252 its accented letters too); a
+// double-byte character compares exactly, trail byte included.
+bool NamesEqual(std::string_view a, std::string_view b, unsigned codePage = 932);
 
 enum class LineKind { kOther, kComment, kSection, kKey };
 
@@ -45,7 +47,7 @@ struct Section {
 
 class Document {
  public:
-  explicit Document(std::string_view text);
+  explicit Document(std::string_view text, unsigned codePage = 932);
 
   std::string_view text() const { return text_; }
   const std::vector<Line>& lines() const { return lines_; }
@@ -68,6 +70,7 @@ class Document {
   std::string WithoutLines(const std::vector<bool>& drop) const;
 
   std::string_view text_;
+  unsigned codePage_;
   std::vector<Line> lines_;
 };
 

@@ -89,10 +89,10 @@ fs::path FollowLinks(const fs::path& file) {
 }  // namespace
 
 uint32_t GetString(const fs::path& file, const char* section, const char* key, const char* def,
-                   char* buf, uint32_t size) {
+                   char* buf, uint32_t size, unsigned codePage) {
   if (buf == nullptr || size == 0) return 0;
   std::optional<std::string> text = detail::ReadWholeFile(file);
-  Document doc(text ? std::string_view(*text) : std::string_view());
+  Document doc(text ? std::string_view(*text) : std::string_view(), codePage);
 
   if (section == nullptr) return CopyList(SectionNames(doc), buf, size);
   std::string_view section_name = TrimBlanks(section);
@@ -110,7 +110,8 @@ uint32_t GetString(const fs::path& file, const char* section, const char* key, c
   return CopyString(fallback, buf, size);
 }
 
-bool WriteString(const fs::path& file, const char* section, const char* key, const char* value) {
+bool WriteString(const fs::path& file, const char* section, const char* key, const char* value,
+                 unsigned codePage) {
   // All three null is Windows' request to flush its cache; there is no cache here.
   if (section == nullptr) return key == nullptr && value == nullptr;
 
@@ -131,7 +132,7 @@ bool WriteString(const fs::path& file, const char* section, const char* key, con
     old = std::move(*text);
   }
 
-  Document doc(old);
+  Document doc(old, codePage);
   std::string_view section_name = TrimBlanks(section);
   std::string updated = key == nullptr     ? doc.WithoutSection(section_name)
                         : value == nullptr ? doc.WithoutKey(section_name, TrimBlanks(key))

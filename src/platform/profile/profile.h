@@ -2,7 +2,8 @@
 
 // The INI engine behind the emulated GetPrivateProfileStringA / WritePrivateProfileStringA.
 // The emulation maps Windows paths to host paths and checks file attributes before calling in.
-// Text stays in code page 932 bytes throughout: nothing is decoded.
+// Text stays in bytes throughout: nothing is decoded. `codePage` (the system's ANSI code page, 932
+// or 1252) says which bytes start a double-byte character and which letters have a case.
 
 #include <cstdint>
 #include <filesystem>
@@ -13,12 +14,12 @@ namespace profile {
 // lists the key names of the section, each name zero-terminated and the list ended by one more
 // zero.
 uint32_t GetString(const std::filesystem::path& file, const char* section, const char* key,
-                   const char* def, char* buf, uint32_t size);
+                   const char* def, char* buf, uint32_t size, unsigned codePage = 932);
 
 // WritePrivateProfileStringA over a host file. A null value deletes the key, a null key deletes the
 // section. The file is replaced atomically; false means it was left exactly as it was.
 bool WriteString(const std::filesystem::path& file, const char* section, const char* key,
-                 const char* value);
+                 const char* value, unsigned codePage = 932);
 
 namespace testing {
 
