@@ -145,6 +145,10 @@ HMODULE GetModuleHandleA(LPCSTR moduleName) {
   if (::strcasecmp(moduleName, "kernel32.dll") == 0 || ::strcasecmp(moduleName, "kernel32") == 0) {
     return emu::Kernel32Module();
   }
+  // Every program with a window has user32 loaded.
+  if (::strcasecmp(moduleName, "user32.dll") == 0 || ::strcasecmp(moduleName, "user32") == 0) {
+    return emu::User32Module();
+  }
   SetLastError(ERROR_MOD_NOT_FOUND);
   return nullptr;
 }

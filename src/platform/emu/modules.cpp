@@ -12,6 +12,7 @@ namespace {
 
 const HMODULE kKernel32 = reinterpret_cast<HMODULE>(static_cast<uintptr_t>(0x7FE00000));
 const HMODULE kComctl32 = reinterpret_cast<HMODULE>(static_cast<uintptr_t>(0x7FD00000));
+const HMODULE kUser32 = reinterpret_cast<HMODULE>(static_cast<uintptr_t>(0x7FC00000));
 
 // A module name as LoadLibraryA takes it: the file name, with or without ".dll", in any case.
 bool Names(LPCSTR name, const char* module) {
@@ -40,6 +41,9 @@ FARPROC Comctl32Export(LPCSTR name) {
 namespace emu {
 HMODULE Kernel32Module() {
   return kKernel32;
+}
+HMODULE User32Module() {
+  return kUser32;
 }
 }  // namespace emu
 
@@ -110,6 +114,8 @@ FARPROC GetProcAddress(HMODULE module, LPCSTR procName) {
     // Names are exact; the 16-bit exports exist by number only.
     found = byOrdinal ? emu::Kernel16Export(ordinal)
                       : (::strcmp(procName, "QT_Thunk") == 0 ? emu::QtThunkExport() : nullptr);
+  } else if (module == kUser32) {
+    found = byOrdinal ? nullptr : emu::User32Export(procName);
   } else if (module != kKernel32 && module != GetModuleHandleA(nullptr)) {
     SetLastError(ERROR_MOD_NOT_FOUND);
     emu::TraceFailed(impl);
