@@ -90,7 +90,10 @@ TEST_F(HotKeys, KeysGoWithTheirWindowAndWithTheProcessThatHeldThem) {
 
   const int pid = machine.StartProcess([] {
     HWND own = MakeWindow();
-    return RegisterHotKey(own, 1, 0, VK_MEDIA_NEXT_TRACK) && RegisterHotKey(nullptr, 2, 0, VK_MEDIA_PREV_TRACK) ? 0 : 1;
+    return RegisterHotKey(own, 1, 0, VK_MEDIA_NEXT_TRACK) &&
+                   RegisterHotKey(nullptr, 2, 0, VK_MEDIA_PREV_TRACK)
+               ? 0
+               : 1;
   });
   EXPECT_EQ(machine.Process(pid).exitCode, 0);
   EXPECT_FALSE(machine.Process(pid).running);

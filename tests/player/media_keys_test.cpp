@@ -22,6 +22,8 @@ class MediaKeys : public PlayerScenario {
 TEST_F(MediaKeys, PlayPauseResumeNextAndStopFromTheKeyboard) {
   StartWithDisc();
   EXPECT_EQ(HotKeys(), "hotkeys: none\n") << "a stopped player leaves the keys to others";
+  EXPECT_EQ(Do("show settings\n").find("Options"), std::string::npos)
+      << "the option is the user's to write; the program only reads it";
   Choose("Play");
   EXPECT_EQ(HotKeys(), kAllHeld);
 
@@ -118,8 +120,8 @@ TEST_F(MediaKeys, TheSettingTurnsThemOffAndOldWindowsHasNone) {
   EXPECT_EQ(HotKeys(), "hotkeys: none\n");
   Do("key media-play\n");
   EXPECT_EQ(Tray(), "tray: visible=1 image=PLAY tip=\"Orvanta\"\n");
-  EXPECT_EQ(Do("show settings\n").find("Options"), std::string::npos)
-      << "the program writes only the dialog's settings";
+  EXPECT_NE(Do("show settings\n").find("[Options]\nMediaKeys=0\n"), std::string::npos)
+      << "the user's line is kept as written";
 }
 
 TEST_F(MediaKeys, Windows9xHasNoMediaKeys) {
@@ -133,6 +135,22 @@ TEST_F(MediaKeys, AnyOtherValueKeepsThemOn) {
   StartWithDisc("ini settings Options MediaKeys 2\n");
   Choose("Play");
   EXPECT_EQ(HotKeys(), kAllHeld);
+}
+
+TEST_F(MediaKeys, TheConsoleRefusesWordsItHasNoKeyFor) {
+  EXPECT_EQ(Do("key media-pause\nkey\nmachine hotkey media-play none\n"
+               "machine hotkey media-stop \"A\"\nmachine hotkey media-stop \"B\"\n"
+               "machine hotkey media-next\n"),
+            "error: key: expected media-play, media-stop, media-next or media-prev, not "
+            "\"media-pause\"\n"
+            "error: usage: key media-play|media-stop|media-next|media-prev\n"
+            "error: machine hotkey: no other program holds media-play\n"
+            "error: machine hotkey: media-stop is held already\n"
+            "error: usage: machine hotkey media-play|media-stop|media-next|media-prev "
+            "\"PROGRAM\"|none\n");
+  EXPECT_EQ(HotKeys(), "hotkey: media-stop owner=A\n");
+  // A key no one holds reaches no program, and says nothing.
+  EXPECT_EQ(Do("key media-next\n"), "");
 }
 
 }  // namespace

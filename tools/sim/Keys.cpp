@@ -59,8 +59,9 @@ void Console::ShowHotKeys() {
 }
 
 void Console::MachineHotKey(const Words& args) {
-  constexpr const char* kUsage = "machine hotkey media-play|media-stop|media-next|media-prev "
-                                 "\"PROGRAM\"|none";
+  constexpr const char* kUsage =
+      "machine hotkey media-play|media-stop|media-next|media-prev "
+      "\"PROGRAM\"|none";
   if (args.size() != 3) throw Refusal(std::string("usage: ") + kUsage);
   const UINT vk = MediaKey(args[1], "machine hotkey");
   if (args[2] == "none") {

@@ -13,7 +13,7 @@
 namespace sim {
 namespace {
 
-constexpr std::string_view kSubjects[] = {"tray", "menus", "dialog", "device", "settings",
+constexpr std::string_view kSubjects[] = {"tray", "menus", "dialog", "device",  "settings",
                                           "box",  "exits", "shell",  "process", "hotkeys"};
 
 std::string IconName(UINT type) {

@@ -56,8 +56,12 @@ std::optional<std::string> PressHotKey(Machine& machine, UINT vk) {
       ThreadRec* thread = key.threadId ? impl.ThreadLocked(key.threadId) : nullptr;
       if (!thread) break;
       const LPARAM lParam = static_cast<LPARAM>(static_cast<DWORD>(vk) << 16);
-      thread->posted.push_back(MSG{key.window, WM_HOTKEY, static_cast<WPARAM>(key.id), lParam,
-                                   static_cast<DWORD>(impl.NowLocked()), {}});
+      thread->posted.push_back(MSG{key.window,
+                                   WM_HOTKEY,
+                                   static_cast<WPARAM>(key.id),
+                                   lParam,
+                                   static_cast<DWORD>(impl.NowLocked()),
+                                   {}});
       impl.WakeLocked(*thread);
       break;
     }

@@ -78,6 +78,12 @@ std::string Upper(const char* s) {
 
 namespace emu {
 
+int IconMetric(int index) {
+  auto& impl = Impl();
+  std::lock_guard lock(impl.mu);
+  return MetricAt(index, impl.dpi);
+}
+
 FARPROC User32Export(LPCSTR name) {
   {
     auto& impl = Impl();
@@ -111,12 +117,6 @@ std::optional<IconImage> IconImageOf(Machine& machine, HICON icon) {
 
 }  // namespace emu
 
-int GetSystemMetrics(int index) {
-  auto& impl = emu::Impl();
-  std::lock_guard lock(impl.mu);
-  return MetricAt(index, impl.dpi);
-}
-
 HANDLE LoadImageA(HINSTANCE instance, LPCSTR name, UINT type, int cx, int cy, UINT load) {
   auto& impl = emu::Impl();
   // Only what the program asks for: its own named icons, at a size given, shared.
@@ -130,11 +130,16 @@ HANDLE LoadImageA(HINSTANCE instance, LPCSTR name, UINT type, int cx, int cy, UI
   }
   const std::string wanted = Upper(name);
   // Windows takes the stored image nearest in size (the deepest colours among equals; every
-  // image here has the same) and stretches it to the size asked.
+  // image here has the same) and scales it to the size asked; halfway between two, the larger.
   const StoredImage* best = nullptr;
   for (const StoredImage& image : kImages) {
     if (std::strcmp(image.kind, "ICON") != 0 || Upper(image.name) != wanted) continue;
-    if (!best || std::abs(image.width - cx) < std::abs(best->width - cx)) best = &image;
+    const int distance = std::abs(image.width - cx);
+    const int bestDistance = best ? std::abs(best->width - cx) : 0;
+    if (!best || distance < bestDistance ||
+        (distance == bestDistance && image.width > best->width)) {
+      best = &image;
+    }
   }
   if (!best) {
     SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);

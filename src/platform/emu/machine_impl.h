@@ -250,6 +250,8 @@ std::unique_ptr<Alarm> MakePlayEndAlarm(Machine::Impl& impl);
 
 // user32's exports a program looks up at run time, or null (images.cpp).
 FARPROC User32Export(LPCSTR name);
+// GetSystemMetrics' icon sizes at the screen's DPI; 0 for any other index (images.cpp).
+int IconMetric(int index);
 // The handle of user32 as GetModuleHandleA gives it (modules.cpp).
 HMODULE User32Module();
 

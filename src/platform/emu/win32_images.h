@@ -1,4 +1,4 @@
-// user32: system metrics, images loaded at a size, and the DPI calls of Windows 10 1607 that a
+// user32: icon metrics, images loaded at a size, and the DPI calls of Windows 10 1607 that a
 // program looks up at run time (they are declared here only for the emulation's own use).
 #pragma once
 
@@ -13,5 +13,4 @@
 #define LR_DEFAULTCOLOR 0x0000
 #define LR_SHARED 0x8000
 
-int GetSystemMetrics(int index);
 HANDLE LoadImageA(HINSTANCE instance, LPCSTR name, UINT type, int cx, int cy, UINT load);
