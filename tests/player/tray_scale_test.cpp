@@ -56,6 +56,21 @@ TEST_P(TrayScale, EveryImageTheShellGetsHasTheSmallIconSize) {
   }
 }
 
+// The form definition's image is loaded again at the larger size; when that load fails the icon
+// keeps the image it had rather than going blank.
+using TrayScaleAtStart = PlayerScenario;
+
+TEST_F(TrayScaleAtStart, ARefusedLargerImageKeepsTheClassicOne) {
+  emu::SetScreenDpi(machine_, 144);
+  Do(std::string("drive D: cdrom\ndisc D: ") + kThreeTracks + "\nfail LoadImageA\nstart\n");
+  const std::vector<emu::ShellCall> calls = emu::ShellTrace(machine_);
+  ASSERT_FALSE(calls.empty());
+  EXPECT_EQ(calls.front().image, "ZCD");
+  EXPECT_EQ(emu::IconImageOf(machine_, calls.front().icon), std::nullopt);
+  EXPECT_EQ(emu::IconImageOf(machine_, calls.back().icon), (emu::IconImage{24, 24, 24, 24}));
+  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"Orvanta\"\n");
+}
+
 INSTANTIATE_TEST_SUITE_P(Screens, TrayScale,
                          ::testing::Values(Scale{96, false, 16}, Scale{96, true, 16},
                                            Scale{120, false, 20}, Scale{120, true, 20},

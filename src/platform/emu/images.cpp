@@ -119,6 +119,10 @@ std::optional<IconImage> IconImageOf(Machine& machine, HICON icon) {
 
 HANDLE LoadImageA(HINSTANCE instance, LPCSTR name, UINT type, int cx, int cy, UINT load) {
   auto& impl = emu::Impl();
+  if (auto error = impl.machine.TakeFailure("LoadImageA")) {
+    SetLastError(*error ? *error : ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+  }
   // Only what the program asks for: its own named icons, at a size given, shared.
   if (type != IMAGE_ICON || !(load & LR_SHARED) || cx <= 0 || cy <= 0) {
     SetLastError(ERROR_INVALID_PARAMETER);
