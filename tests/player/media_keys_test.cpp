@@ -1,6 +1,9 @@
 // The keyboard's media keys: held while a disc plays or is paused, each running the player menu's
 // own command, and free for other programs the rest of the time.
+#include <vector>
+
 #include "PlayerScenario.h"
+#include "platform/emu/hotkey_control.h"
 
 namespace player_test {
 namespace {
@@ -112,6 +115,21 @@ TEST_F(MediaKeys, AKeyRunsItsCommandOnlyWhenTheMenuOffersIt) {
   Do("key media-stop\nkey media-next\nkey media-play\n");
   EXPECT_EQ(Tray(), "tray: visible=1 image=PLAY tip=\"Orvanta\"\n");
   EXPECT_EQ(Device(), "device: open drive=D: mode=playing track=1 position=00:00:00\n");
+}
+
+TEST_F(MediaKeys, APressStillQueuedWhenTheKeysAreLetGoDoesNothing) {
+  StartWithDisc();
+  Choose("Play");
+  const std::vector<emu::HotKeyInfo> held = emu::HotKeys(machine_);
+  ASSERT_EQ(held.size(), 4u);
+  // The press comes in just before the player stops; it is taken from the queue after.
+  machine_.RunInProcess(machine_.Processes().front().id, [&] {
+    PostMessageA(held.front().window, WM_HOTKEY, VK_MEDIA_PLAY_PAUSE,
+                 static_cast<LPARAM>(VK_MEDIA_PLAY_PAUSE) << 16);
+    testing_support::Form()->StopClick(nullptr);
+  });
+  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"Orvanta\"\n");
+  EXPECT_EQ(Device(), "device: open drive=D: mode=stopped track=1 position=00:00:00\n");
 }
 
 TEST_F(MediaKeys, TheSettingTurnsThemOffAndOldWindowsHasNone) {
