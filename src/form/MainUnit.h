@@ -3,10 +3,12 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "exitwin/ExitWin32.h"
+#include "form/MediaKeys.h"
 #include "mci/MPlayer.h"
 #include "platform/win32.h"
 #include "toolkit/ComCtrls.h"
@@ -97,8 +99,16 @@ class TPropertyForm : public vcl::TForm {
   void MediaPlayerNotify(TObject* sender);
   // The disc has played to its end: stop, or start again with All_Repeat checked.
   void DiscEnded();
-  // Hands the icon resource `name` to the tray icon.
+  // Hands the icon resource `name` to the tray icon; the media keys follow the image.
   void SetTrayImage(const char* name);
+
+  // --- Media keys -------------------------------------------------------------------------------
+  // Present when the settings allow the keys ([Options] MediaKeys, on by default) and Windows has
+  // them.
+  std::unique_ptr<TMediaKeys> MediaKeys;
+  bool ReadMediaKeysOption() const;
+  // A media key pressed while the player held it: the menu command it stands for, when enabled.
+  void MediaKeyPress(UINT key);
 
   // --- Disc monitoring, auto-play and titles ----------------------------------------------------
   void CDCheckTimer(TObject* sender);

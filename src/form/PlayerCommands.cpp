@@ -1,8 +1,42 @@
 // The player menu's commands and the end of a disc.
+#include <cstring>
+
 #include "form/MainUnit.h"
 
 void TPropertyForm::SetTrayImage(const char* name) {
-  TrayIcon->Icon()->SetHandle(LoadIconA(GetModuleHandleA(nullptr), name));
+  // The keys first: a shell that refuses the new image must not leave them held after a stop.
+  if (MediaKeys) {
+    if (std::strcmp(name, "Play") == 0) {
+      MediaKeys->Hold();
+    } else if (std::strcmp(name, "Pause") != 0) {
+      MediaKeys->Release();
+    }
+  }
+  TrayIcon->Icon()->SetHandle(LoadTrayImage(name));
+}
+
+void TPropertyForm::MediaKeyPress(UINT key) {
+  // The menu's own handlers, and only where the menu would offer them.
+  switch (key) {
+    case VK_MEDIA_PLAY_PAUSE:
+      if (Pause->Enabled()) {
+        PauseClick(nullptr);
+      } else if (Play->Enabled()) {
+        PlayClick(nullptr);
+      }
+      break;
+    case VK_MEDIA_STOP:
+      if (Stop->Enabled()) StopClick(nullptr);
+      break;
+    case VK_MEDIA_NEXT_TRACK:
+      if (Next->Enabled()) NextClick(nullptr);
+      break;
+    case VK_MEDIA_PREV_TRACK:
+      if (Previous->Enabled()) PreviousClick(nullptr);
+      break;
+    default:
+      break;
+  }
 }
 
 void TPropertyForm::PlayClick(TObject* /*sender*/) {

@@ -18,6 +18,10 @@ void TPropertyForm::FormCreate(TObject* /*sender*/) {
   std::exception_ptr writeError;
   try {
     ReadSettings();
+    // Before the disc is looked at: auto-play at start is a play like any other.
+    if (ReadMediaKeysOption() && TMediaKeys::SystemHasKeys()) {
+      MediaKeys = std::make_unique<TMediaKeys>([this](UINT key) { MediaKeyPress(key); });
+    }
     ApplyMenuSettings();
     ListCDDrives();
     CDDrive->SetItemIndex(0);

@@ -8,6 +8,8 @@ namespace {
 
 constexpr const char* kPlayerSection = "CDPlayer_TabSheet";
 constexpr const char* kMenuSection = "RB_TabSheet";
+// Options the dialog does not show; the user writes them into the file by hand.
+constexpr const char* kOptionsSection = "Options";
 
 struct BoxKey {
   const char* section;
@@ -77,4 +79,9 @@ void TPropertyForm::ExitWin_CheckBoxClick(TObject* sender) {
   CDDriveChange(sender);
   Dialog_CheckBox->SetEnabled(PowerOff_CheckBox->Checked() || Reboot_CheckBox->Checked() ||
                               Restart_CheckBox->Checked() || LogOff_CheckBox->Checked());
+}
+
+bool TPropertyForm::ReadMediaKeysOption() const {
+  vcl::TIniFile ini(SettingsFileName());
+  return ini.ReadInteger(kOptionsSection, "MediaKeys", 1) != 0;
 }

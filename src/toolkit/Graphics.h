@@ -25,6 +25,8 @@ class TIcon : public TObject {
   // Loads the icon resource `name` of the program's module; raises EOutOfResources when there is
   // none.
   void LoadFromResourceName(std::string name);
+  // The resource the image was loaded from by name; empty once a handle was set directly.
+  const std::string& ResourceName() const { return resourceName_; }
   void Assign(const TIcon& source);
 
   TNotifyEvent OnChange;

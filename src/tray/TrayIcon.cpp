@@ -127,6 +127,11 @@ TTrayIcon::~TTrayIcon() {
 }
 
 void TTrayIcon::Loaded() {
+  // The form definition's image came at the classic size; a screen with larger small icons gets
+  // it again at theirs before the shell first sees it.
+  if (const std::string name = icon_->ResourceName(); !name.empty() && TrayImageSize() != 16) {
+    if (HICON sized = LoadTrayImage(name.c_str())) icon_->SetHandle(sized);
+  }
   UpdateShellIcon(NIM_ADD);
   vcl::TComponent::Loaded();
 }

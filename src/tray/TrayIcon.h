@@ -152,3 +152,9 @@ std::vector<TTrayIcon*> TrayIcons();
 
 // Registers TTrayIcon and its stored properties for form definitions (once per process).
 void RegisterTrayClasses();
+
+// The width and height, in pixels, of the small icons the notification area shows (16 at 96 DPI).
+int TrayImageSize();
+// The program's icon resource `name` at that size (LoadIconA's shared icon at 16 pixels); null
+// when there is none.
+HICON LoadTrayImage(const char* name);

@@ -11,6 +11,7 @@ from pathlib import Path
 RESGEN = Path(__file__).resolve().parents[2] / "tools" / "resgen" / "resgen.py"
 sys.path.insert(0, str(RESGEN.parent))
 
+import iconsizes  # noqa: E402
 import pixelart  # noqa: E402
 import rcfile  # noqa: E402
 import resgen  # noqa: E402
@@ -40,6 +41,37 @@ image 2x1:
 
 def source(text):
     return textwrap.dedent(text)
+
+
+def square_icon(*sizes):
+    """An icon source that draws a diagonal at each size."""
+    text = "bits: 4\nlegend:\n  . transparent\n  K 000000\n"
+    for n in sizes:
+        text += f"image {n}x{n}:\n" + "".join("  " + "." * i + "K" + "." * (n - i - 1) + "\n" for i in range(n))
+    return text
+
+
+class IconSizesTest(unittest.TestCase):
+    def test_each_missing_size_is_a_whole_multiple_of_the_largest_drawn_divisor(self):
+        art = iconsizes.complete(pixelart.parse(square_icon(16, 20, 24), "art.txt", "ICON"))
+        self.assertEqual([g.width for g in art.grids], [16, 20, 24, 32, 40, 48])
+        big = art.grids[-1]
+        # 48 comes from 24 (two by two), not from 16: its diagonal steps two pixels at a time.
+        self.assertEqual(big.rows[0], "KK" + "." * 46)
+        self.assertEqual(big.rows[1], "KK" + "." * 46)
+        self.assertEqual(big.rows[2], ".." + "KK" + "." * 44)
+        self.assertEqual(art.grids[4].rows[39], "." * 38 + "KK")
+
+    def test_a_size_no_drawn_one_divides_must_be_drawn(self):
+        with self.assertRaises(SourceError) as caught:
+            iconsizes.complete(pixelart.parse(square_icon(16, 24), "art.txt", "ICON"))
+        self.assertIn("20x20", str(caught.exception))
+        self.assertTrue(str(caught.exception).startswith("art.txt"))
+
+    def test_a_drawn_size_is_kept_as_drawn(self):
+        art = iconsizes.complete(pixelart.parse(square_icon(16, 20, 24, 32), "art.txt", "ICON"))
+        self.assertEqual([g.width for g in art.grids], [16, 20, 24, 32, 40, 48])
+        self.assertEqual(art.grids[3].rows[1], ".K" + "." * 30, "the drawn 32 is not 16 doubled")
 
 
 class SourceErrorsTest(unittest.TestCase):

@@ -3,6 +3,7 @@
 The decoder here is written apart from the generator's encoder, so a packing or ordering
 mistake in one shows up as a difference instead of cancelling itself out."""
 
+import hashlib
 import os
 import re
 import struct
@@ -18,6 +19,7 @@ RES = REPO / "resources"
 RESGEN = REPO / "tools" / "resgen" / "resgen.py"
 sys.path.insert(0, str(RESGEN.parent))
 
+import iconsizes  # noqa: E402
 import pixelart  # noqa: E402
 import resgen  # noqa: E402
 
@@ -92,6 +94,8 @@ class GeneratedFilesTest(unittest.TestCase):
     def test_every_image_decodes_to_its_source(self):
         for kind, name, source in resgen.read_index(RES / "src"):
             art = pixelart.parse(source.read_text(), str(source), kind)
+            if kind == "ICON":
+                iconsizes.complete(art)
             path = RES / "generated" / f"{name.lower()}{EXTENSION[kind]}"
             with self.subTest(resource=name):
                 if kind == "BITMAP":
@@ -110,23 +114,45 @@ class GeneratedFilesTest(unittest.TestCase):
 
 
 class ProgramNeedsTest(unittest.TestCase):
-    def test_main_icon_has_32_and_16_pixel_images(self):
-        kind, entries = read_group(RES / "generated" / "mainicon.ico")
-        self.assertEqual(kind, 1)
-        self.assertEqual(sorted((w, h) for w, h, *_ in entries), [(16, 16), (32, 32)])
-        for w, h, planes, bits, _ in entries:
-            self.assertEqual((planes, bits), (1, 4))
-
-    def test_tray_icons_are_16_colour_16_pixel_with_a_clear_surround(self):
-        for name in TRAY:
+    def test_every_icon_has_each_scale_in_16_colours_and_tray_images_a_clear_surround(self):
+        for name in ("MAINICON",) + TRAY:
             with self.subTest(icon=name):
                 kind, entries = read_group(RES / "generated" / f"{name.lower()}.ico")
-                self.assertEqual((kind, len(entries)), (1, 1))
-                w, h, planes, bits, dib = entries[0]
-                self.assertEqual((w, h, planes, bits), (16, 16, 1, 4))
-                pixels = decode_dib(dib, 16, 16, 4, True)
-                for x, y in ((0, 0), (15, 0), (0, 15), (15, 15)):
-                    self.assertEqual(pixels[y][x], ("screen", 0), f"corner {x},{y} is not transparent")
+                self.assertEqual(kind, 1)
+                self.assertEqual(sorted(w for w, *_ in entries), [16, 20, 24, 32, 40, 48])
+                for w, h, planes, bits, dib in entries:
+                    self.assertEqual((h, planes, bits), (w, 1, 4))
+                    pixels = decode_dib(dib, w, h, 4, True)
+                    # The program's icon puts its notes into the top right corner.
+                    corners = ((0, 0), (w - 1, 0), (0, h - 1), (w - 1, h - 1)) if name in TRAY else ()
+                    for x, y in corners:
+                        self.assertEqual(pixels[y][x], ("screen", 0), f"{w}px corner {x},{y}")
+
+    def test_sizes_that_no_drawn_one_divides_are_drawn_and_the_rest_are_whole_multiples(self):
+        for kind, name, source in resgen.read_index(RES / "src"):
+            if kind != "ICON":
+                continue
+            art = pixelart.parse(source.read_text(), str(source), kind)
+            drawn = {g.width: g for g in art.grids}
+            with self.subTest(icon=name):
+                self.assertLessEqual({16, 20, 24}, set(drawn), "16, 20 and 24 come from the pen")
+                for grid in iconsizes.complete(art).grids[len(drawn):]:
+                    base = max(s for s in drawn if grid.width % s == 0)
+                    factor = grid.width // base
+                    for y, row in enumerate(grid.rows):
+                        self.assertEqual(row, "".join(c * factor for c in drawn[base].rows[y // factor]))
+
+    def test_the_16_pixel_images_are_the_ones_drawn_before(self):
+        # The classic screen keeps its images: larger sizes are added, the 16x16 grids stay.
+        pinned = {"MAINICON": "9b6203da4be73279", "ZCD": "d34575989745ed76",
+                  "NOCD": "9a4e9bc07942a201", "STOP": "1d6438fd5327d725",
+                  "PLAY": "cccaabeaf8c34dbb", "PAUSE": "c808312016dda59e"}
+        for kind, name, source in resgen.read_index(RES / "src"):
+            if kind == "ICON":
+                art = pixelart.parse(source.read_text(), str(source), kind)
+                grid = next(g for g in art.grids if g.width == 16)
+                digest = hashlib.sha256("\n".join(grid.rows).encode()).hexdigest()[:16]
+                self.assertEqual(digest, pinned[name], name)
 
     def test_hand_cursor_is_monochrome_32_pixel_and_points_at_its_hot_spot(self):
         kind, entries = read_group(RES / "generated" / "hand.cur")

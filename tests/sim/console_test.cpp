@@ -91,7 +91,8 @@ TEST(ConsoleScript, ShowAllGivesTheBuiltAnswersInConsoleOrder) {
                         "Exit[on]\n"
                         "dialog: hidden\n"
                         "device: open drive=D: mode=notready\n") +
-                kFirstSettings + "box: none\nexits: none\nshell: none\nprocess: running\n");
+                kFirstSettings +
+                "box: none\nexits: none\nshell: none\nprocess: running\nhotkeys: none\n");
   EXPECT_EQ(run.exitCode, 0);
 }
 

@@ -19,6 +19,7 @@ from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 
 import pixelart  # noqa: E402
+import iconsizes  # noqa: E402
 import preview  # noqa: E402
 import rcfile  # noqa: E402
 import winformats  # noqa: E402
@@ -93,6 +94,8 @@ def build(src):
     script_entries, images, arts = [], [], []
     for kind, name, source in read_index(src):
         art = pixelart.parse(read_source(source), str(source), kind)
+        if kind == "ICON":
+            iconsizes.complete(art)
         arts.append(art)
         file = f"{GENERATED}/{name.lower()}{winformats.EXTENSIONS[kind]}"
         outputs[file] = winformats.encode(art)

@@ -151,6 +151,7 @@ void Console::Dispatch(const Words& words) {
       {"dialog", &Console::DialogCommand},
       {"help", &Console::Help},
       {"watch", &Console::Watch},
+      {"key", &Console::Key},
   };
   const std::string& name = words[0];
   const Words args(words.begin() + 1, words.end());
@@ -166,8 +167,9 @@ void Console::Dispatch(const Words& words) {
 void Console::MachineCommand(const Words& args) {
   constexpr const char* kUsage =
       "machine nt|9x | endnotify on|off | codepage 1252|932 | path \"C:\\DIR\\NAME.exe\" | cwd "
-      "X: \"\\DIR\"";
+      "X: \"\\DIR\" | hotkey KEY \"PROGRAM\"|none";
   if (args.empty()) throw Refusal(std::string("usage: ") + kUsage);
+  if (args[0] == "hotkey") return MachineHotKey(args);
   if (args[0] == "endnotify") {
     ExpectCount(args, 2, "machine endnotify on|off");
     emu::SetNotifyAtEnd(machine_, OnOff(args[1], "machine endnotify"));

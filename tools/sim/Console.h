@@ -62,6 +62,10 @@ class Console {
   void DialogCommand(const Words& args);
   void Help(const Words& args);
   void Watch(const Words& args);
+  // The media keys (Keys.cpp): `key`, `show hotkeys`, `machine hotkey`.
+  void Key(const Words& args);
+  void ShowHotKeys();
+  void MachineHotKey(const Words& args);
   // After a refusal at a terminal: what the command expects (its usage line).
   void ExplainRefusal(const std::string& name, std::string_view why);
 

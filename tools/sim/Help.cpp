@@ -19,7 +19,7 @@ const std::vector<CommandHelp>& Commands() {
       {"dismiss", "dismiss", "close the open popup menu without choosing", "dismiss"},
       {"answer", "answer ok|cancel", "close the newest open message box with that button",
        "answer ok"},
-      {"show", "show tray|menus|dialog|device|settings|box|exits|shell|process|all",
+      {"show", "show tray|menus|dialog|device|settings|box|exits|shell|process|hotkeys|all",
        "print state; `show menus captions` adds the items' captions", "show device"},
       {"wait", "wait MS",
        "move the clock on by MS milliseconds (at a terminal the clock runs by itself, and wait "
@@ -44,7 +44,7 @@ const std::vector<CommandHelp>& Commands() {
        "readonly settings on"},
       {"machine",
        "machine nt|9x | endnotify on|off | codepage 1252|932 | path \"C:\\DIR\\NAME.exe\" | cwd "
-       "X: \"\\DIR\"",
+       "X: \"\\DIR\" | hotkey KEY \"PROGRAM\"|none",
        "the Windows family the program sees (default nt); whether the CD driver reports the end "
        "of a play (default: off on nt, on on 9x); the system's ANSI code page (default 1252, an "
        "English Windows; 932 a Japanese one); where the program's exe sits (before start); the "
@@ -61,6 +61,11 @@ const std::vector<CommandHelp>& Commands() {
        "act on the property dialog's controls as the user would (right click, choose Version to "
        "show it; show dialog names the controls)",
        "dialog click AutoPlay_CheckBox"},
+      {"key", "key media-play|media-stop|media-next|media-prev",
+       "press that media key on the machine's keyboard (the program holding it as a hot key gets "
+       "it; `machine hotkey media-play \"NAME\"` lets another program hold a key, `... none` "
+       "lets go)",
+       "key media-play"},
       {"help", "help [COMMAND]", "list the commands, or show one command's usage and an example",
        "help disc"},
       {"quit", "quit", "end the console; the running copies of the program are ended", "quit"},

@@ -13,8 +13,8 @@
 namespace sim {
 namespace {
 
-constexpr std::string_view kSubjects[] = {"tray", "menus", "dialog", "device", "settings",
-                                          "box",  "exits", "shell",  "process"};
+constexpr std::string_view kSubjects[] = {"tray", "menus", "dialog", "device",  "settings",
+                                          "box",  "exits", "shell",  "process", "hotkeys"};
 
 std::string IconName(UINT type) {
   switch (type & MB_ICONMASK) {
@@ -104,6 +104,7 @@ void Console::ShowSubject(std::string_view subject) {
   if (subject == "dialog") return ShowDialog();
   if (subject == "shell") return ShowShell();
   if (subject == "process") return ShowProcess();
+  if (subject == "hotkeys") return ShowHotKeys();
   std::string list;
   for (std::string_view known : kSubjects) list += std::string(known) + ", ";
   throw Refusal("show: unknown subject " + Quote(subject) + " (one of " + list + "all)");

@@ -21,6 +21,10 @@
 //                             enabled and checked are 0 or 1; for a tab control, checked is the
 //                             selected tab's index), and when a window inside it has
 //                             the keyboard focus: focus<TAB>class<TAB>text
+//   trayprobe hotkeys DESKTOP the four media keys as hot keys on that desktop: for each, whether
+//                             another program holds it (the probe's own RegisterHotKey is
+//                             refused) or it is free (registered and let go at once):
+//                             hotkey<TAB>media-play<TAB>free|taken
 //
 // Built for the architecture of the exe under test, so the 32-bit build is looked at by a
 // 32-bit program.
@@ -236,6 +240,25 @@ int Forms(const char* desktop, const char* windowClass) {
   return found ? kOk : kNone;
 }
 
+int HotKeys(const char* desktop) {
+  // Hot keys belong to a desktop: the probe's thread moves onto the program's before it asks.
+  HDESK hdesk = OpenDesktopA(desktop, 0, FALSE, GENERIC_ALL);
+  if (!hdesk || !SetThreadDesktop(hdesk)) return kNone;
+  const struct {
+    const char* word;
+    UINT vk;
+  } keys[] = {{"media-play", VK_MEDIA_PLAY_PAUSE},
+              {"media-stop", VK_MEDIA_STOP},
+              {"media-next", VK_MEDIA_NEXT_TRACK},
+              {"media-prev", VK_MEDIA_PREV_TRACK}};
+  for (const auto& key : keys) {
+    const bool free = RegisterHotKey(nullptr, static_cast<int>(key.vk), 0, key.vk) != 0;
+    if (free) UnregisterHotKey(nullptr, static_cast<int>(key.vk));
+    printf("hotkey\t%s\t%s\n", key.word, free ? "free" : "taken");
+  }
+  return kOk;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -249,5 +272,6 @@ int main(int argc, char** argv) {
   if (strcmp(argv[1], "menus") == 0) return Menus(argv[2]);
   if (strcmp(argv[1], "tips") == 0) return Tips(argv[2]);
   if (strcmp(argv[1], "boxes") == 0) return Boxes(argv[2]);
+  if (strcmp(argv[1], "hotkeys") == 0) return HotKeys(argv[2]);
   return kUsage;
 }

@@ -595,13 +595,14 @@ FARPROC User32Export(LPCSTR name) {
   {
     auto& impl = Impl();
     std::lock_guard lock(impl.mu);
-    if (!impl.perMonitorDpi) return nullptr;
+    // The DPI functions came together, with Windows 10 1607.
+    if (!impl.perMonitorDpi && !impl.images.dpiExports) return nullptr;
   }
   if (std::strcmp(name, "GetDpiForWindow") == 0)
     return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&GetDpiForWindow));
   if (std::strcmp(name, "AdjustWindowRectExForDpi") == 0)
     return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&AdjustWindowRectExForDpi));
-  return nullptr;
+  return SystemDpiExport(name);
 }
 
 // uxtheme (XP and later): the call is recorded; the machine draws no texture.

@@ -157,6 +157,6 @@ int GetSystemMetrics(int index) {
     case SM_CYSCREEN:
       return 768;
     default:
-      return 0;
+      return emu::IconMetric(index);
   }
 }

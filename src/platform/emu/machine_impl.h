@@ -17,6 +17,8 @@
 #include "platform/emu/dialog_control.h"
 #include "platform/emu/exit_state.h"
 #include "platform/emu/gdi_state.h"
+#include "platform/emu/hotkey_state.h"
+#include "platform/emu/image_state.h"
 #include "platform/emu/machine.h"
 #include "platform/emu/mci_state.h"
 #include "platform/emu/shell_state.h"
@@ -223,6 +225,8 @@ struct Machine::Impl {
   ShellState shell;
   GdiState gdi;
   ExitState exit;
+  HotKeyState hotKeys;
+  ImageState images;
 
   std::vector<std::unique_ptr<OpenBox>> boxes;
   std::vector<BoxInfo> boxLog;
@@ -264,6 +268,17 @@ struct Machine::Impl {
 
 // The alarm that steps a manual clock to the end of every running CD play (winmm.cpp).
 std::unique_ptr<Alarm> MakePlayEndAlarm(Machine::Impl& impl);
+
+// user32's system-DPI exports of Windows 10 1607 (GetDpiForSystem, GetSystemMetricsForDpi), or
+// null (images.cpp); User32Export (controls.cpp) offers them with the per-window ones.
+FARPROC SystemDpiExport(LPCSTR name);
+// GetSystemMetrics' icon sizes at the screen's DPI; 0 for any other index (images.cpp).
+int IconMetric(int index);
+// The handle of user32 as GetModuleHandleA gives it (modules.cpp).
+HMODULE User32Module();
+
+// A window is going: the hot keys it holds are free again (hotkeys.cpp).
+void ForgetHotKeysOfWindowLocked(Machine::Impl& impl, HWND window);
 
 // Binds the calling OS thread to an emulated thread record.
 void BindCurrentThread(Machine::Impl* impl, DWORD threadId);

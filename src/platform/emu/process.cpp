@@ -159,6 +159,7 @@ void Machine::Impl::EndProcessLocked(ProcessRec& process, int exitCode) {
   std::erase_if(windows, [&](const auto& w) { return ids.count(w.second.threadId) != 0; });
   std::erase_if(exit.hooks, [&](const auto& h) { return ids.count(h.second.threadId) != 0; });
   std::erase_if(timers, [&](const TimerRec& t) { return ids.count(t.threadId) != 0; });
+  std::erase_if(hotKeys.keys, [&](const HotKeyRec& k) { return ids.count(k.threadId) != 0; });
   std::erase_if(boxes, [&](const auto& b) { return ids.count(b->threadId) != 0; });
   // The main thread ends here; workers still waiting are woken and find their process gone.
   if (auto* main = ThreadLocked(process.mainThread)) {

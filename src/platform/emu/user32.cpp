@@ -243,6 +243,7 @@ BOOL DestroyWindow(HWND window) {
   std::lock_guard lock(impl.mu);
   impl.windows.erase(window);
   std::erase_if(impl.timers, [&](const emu::TimerRec& t) { return t.window == window; });
+  emu::ForgetHotKeysOfWindowLocked(impl, window);
   return TRUE;
 }
 

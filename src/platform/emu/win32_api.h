@@ -375,4 +375,6 @@ BOOL MessageBeep(UINT type);
 #include "platform/emu/win32_shell.h"
 #include "platform/emu/win32_system.h"
 #include "platform/emu/win32_controls.h"
+#include "platform/emu/win32_hotkeys.h"
+#include "platform/emu/win32_images.h"
 // clang-format on
