@@ -31,14 +31,14 @@ TEST_F(MediaKeys, PlayPauseResumeNextAndStopFromTheKeyboard) {
   EXPECT_EQ(HotKeys(), kAllHeld);
 
   Do("wait 2000\nkey media-play\n");
-  EXPECT_EQ(Tray(), "tray: visible=1 image=PAUSE tip=\"Orvanta\"\n");
+  EXPECT_EQ(Tray(), "tray: visible=1 image=PAUSE tip=\"Orvantino\"\n");
   EXPECT_EQ(Menu(), kAllOn);
   EXPECT_EQ(HotKeys(), kAllHeld) << "paused is still the player's time";
   Do("wait 5000\n");
   EXPECT_EQ(Device(), "device: open drive=D: mode=paused track=1 position=00:02:00\n");
 
   Do("key media-play\nwait 1000\n");
-  EXPECT_EQ(Tray(), "tray: visible=1 image=PLAY tip=\"Orvanta\"\n");
+  EXPECT_EQ(Tray(), "tray: visible=1 image=PLAY tip=\"Orvantino\"\n");
   EXPECT_EQ(Device(), "device: open drive=D: mode=playing track=1 position=00:03:00\n");
 
   Do("key media-next\nwait 1000\n");
@@ -47,12 +47,12 @@ TEST_F(MediaKeys, PlayPauseResumeNextAndStopFromTheKeyboard) {
   EXPECT_EQ(Device(), "device: open drive=D: mode=playing track=2 position=00:00:00\n");
 
   Do("key media-stop\n");
-  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"Orvanta\"\n");
+  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"Orvantino\"\n");
   EXPECT_EQ(HotKeys(), "hotkeys: none\n");
   EXPECT_EQ(Menu(), kAllOn);
   // Let go: a key pressed now is another program's business, and nothing plays.
   Do("key media-play\nwait 1000\n");
-  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"Orvanta\"\n");
+  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"Orvantino\"\n");
   EXPECT_EQ(Device(), "device: open drive=D: mode=stopped track=1 position=00:00:00\n");
 }
 
@@ -66,7 +66,7 @@ TEST_F(MediaKeys, AKeyAnotherProgramHoldsIsLeftToItAndAskedForAtTheNextPlay) {
             "hotkey: media-prev owner=OrvantaBrevo\n");
   EXPECT_EQ(Do("show box\n"), "box: none\n") << "a refused key is not reported";
   Do("key media-play\n");
-  EXPECT_EQ(Tray(), "tray: visible=1 image=PLAY tip=\"Orvanta\"\n") << "the other player's key";
+  EXPECT_EQ(Tray(), "tray: visible=1 image=PLAY tip=\"Orvantino\"\n") << "the other player's key";
   Do("key media-next\n");
   EXPECT_EQ(Device(), "device: open drive=D: mode=playing track=2 position=00:00:00\n");
 
@@ -82,7 +82,7 @@ TEST_F(MediaKeys, AKeyAnotherProgramHoldsIsLeftToItAndAskedForAtTheNextPlay) {
             "hotkey: media-prev owner=OrvantaBrevo\n"
             "hotkey: media-play owner=OrvantaBrevo\n");
   Do("key media-play\n");
-  EXPECT_EQ(Tray(), "tray: visible=1 image=PAUSE tip=\"Orvanta\"\n");
+  EXPECT_EQ(Tray(), "tray: visible=1 image=PAUSE tip=\"Orvantino\"\n");
 }
 
 TEST_F(MediaKeys, TheDiscLeavingAndTheProgramEndingLetTheKeysGo) {
@@ -113,7 +113,7 @@ TEST_F(MediaKeys, AKeyRunsItsCommandOnlyWhenTheMenuOffersIt) {
     form->Play->SetEnabled(false);
   });
   Do("key media-stop\nkey media-next\nkey media-play\n");
-  EXPECT_EQ(Tray(), "tray: visible=1 image=PLAY tip=\"Orvanta\"\n");
+  EXPECT_EQ(Tray(), "tray: visible=1 image=PLAY tip=\"Orvantino\"\n");
   EXPECT_EQ(Device(), "device: open drive=D: mode=playing track=1 position=00:00:00\n");
 }
 
@@ -128,7 +128,7 @@ TEST_F(MediaKeys, APressStillQueuedWhenTheKeysAreLetGoDoesNothing) {
                  static_cast<LPARAM>(VK_MEDIA_PLAY_PAUSE) << 16);
     testing_support::Form()->StopClick(nullptr);
   });
-  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"Orvanta\"\n");
+  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"Orvantino\"\n");
   EXPECT_EQ(Device(), "device: open drive=D: mode=stopped track=1 position=00:00:00\n");
 }
 
@@ -137,7 +137,7 @@ TEST_F(MediaKeys, TheSettingTurnsThemOffAndOldWindowsHasNone) {
   Choose("Play");
   EXPECT_EQ(HotKeys(), "hotkeys: none\n");
   Do("key media-play\n");
-  EXPECT_EQ(Tray(), "tray: visible=1 image=PLAY tip=\"Orvanta\"\n");
+  EXPECT_EQ(Tray(), "tray: visible=1 image=PLAY tip=\"Orvantino\"\n");
   EXPECT_NE(Do("show settings\n").find("[Options]\nMediaKeys=0\n"), std::string::npos)
       << "the user's line is kept as written";
 }
@@ -145,7 +145,7 @@ TEST_F(MediaKeys, TheSettingTurnsThemOffAndOldWindowsHasNone) {
 TEST_F(MediaKeys, Windows9xHasNoMediaKeys) {
   StartWithDisc("machine 9x\n");
   Choose("Play");
-  EXPECT_EQ(Tray(), "tray: visible=1 image=PLAY tip=\"Orvanta\"\n");
+  EXPECT_EQ(Tray(), "tray: visible=1 image=PLAY tip=\"Orvantino\"\n");
   EXPECT_EQ(HotKeys(), "hotkeys: none\n");
 }
 

@@ -68,7 +68,7 @@ TEST_F(TrayScaleAtStart, ARefusedLargerImageKeepsTheClassicOne) {
   EXPECT_EQ(calls.front().image, "ZCD");
   EXPECT_EQ(emu::IconImageOf(machine_, calls.front().icon), std::nullopt);
   EXPECT_EQ(emu::IconImageOf(machine_, calls.back().icon), (emu::IconImage{24, 24, 24, 24}));
-  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"Orvanta\"\n");
+  EXPECT_EQ(Tray(), "tray: visible=1 image=STOP tip=\"Orvantino\"\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(Screens, TrayScale,
