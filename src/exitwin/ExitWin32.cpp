@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "exitwin/ExportTable.h"
 #include "toolkit/FormReader.h"
 
 namespace {
@@ -19,17 +20,6 @@ constexpr ExitTexts kShutdownTexts{
     "Could not adjust the Privilege.\r\nShutting down Windows is failed"};
 constexpr ExitTexts kRebootTexts{"Could not open the Token.\r\nRebooting Windows is failed",
                                  "Could not adjust the Privilege.\r\nRebooting Windows is failed"};
-
-// Asked afresh by each operation that needs it. A system that cannot say is taken for NT: the
-// privileged path and the refused restart are the safe side there, where nothing of the 16-bit
-// route may be called.
-bool IsWindowsNT() {
-  OSVERSIONINFOA version;
-  std::memset(&version, 0, sizeof version);
-  version.dwOSVersionInfoSize = sizeof version;  // 148
-  if (!GetVersionExA(&version)) return true;
-  return version.dwPlatformId == VER_PLATFORM_WIN32_NT;
-}
 
 // Closes a handle when the scope ends, however it ends.
 class HandleCloser {
@@ -106,10 +96,12 @@ class ScopeExit {
 
 #if defined(_WIN32) && defined(__i386__)
 // The call through QT_Thunk. QT_Thunk enters the 16-bit function whose 16:16 address is in EDX
-// with the arguments the caller pushed (copied to the 16-bit stack), and uses the 0x40 bytes
-// below the caller's frame pointer as its own scratch space, so the caller must own that much
-// stack below its locals. ExitWindows is a Pascal function: its arguments are pushed left to
-// right, the 32-bit return code first, then the 16-bit reserved word.
+// with the arguments the caller pushed (the bytes between ESP and EBP-0x40, copied to the 16-bit
+// stack), and takes the 0x40 bytes below the caller's frame pointer for its own scratch space:
+// nothing the caller needs back may lie there. So the 66-byte area comes first, right below the
+// frame, and the registers this function must keep are saved below it. ExitWindows is a Pascal
+// function: its arguments are pushed left to right, the 32-bit return code first, then the 16-bit
+// reserved word.
 //   WORD __cdecl OrvantaQtThunkExitWindows(FARPROC thunk, DWORD target, DWORD code,
 //                                          DWORD reserved, DWORD instance)
 extern "C" WORD OrvantaQtThunkExitWindows(FARPROC thunk, DWORD target, DWORD code, DWORD reserved,
@@ -121,21 +113,22 @@ asm(R"(
 _OrvantaQtThunkExitWindows:
     pushl %ebp
     movl  %esp, %ebp
-    pushl %ebx                  # the registers this function must keep: the "locals"
-    pushl %esi
-    pushl %edi
-    subl  $66, %esp             # the 66-byte scratch area, below the locals
+    subl  $66, %esp             # the 66-byte scratch area: EBP-66 up to EBP
     movw  24(%ebp), %ax         # its first word: the 16-bit instance handle
     movw  %ax, (%esp)
+    pushl %ebx                  # below the area, out of the thunk's reach: EBP-70 ... EBP-78
+    pushl %esi
+    pushl %edi
     pushl 16(%ebp)              # ExitWindows(DWORD dwReturnCode,
     pushw 20(%ebp)              #             UINT wReserved)
     movl  12(%ebp), %edx        # 16:16 address of ExitWindows
     call  *8(%ebp)              # QT_Thunk
     movzwl %ax, %eax            # the 16-bit result
-    leal  -12(%ebp), %esp       # drop whatever the thunk left on the stack
+    leal  -78(%ebp), %esp       # drop whatever the thunk left on the stack
     popl  %edi
     popl  %esi
     popl  %ebx
+    movl  %ebp, %esp
     popl  %ebp
     ret
 )");
@@ -164,19 +157,18 @@ WORD ExitWindows16(DWORD returnCode, WORD reserved) {
   (void)reserved;
   throw vcl::Exception("Faild to call User.exe");
 #else
-  // The 16-bit exports are looked up by number: the import library has no names for them.
+  // The 16-bit exports have numbers only, and Windows 9x's kernel32 will not look its own exports
+  // up by number (GetProcAddress fails): they are read from its export directory.
   const HMODULE kernel = GetModuleHandleA("kernel32.dll");
-  auto load16 =
-      ProcAs<LoadLibrary16Proc>(kernel ? GetProcAddress(kernel, MAKEINTRESOURCEA(35)) : nullptr);
-  auto free16 =
-      ProcAs<FreeLibrary16Proc>(kernel ? GetProcAddress(kernel, MAKEINTRESOURCEA(36)) : nullptr);
-  // Without the exports (any NT system) the module cannot be loaded.
+  auto load16 = ProcAs<LoadLibrary16Proc>(ExportByOrdinal(kernel, 35));
+  auto free16 = ProcAs<FreeLibrary16Proc>(ExportByOrdinal(kernel, 36));
+  // Without the exports the module cannot be loaded.
   const DWORD instance = (load16 && free16) ? load16("User.exe") : 0;
   if (instance < 32) throw vcl::Exception("Faild to call User.exe");
   user16Instance = static_cast<WORD>(instance);
   ScopeExit releaseUser([free16] { free16(user16Instance); });
 
-  auto getProc16 = ProcAs<GetProcAddress16Proc>(GetProcAddress(kernel, MAKEINTRESOURCEA(37)));
+  auto getProc16 = ProcAs<GetProcAddress16Proc>(ExportByOrdinal(kernel, 37));
   exitWindows1616 = getProc16 ? getProc16(user16Instance, "ExitWindows") : 0;
   if (exitWindows1616 == 0) throw vcl::Exception("Faild to call ExitWindows");
 
@@ -192,6 +184,14 @@ WORD ExitWindows16(DWORD returnCode, WORD reserved) {
 }
 
 }  // namespace
+
+bool IsWindowsNT() {
+  OSVERSIONINFOA version;
+  std::memset(&version, 0, sizeof version);
+  version.dwOSVersionInfoSize = sizeof version;  // 148
+  if (!GetVersionExA(&version)) return true;
+  return version.dwPlatformId == VER_PLATFORM_WIN32_NT;
+}
 
 void TExitWin::PowerOffWindows() {
   if (IsWindowsNT()) {
