@@ -133,7 +133,28 @@ _OrvantaQtThunkExitWindows:
     ret
 )");
 
+// K32WOWCallback16Ex of Wine's 16-bit kernel (no Windows 9x has it): calls a 16-bit function with
+// its arguments as the 16-bit stack holds them and hands its DX:AX back in memory.
+typedef BOOL(WINAPI* WowCallback16ExProc)(DWORD target, DWORD flags, DWORD argumentBytes,
+                                          PVOID arguments, PDWORD result);
+constexpr DWORD kPascalCallback = 0;  // WCB16_PASCAL
+
 WORD CallExitWindows16(DWORD returnCode, WORD reserved) {
+  // Wine's QT_Thunk returns from the 16-bit call through NtSetContextThread on the calling
+  // thread, which leaves EAX to that call's own status: the caller reads AX = 0 ("refused") after
+  // ExitWindows answered 1. Wine's 16-bit kernel, already loaded behind kernel32's 16-bit
+  // exports, also has K32WOWCallback16Ex, which returns the answer in memory: where that module
+  // is, the same call goes through it. Windows 9x has no such module.
+  const HMODULE wineKernel16 = GetModuleHandleA("krnl386.exe16");
+  if (auto wow = ProcAs<WowCallback16ExProc>(
+          wineKernel16 ? GetProcAddress(wineKernel16, "K32WOWCallback16Ex") : nullptr)) {
+    BYTE stack[sizeof reserved + sizeof returnCode];  // last pushed first, as QT_Thunk copies it
+    std::memcpy(stack, &reserved, sizeof reserved);
+    std::memcpy(stack + sizeof reserved, &returnCode, sizeof returnCode);
+    DWORD result = 0;
+    if (!wow(exitWindows1616, kPascalCallback, sizeof stack, stack, &result)) return 0;
+    return static_cast<WORD>(result);
+  }
   return OrvantaQtThunkExitWindows(qtThunk, exitWindows1616, returnCode, reserved, user16Instance);
 }
 #else
@@ -146,6 +167,16 @@ WORD CallExitWindows16(DWORD returnCode, WORD reserved) {
   return ProcAs<EMU_QT_THUNK>(qtThunk)(exitWindows1616, stack, sizeof stack);
 }
 #endif
+
+// A 16-bit export of kernel32, which has numbers only. Windows 9x's kernel32 will not look its
+// own exports up by number (GetProcAddress fails), so they are read from its export directory. A
+// kernel32 that forwards them to a 16-bit kernel of its own (Wine's) has no code there:
+// GetProcAddress follows the forwarder.
+FARPROC Kernel16Export(HMODULE kernel, WORD ordinal) {
+  if (FARPROC found = ExportByOrdinal(kernel, ordinal)) return found;
+  return kernel ? GetProcAddress(kernel, MAKEINTRESOURCEA(ordinal)) : nullptr;
+}
+
 #endif  // ORVANTA_16BIT_ROUTE
 
 // USER's ExitWindows(returnCode, reserved) of Windows 9x; 0 when Windows refused.
@@ -157,18 +188,16 @@ WORD ExitWindows16(DWORD returnCode, WORD reserved) {
   (void)reserved;
   throw vcl::Exception("Faild to call User.exe");
 #else
-  // The 16-bit exports have numbers only, and Windows 9x's kernel32 will not look its own exports
-  // up by number (GetProcAddress fails): they are read from its export directory.
   const HMODULE kernel = GetModuleHandleA("kernel32.dll");
-  auto load16 = ProcAs<LoadLibrary16Proc>(ExportByOrdinal(kernel, 35));
-  auto free16 = ProcAs<FreeLibrary16Proc>(ExportByOrdinal(kernel, 36));
+  auto load16 = ProcAs<LoadLibrary16Proc>(Kernel16Export(kernel, 35));
+  auto free16 = ProcAs<FreeLibrary16Proc>(Kernel16Export(kernel, 36));
   // Without the exports the module cannot be loaded.
   const DWORD instance = (load16 && free16) ? load16("User.exe") : 0;
   if (instance < 32) throw vcl::Exception("Faild to call User.exe");
   user16Instance = static_cast<WORD>(instance);
   ScopeExit releaseUser([free16] { free16(user16Instance); });
 
-  auto getProc16 = ProcAs<GetProcAddress16Proc>(ExportByOrdinal(kernel, 37));
+  auto getProc16 = ProcAs<GetProcAddress16Proc>(Kernel16Export(kernel, 37));
   exitWindows1616 = getProc16 ? getProc16(user16Instance, "ExitWindows") : 0;
   if (exitWindows1616 == 0) throw vcl::Exception("Faild to call ExitWindows");
 
