@@ -6,7 +6,7 @@
 # alone, so the checks' own helpers run as usual; it is removed again however the check ends.
 #   (a) the program starts and shows its icon;
 #   (b) both menus show, their captions drawn exactly as in the reference run (the same exe in the
-#       same prefix as winxp: the wide calls); the restart item "Windows9xの再起動" is enabled on
+#       same prefix as winxp, or winxp64 for the x64 exe: the wide calls); the restart item "Windows9xの再起動" is enabled on
 #       win98 and greyed under every NT version (read from the menu's screenshot, menu-items.py);
 #   (c) the property dialog's first page matches the reference's pixel for pixel;
 #   (d) win98 only: "Windows9xの再起動" chosen reaches USER's 16-bit ExitWindows through the real
@@ -137,18 +137,26 @@ exit_program() {
   orv_wait_launcher "$launcher" 30 || orv_die "the virtual desktop did not close"
 }
 
-# --- the reference: this prefix's Windows XP, made once per exe and prefix
+# --- the reference: this prefix's Windows XP (winxp64 for the x64 exe), made once per exe and
+# prefix; a run under that version is its own reference
+ref_version=winxp
+[[ $ORV_ARCH == x64 ]] && ref_version=winxp64
 ref=$ORV_OUT/reference-${ORV_LOCALE:-default}
-if [[ ! -f $ref-page1.png || $ref-page1.png -ot $src || $ref-page1.png -ot $0 ]]; then
-  run_under winxp reference
+keep_reference() {
+  for part in left right page1; do cp "$run_dir/$1-$part.png" "$ref-$part.png"; done
+  orv_log "reference made: $ref-*.png"
+}
+if [[ $version != "$ref_version" ]] &&
+  [[ ! -f $ref-page1.png || $ref-page1.png -ot $src || $ref-page1.png -ot $0 ]]; then
+  run_under "$ref_version" reference
   [[ $right_items == 110111 ]] || orv_die "reference: the second menu's items read $right_items, not 110111"
   exit_program reference
-  for part in left right page1; do cp "$run_dir/reference-$part.png" "$ref-$part.png"; done
-  orv_log "reference made: $ref-*.png"
+  keep_reference reference
 fi
 
 # --- (a) to (c)
 run_under "$version" "$version"
+[[ $version == "$ref_version" ]] && keep_reference "$version"
 [[ $left_items == 1101111 ]] || orv_die "the player menu's items read $left_items, not 1101111 (stopped)"
 want_right=110111
 [[ $version == win98 ]] && want_right=111111
