@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "exitwin/ExportTable.h"
 #include "toolkit/FormReader.h"
 
 namespace {
@@ -19,17 +20,6 @@ constexpr ExitTexts kShutdownTexts{
     "Could not adjust the Privilege.\r\nShutting down Windows is failed"};
 constexpr ExitTexts kRebootTexts{"Could not open the Token.\r\nRebooting Windows is failed",
                                  "Could not adjust the Privilege.\r\nRebooting Windows is failed"};
-
-// Asked afresh by each operation that needs it. A system that cannot say is taken for NT: the
-// privileged path and the refused restart are the safe side there, where nothing of the 16-bit
-// route may be called.
-bool IsWindowsNT() {
-  OSVERSIONINFOA version;
-  std::memset(&version, 0, sizeof version);
-  version.dwOSVersionInfoSize = sizeof version;  // 148
-  if (!GetVersionExA(&version)) return true;
-  return version.dwPlatformId == VER_PLATFORM_WIN32_NT;
-}
 
 // Closes a handle when the scope ends, however it ends.
 class HandleCloser {
@@ -106,10 +96,12 @@ class ScopeExit {
 
 #if defined(_WIN32) && defined(__i386__)
 // The call through QT_Thunk. QT_Thunk enters the 16-bit function whose 16:16 address is in EDX
-// with the arguments the caller pushed (copied to the 16-bit stack), and uses the 0x40 bytes
-// below the caller's frame pointer as its own scratch space, so the caller must own that much
-// stack below its locals. ExitWindows is a Pascal function: its arguments are pushed left to
-// right, the 32-bit return code first, then the 16-bit reserved word.
+// with the arguments the caller pushed (the bytes between ESP and EBP-0x40, copied to the 16-bit
+// stack), and takes the 0x40 bytes below the caller's frame pointer for its own scratch space:
+// nothing the caller needs back may lie there. So the 66-byte area comes first, right below the
+// frame, and the registers this function must keep are saved below it. ExitWindows is a Pascal
+// function: its arguments are pushed left to right, the 32-bit return code first, then the 16-bit
+// reserved word.
 //   WORD __cdecl OrvantaQtThunkExitWindows(FARPROC thunk, DWORD target, DWORD code,
 //                                          DWORD reserved, DWORD instance)
 extern "C" WORD OrvantaQtThunkExitWindows(FARPROC thunk, DWORD target, DWORD code, DWORD reserved,
@@ -121,26 +113,48 @@ asm(R"(
 _OrvantaQtThunkExitWindows:
     pushl %ebp
     movl  %esp, %ebp
-    pushl %ebx                  # the registers this function must keep: the "locals"
-    pushl %esi
-    pushl %edi
-    subl  $66, %esp             # the 66-byte scratch area, below the locals
+    subl  $66, %esp             # the 66-byte scratch area: EBP-66 up to EBP
     movw  24(%ebp), %ax         # its first word: the 16-bit instance handle
     movw  %ax, (%esp)
+    pushl %ebx                  # below the area, out of the thunk's reach: EBP-70 ... EBP-78
+    pushl %esi
+    pushl %edi
     pushl 16(%ebp)              # ExitWindows(DWORD dwReturnCode,
     pushw 20(%ebp)              #             UINT wReserved)
     movl  12(%ebp), %edx        # 16:16 address of ExitWindows
     call  *8(%ebp)              # QT_Thunk
     movzwl %ax, %eax            # the 16-bit result
-    leal  -12(%ebp), %esp       # drop whatever the thunk left on the stack
+    leal  -78(%ebp), %esp       # drop whatever the thunk left on the stack
     popl  %edi
     popl  %esi
     popl  %ebx
+    movl  %ebp, %esp
     popl  %ebp
     ret
 )");
 
+// K32WOWCallback16Ex of Wine's 16-bit kernel (no Windows 9x has it): calls a 16-bit function with
+// its arguments as the 16-bit stack holds them and hands its DX:AX back in memory.
+typedef BOOL(WINAPI* WowCallback16ExProc)(DWORD target, DWORD flags, DWORD argumentBytes,
+                                          PVOID arguments, PDWORD result);
+constexpr DWORD kPascalCallback = 0;  // WCB16_PASCAL
+
 WORD CallExitWindows16(DWORD returnCode, WORD reserved) {
+  // Wine's QT_Thunk returns from the 16-bit call through NtSetContextThread on the calling
+  // thread, which leaves EAX to that call's own status: the caller reads AX = 0 ("refused") after
+  // ExitWindows answered 1. Wine's 16-bit kernel, already loaded behind kernel32's 16-bit
+  // exports, also has K32WOWCallback16Ex, which returns the answer in memory: where that module
+  // is, the same call goes through it. Windows 9x has no such module.
+  const HMODULE wineKernel16 = GetModuleHandleA("krnl386.exe16");
+  if (auto wow = ProcAs<WowCallback16ExProc>(
+          wineKernel16 ? GetProcAddress(wineKernel16, "K32WOWCallback16Ex") : nullptr)) {
+    BYTE stack[sizeof reserved + sizeof returnCode];  // last pushed first, as QT_Thunk copies it
+    std::memcpy(stack, &reserved, sizeof reserved);
+    std::memcpy(stack + sizeof reserved, &returnCode, sizeof returnCode);
+    DWORD result = 0;
+    if (!wow(exitWindows1616, kPascalCallback, sizeof stack, stack, &result)) return 0;
+    return static_cast<WORD>(result);
+  }
   return OrvantaQtThunkExitWindows(qtThunk, exitWindows1616, returnCode, reserved, user16Instance);
 }
 #else
@@ -153,6 +167,16 @@ WORD CallExitWindows16(DWORD returnCode, WORD reserved) {
   return ProcAs<EMU_QT_THUNK>(qtThunk)(exitWindows1616, stack, sizeof stack);
 }
 #endif
+
+// A 16-bit export of kernel32, which has numbers only. Windows 9x's kernel32 will not look its
+// own exports up by number (GetProcAddress fails), so they are read from its export directory. A
+// kernel32 that forwards them to a 16-bit kernel of its own (Wine's) has no code there:
+// GetProcAddress follows the forwarder.
+FARPROC Kernel16Export(HMODULE kernel, WORD ordinal) {
+  if (FARPROC found = ExportByOrdinal(kernel, ordinal)) return found;
+  return kernel ? GetProcAddress(kernel, MAKEINTRESOURCEA(ordinal)) : nullptr;
+}
+
 #endif  // ORVANTA_16BIT_ROUTE
 
 // USER's ExitWindows(returnCode, reserved) of Windows 9x; 0 when Windows refused.
@@ -164,19 +188,16 @@ WORD ExitWindows16(DWORD returnCode, WORD reserved) {
   (void)reserved;
   throw vcl::Exception("Faild to call User.exe");
 #else
-  // The 16-bit exports are looked up by number: the import library has no names for them.
   const HMODULE kernel = GetModuleHandleA("kernel32.dll");
-  auto load16 =
-      ProcAs<LoadLibrary16Proc>(kernel ? GetProcAddress(kernel, MAKEINTRESOURCEA(35)) : nullptr);
-  auto free16 =
-      ProcAs<FreeLibrary16Proc>(kernel ? GetProcAddress(kernel, MAKEINTRESOURCEA(36)) : nullptr);
-  // Without the exports (any NT system) the module cannot be loaded.
+  auto load16 = ProcAs<LoadLibrary16Proc>(Kernel16Export(kernel, 35));
+  auto free16 = ProcAs<FreeLibrary16Proc>(Kernel16Export(kernel, 36));
+  // Without the exports the module cannot be loaded.
   const DWORD instance = (load16 && free16) ? load16("User.exe") : 0;
   if (instance < 32) throw vcl::Exception("Faild to call User.exe");
   user16Instance = static_cast<WORD>(instance);
   ScopeExit releaseUser([free16] { free16(user16Instance); });
 
-  auto getProc16 = ProcAs<GetProcAddress16Proc>(GetProcAddress(kernel, MAKEINTRESOURCEA(37)));
+  auto getProc16 = ProcAs<GetProcAddress16Proc>(Kernel16Export(kernel, 37));
   exitWindows1616 = getProc16 ? getProc16(user16Instance, "ExitWindows") : 0;
   if (exitWindows1616 == 0) throw vcl::Exception("Faild to call ExitWindows");
 
@@ -192,6 +213,14 @@ WORD ExitWindows16(DWORD returnCode, WORD reserved) {
 }
 
 }  // namespace
+
+bool IsWindowsNT() {
+  OSVERSIONINFOA version;
+  std::memset(&version, 0, sizeof version);
+  version.dwOSVersionInfoSize = sizeof version;  // 148
+  if (!GetVersionExA(&version)) return true;
+  return version.dwPlatformId == VER_PLATFORM_WIN32_NT;
+}
 
 void TExitWin::PowerOffWindows() {
   if (IsWindowsNT()) {

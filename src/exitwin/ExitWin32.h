@@ -26,5 +26,11 @@ class TExitWin : public vcl::TComponent {
   void LogOffWindows();
 };
 
+// Whether the system is of the NT family, as TExitWin asks it (afresh at each call). A system that
+// cannot say is taken for NT: the privileged path and the refused restart are the safe side
+// there, where nothing of the 16-bit route may be called. Whoever decides by the family what the
+// user is offered asks here, so that offer and operation agree.
+bool IsWindowsNT();
+
 // Registers TExitWin for form definitions (once per process).
 void RegisterExitWinClasses();

@@ -86,7 +86,6 @@ class TPropertyForm : public vcl::TForm {
   void ShowNoDevice();
   void MinimizeAppWindow();
   void RestoreAppWindow();
-  static bool IsWindowsNT();
 
   // --- Player commands (the left-click menu) and the end of a disc ------------------------------
   void PlayClick(TObject* sender);

@@ -40,7 +40,8 @@ void TPropertyForm::FormCreate(TObject* /*sender*/) {
       ShowNoDisc();
     }
     ++InsertCount;
-    if (IsWindowsNT()) Restart->SetEnabled(false);
+    // Asked as the exit component asks, so that the item is off exactly where it would refuse.
+    if (::IsWindowsNT()) Restart->SetEnabled(false);
     // A settings file the user may not write (a read-only program folder) is reported, but it must
     // not keep the player from noticing discs for the whole run.
     try {
@@ -57,12 +58,6 @@ void TPropertyForm::FormCreate(TObject* /*sender*/) {
   // The dialog shows the stored settings: nothing to save yet.
   Save_Button->SetEnabled(false);
   if (writeError) std::rethrow_exception(writeError);
-}
-
-bool TPropertyForm::IsWindowsNT() {
-  OSVERSIONINFOA version{};
-  version.dwOSVersionInfoSize = sizeof version;
-  return GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT;
 }
 
 void TPropertyForm::ShowNoDisc() {

@@ -39,10 +39,14 @@ void TPropertyForm::ApplyMenuSettings() {
 bool TPropertyForm::ConfirmExit(const char* question) {
   // The box's check mark counts, whether the box can be changed now or not.
   if (!Dialog_CheckBox->Checked()) return true;
+  // Task-modal without an owner: Windows disables every window of the thread while the box is
+  // open, so neither the dialog nor the tray icon's menus take input and no second box can be
+  // asked for; timers still run.
   const int answer = vcl::MessageBoxWithCaptions(
-      vcl::Application->Handle(), question, "警告",
-      MB_OKCANCEL | MB_ICONEXCLAMATION | MB_DEFBUTTON1 | MB_SETFOREGROUND,
+      nullptr, question, "警告",
+      MB_OKCANCEL | MB_ICONEXCLAMATION | MB_DEFBUTTON1 | MB_SETFOREGROUND | MB_TASKMODAL,
       {{IDOK, "OK"}, {IDCANCEL, "ｷｬﾝｾﾙ"}});
+  // A box that could not be shown (0) is no consent either.
   return answer == IDOK;
 }
 

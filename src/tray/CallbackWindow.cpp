@@ -84,6 +84,8 @@ void TCallbackWindow::TrayMessage(WPARAM id, LPARAM mouseMessage) {
   if (!icon) return;
   currentIcon_ = icon;
   if (!icon->Enabled()) return;
+  // A disabled window takes no input: a task-modal box of the program is open.
+  if (!IsWindowEnabled(handle_)) return;
   // Where the cursor is now: the message carries no position.
   POINT at{};
   GetCursorPos(&at);

@@ -2,6 +2,8 @@
 // and message boxes.
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+#include <string>
 #include <vector>
 
 #include "platform/emu/machine.h"
@@ -93,6 +95,47 @@ TEST_F(Messages, ProgramTimersRunWithTheClockAndAMessageBoxWaitsForTheUser) {
   EXPECT_FALSE(machine.Process(pid).running);
   EXPECT_EQ(machine.Process(pid).exitCode, 3);
   EXPECT_FALSE(machine.AnswerBox(IDOK)) << "no box is open";
+}
+
+// While a box is open Windows disables its owner, or, for a task-modal box without one, every
+// top-level window of the calling thread; at its end it enables again what it disabled, and only
+// that. A box that cannot be shown disables nothing.
+TEST_F(Messages, ABoxDisablesItsOwnerOrTheThreadsWindowsWhileItIsOpen) {
+  HWND owner = MakeWindow(), other = MakeWindow(), off = MakeWindow();
+  HWND child = MakeWindow(WS_CHILD, owner);
+  EnableWindow(off, FALSE);
+  auto enabled = [&] {
+    std::string flags;
+    for (HWND w : {owner, other, off, child}) flags += IsWindowEnabled(w) ? '1' : '0';
+    return flags;
+  };
+  std::string during;
+  machine.SetBoxAnswerer([&](const emu::BoxInfo&) {
+    during = enabled();
+    return IDOK;
+  });
+  struct Case {
+    HWND owner;
+    UINT type;
+    const char* during;
+  };
+  const Case cases[] = {
+      {owner, MB_OK, "0101"}, {nullptr, MB_OK | MB_TASKMODAL, "0001"}, {nullptr, MB_OK, "1101"}};
+  for (const Case& c : cases) {
+    during.clear();
+    EXPECT_EQ(MessageBoxA(c.owner, "text", "caption", c.type), IDOK);
+    EXPECT_EQ(during, c.during);
+    EXPECT_EQ(enabled(), "1101");
+  }
+  machine.FailNext("MessageBoxW", ERROR_NOT_ENOUGH_MEMORY);
+  during.clear();
+  const WCHAR text[] = {'t', 0};
+  EXPECT_EQ(MessageBoxW(nullptr, text, text, MB_OK | MB_TASKMODAL), 0);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY));
+  EXPECT_EQ(during, "") << "a box that failed was shown";
+  // The failure was MessageBoxW's alone.
+  EXPECT_EQ(MessageBoxA(nullptr, "text", "caption", MB_OK), IDOK);
+  EXPECT_THROW(machine.FailNext("NoSuchFunction"), std::invalid_argument);
 }
 
 TEST_F(Messages, WindowsBelongToTheirThread) {

@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstddef>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "exitwin/ExitWin32.h"
+#include "exitwin/ExportTable.h"
 #include "platform/emu/exit_control.h"
 
 namespace {
@@ -122,10 +125,10 @@ TEST(ExitWin, EachOperationMakesItsCallsOrFailsWithItsOwnMessage) {
 }
 
 // The 16-bit route of the Windows 9x restart, step by step.
-const Trace kLoadUser = {"GetVersionExA", "GetProcAddress #35", "GetProcAddress #36",
-                         "LoadLibrary16 User.exe"};
-const Trace kFindExitWindows =
-    Then(kLoadUser, {"GetProcAddress #37", "GetProcAddress16 ExitWindows"});
+// The 16-bit exports come from kernel32's export directory: no GetProcAddress by number, which
+// Windows 9x refuses for kernel32.
+const Trace kLoadUser = {"GetVersionExA", "LoadLibrary16 User.exe"};
+const Trace kFindExitWindows = Then(kLoadUser, {"GetProcAddress16 ExitWindows"});
 const Trace kFindThunk =
     Then(kFindExitWindows, {"LoadLibraryA Kernel32.dll", "GetProcAddress QT_Thunk"});
 
@@ -167,6 +170,97 @@ TEST(ExitWin, Windows9xRestartReleasesWhatItLoadedOnEveryWayOut) {
     EXPECT_EQ(outcome.error, c.error) << c.failing;
     EXPECT_EQ(outcome.trace, c.trace) << c.failing;
     EXPECT_TRUE(outcome.requests.empty()) << c.failing;
+  }
+}
+
+// A 32-bit image of ordinals 5 to 9 (Base 5) in a buffer: 5 and 8 are code, 6 has no entry, 7
+// forwards to another module, 9 points at the export data.
+class ExportImage {
+ public:
+  static constexpr DWORD kExports = 0x200, kFunctions = 0x240, kForwarder = 0x260;
+  ExportImage() : bytes_(0x1000) {
+    IMAGE_DOS_HEADER dos{};
+    dos.e_magic = IMAGE_DOS_SIGNATURE;
+    dos.e_lfanew = 0x80;
+    Put(0, dos);
+    IMAGE_NT_HEADERS32 nt{};
+    nt.Signature = IMAGE_NT_SIGNATURE;
+    nt.OptionalHeader.Magic = IMAGE_NT_OPTIONAL_HDR32_MAGIC;
+    nt.OptionalHeader.NumberOfRvaAndSizes = IMAGE_NUMBEROF_DIRECTORY_ENTRIES;
+    nt.OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT] = {kExports, 0x80};
+    Put(0x80, nt);
+    IMAGE_EXPORT_DIRECTORY exports{};
+    exports.Base = 5;
+    exports.NumberOfFunctions = 5;
+    exports.AddressOfFunctions = kFunctions;
+    Put(kExports, exports);
+    const DWORD functions[] = {0x5000, 0, kForwarder, 0x7000, kExports + 0x7F};
+    Put(kFunctions, functions);
+    std::memcpy(&bytes_[kForwarder], "NTDLL.Other", sizeof "NTDLL.Other");
+  }
+  HMODULE Module() { return reinterpret_cast<HMODULE>(bytes_.data()); }
+  uintptr_t At(DWORD rva) { return reinterpret_cast<uintptr_t>(bytes_.data()) + rva; }
+  template <class T>
+  void Put(size_t at, const T& value) {
+    std::memcpy(&bytes_[at], &value, sizeof value);
+  }
+
+ private:
+  std::vector<BYTE> bytes_;
+};
+
+uintptr_t Found(HMODULE module, WORD ordinal) {
+  return reinterpret_cast<uintptr_t>(ExportByOrdinal(module, ordinal));
+}
+
+TEST(ExitWin, ExportsByNumberAreFoundInTheExportDirectoryAndOnlyThere) {
+  ExportImage image;
+  EXPECT_EQ(Found(image.Module(), 5), image.At(0x5000)) << "the table's first entry is Base";
+  EXPECT_EQ(Found(image.Module(), 8), image.At(0x7000));
+  // No entry, a forwarder, an address inside the export data, numbers outside the table.
+  for (WORD ordinal : {6, 7, 9, 4, 10, 0}) {
+    EXPECT_EQ(Found(image.Module(), ordinal), 0u) << ordinal;
+  }
+  EXPECT_EQ(Found(nullptr, 5), 0u);
+  // Headers that are not a 32-bit image's find nothing.
+  ExportImage wide;
+  wide.Put(0x80 + offsetof(IMAGE_NT_HEADERS32, OptionalHeader), WORD{0x20B});  // PE32+
+  EXPECT_EQ(Found(wide.Module(), 5), 0u);
+  ExportImage noSignature;
+  noSignature.Put(0x80, DWORD{0});
+  EXPECT_EQ(Found(noSignature.Module(), 5), 0u);
+  ExportImage noDos;
+  noDos.Put(0, WORD{0});
+  EXPECT_EQ(Found(noDos.Module(), 5), 0u);
+}
+
+// Windows 9x's kernel32 will not give its own exports by number; its export directory has them.
+// NT's kernel32 has no 16-bit route at all.
+TEST(ExitWin, Windows9xKernelRefusesItsOrdinalsButItsExportDirectoryHasThem) {
+  for (const emu::Platform platform : {emu::Platform::Win9x, emu::Platform::NT}) {
+    emu::Machine machine;
+    machine.SetPlatform(platform);
+    FARPROC byNumber = nullptr, qtThunk = nullptr;
+    DWORD error = 0;
+    std::vector<uintptr_t> exports;
+    machine.StartProcess([&] {
+      const HMODULE kernel = GetModuleHandleA("kernel32.dll");
+      byNumber = GetProcAddress(kernel, MAKEINTRESOURCEA(35));
+      error = GetLastError();
+      qtThunk = GetProcAddress(kernel, "QT_Thunk");
+      EXPECT_EQ(LoadLibraryA("KERNEL32"), kernel);
+      FreeLibrary(kernel);
+      for (WORD ordinal : {34, 35, 36, 37, 38}) exports.push_back(Found(kernel, ordinal));
+      return 0;
+    });
+    const bool win9x = platform == emu::Platform::Win9x;
+    EXPECT_EQ(byNumber, nullptr);
+    EXPECT_EQ(error, static_cast<DWORD>(ERROR_PROC_NOT_FOUND));
+    EXPECT_EQ(qtThunk != nullptr, win9x);
+    ASSERT_EQ(exports.size(), 5u);
+    EXPECT_EQ(exports[0], 0u);
+    EXPECT_EQ(exports[4], 0u);
+    for (size_t i = 1; i <= 3; ++i) EXPECT_EQ(exports[i] != 0, win9x) << 34 + i;
   }
 }
 

@@ -91,6 +91,112 @@ TEST_F(ExitMenu, Windows9xFailuresShowTheRestartTakesThe16BitRouteAndLogOffEndsT
             "process: ended code=0\ntray: none\n");
 }
 
+// Each exit item asks its own question; a box that cannot be shown (MessageBox returns 0) is no
+// more consent than Cancel. 9x asks through MessageBoxA, NT through MessageBoxW.
+TEST_F(ExitMenu, EachItemAsksItsQuestionAndABoxThatCannotShowIsNoConsent) {
+  Options(
+      "PowerOff_CheckBox 1 Reboot_CheckBox 1 Restart_CheckBox 1 LogOff_CheckBox 1 "
+      "Dialog_CheckBox 1");
+  Do("machine 9x\nstart\n");
+  const std::pair<const char*, const char*> questions[] = {
+      {"PowerOff", "シャットダウンしてもよろしいですか？"},
+      {"Reboot", "コンピュータを再起動してもよろしいですか？"},
+      {"Restart", "Windowsを再起動してもよろしいですか？"},
+      {"LogOff", "Windowsからログオフしてもよろしいですか？"}};
+  for (const auto& [item, question] : questions) {
+    EXPECT_EQ(ExitItem(item), "box: caption=\"警告\" text=\"\\n" + std::string(question) +
+                                  "\" icon=warning buttons=okcancel labels=\"OK|ｷｬﾝｾﾙ\"\n"
+                                  "exits: none\n")
+        << item;
+    Do("answer cancel\nfail MessageBoxA\n");
+    EXPECT_EQ(ExitItem(item), "box: none\nexits: none\n") << item;
+  }
+  EXPECT_EQ(Do("show process\n"), "process: running\n");
+  Do("quit\n");
+  console_.Finish();
+
+  Do("machine nt\nstart\nfail MessageBoxW\n");
+  EXPECT_EQ(ExitItem("Reboot"), "box: none\nexits: none\n");
+  // The next box shows again, and OK is consent.
+  ExitItem("Reboot");
+  EXPECT_EQ(Do("answer ok\nshow exits\n"), "exit: reboot flags=0x2 privilege=on\n");
+}
+
+// Unchecking every exit box disables the confirmation's box at once, but its check mark still
+// counts for the items that stay in the menu until Save.
+TEST_F(ExitMenu, ACheckedButDisabledConfirmationBoxStillAsks) {
+  Options(
+      "PowerOff_CheckBox 0 Reboot_CheckBox 0 Restart_CheckBox 0 LogOff_CheckBox 1 "
+      "Dialog_CheckBox 1");
+  Do("start\nclick right\nchoose Version\ndialog tab 1\ndialog click LogOff_CheckBox\n");
+  ASSERT_NE(Do("show dialog\n").find("Dialog_CheckBox: checked disabled"), std::string::npos);
+  EXPECT_EQ(ExitItem("LogOff"),
+            "box: caption=\"警告\" text=\"\\nWindowsからログオフしてもよろしいですか？\" "
+            "icon=warning buttons=okcancel labels=\"OK|ｷｬﾝｾﾙ\"\n"
+            "exits: none\n");
+}
+
+// While the confirmation is open the program's windows take no input: the dialog refuses the
+// user, the tray icon opens no menu (so no second box can be asked for), but the timers run.
+TEST_F(ExitMenu, AnOpenConfirmationHoldsTheDialogAndTheMenusButNotTheTimers) {
+  Options("PowerOff_CheckBox 1 Reboot_CheckBox 1 Dialog_CheckBox 1");
+  Do("drive D: cdrom\nstart\nclick right\nchoose Version\n");
+  ExitItem("PowerOff");
+  EXPECT_NE(Do("dialog click AutoPlay_CheckBox\n").find("error: "), std::string::npos);
+  EXPECT_NE(Do("dialog key space\n").find("error: "), std::string::npos);
+  EXPECT_EQ(Do("click right\n"), "");
+  EXPECT_FALSE(emu::OpenPopupMenu(machine_)) << "a second exit item could be chosen";
+  EXPECT_EQ(Do("click left\nwait 500\n"), "");
+  EXPECT_FALSE(emu::OpenPopupMenu(machine_));
+  EXPECT_EQ(Tray(), "tray: visible=1 image=NOCD tip=\"No CD\"\n");
+  Do("disc D: audio:0:30\nwait 1500\n");
+  EXPECT_NE(Tray().find("image=STOP"), std::string::npos) << "the disc check stood still";
+
+  EXPECT_EQ(Do("answer ok\nshow box\nshow exits\n"),
+            "box: none\nexit: shutdown flags=0x1 privilege=on\n");
+  EXPECT_EQ(Do("dialog click AutoPlay_CheckBox\n"), "");
+  EXPECT_NE(NativeMenu("click right\n"), "no menu");
+}
+
+// An exit command touches nothing before it asks Windows: the disc plays on and the settings stay
+// as they are, through every exit item, the log-off that ends the program last.
+TEST_F(ExitMenu, NothingIsStoppedOrWrittenBeforeAnExitRequest) {
+  Options("PowerOff_CheckBox 1 Reboot_CheckBox 1 Restart_CheckBox 1 LogOff_CheckBox 1");
+  Do("machine 9x\ndrive D: cdrom\ndisc D: audio:5:00 audio:5:00\nstart\n");
+  Choose("Play");
+  const std::string settings = machine_.Settings();
+  const int stops = Count(MCI_STOP);
+  for (const char* item : {"PowerOff", "Reboot", "Restart"}) {
+    ExitItem(item);
+    EXPECT_NE(Device().find("mode=playing"), std::string::npos) << item;
+  }
+  EXPECT_EQ(Do("click right\nchoose LogOff\nshow exits\nshow process\n"),
+            "exit: poweroff flags=0x9\nexit: reboot flags=0x2\nexit: restart9x code=0x42\n"
+            "exit: logoff flags=0x0\nprocess: ended code=0\n");
+  EXPECT_EQ(Count(MCI_STOP), stops);
+  EXPECT_EQ(emu::CdDrive(machine_, 'D')->mode, static_cast<DWORD>(MCI_MODE_PLAY))
+      << "the drive plays on after the device closed";
+  EXPECT_EQ(machine_.Settings(), settings);
+}
+
+// When Windows cannot say which family it is, the start-up greys the restart item exactly as the
+// exit component then refuses it: both take the system for NT.
+TEST_F(ExitMenu, AnUnknownWindowsVersionIsNtForTheMenuAndTheRestartAlike) {
+  Options("Restart_CheckBox 1");
+  // With a drive: without a device the start-up ends before it looks at the platform.
+  Do("machine 9x\ndrive D: cdrom\nfail GetVersionExA\nstart\n");
+  EXPECT_NE(NativeMenu("click right\n").find("Windows9xの再起動(off)"), std::string::npos);
+  Do("quit\n");
+  console_.Finish();
+  Do("machine 9x\nstart\n");
+  EXPECT_EQ(NativeMenu("click right\n").find("(off)"), std::string::npos);
+  Do("fail GetVersionExA\n");
+  EXPECT_EQ(ExitItem("Restart"),
+            "box: caption=\"OrvantaBrevo\" text=\"Can not restart Windows on Windows NT.\" "
+            "icon=error buttons=ok\n"
+            "exits: none\n");
+}
+
 TEST_F(ExitMenu, ExitEndsTheProgramQuietlyWithAndWithoutADrive) {
   // First without a CD drive (no device open), then while a disc plays.
   for (const char* setup : {"", "drive D: cdrom\ndisc D: audio:0:10\n"}) {
@@ -103,6 +209,10 @@ TEST_F(ExitMenu, ExitEndsTheProgramQuietlyWithAndWithoutADrive) {
     EXPECT_FALSE(machine_.Process(machine_.Processes().back().id).running) << setup;
     EXPECT_EQ(machine_.Processes().back().exitCode, 0) << setup;
     EXPECT_EQ(machine_.Processes().back().handlesLeftOpen, std::vector<std::string>{}) << setup;
+    // The disc stops: closing the device alone would leave the drive playing.
+    if (*setup) {
+      EXPECT_EQ(emu::CdDrive(machine_, 'D')->mode, static_cast<DWORD>(MCI_MODE_STOP));
+    }
     // Nothing is written at the end.
     EXPECT_EQ(machine_.Settings(), before) << setup;
   }

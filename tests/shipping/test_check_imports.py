@@ -72,6 +72,37 @@ class ImportCheck(unittest.TestCase):
                     self.assertTrue(line.startswith(f"{imported[1]} ({imported[0]}): "), line)
                     self.assertIn(words, line)
 
+    def test_a_failing_9x_stub_needs_a_fallback_in_the_x86_exe(self):
+        table = {("kernel32.dll", "GetModuleHandleW"): ("95", (3, 1)),
+                 ("user32.dll", "SetWindowTextW"): ("95", (3, 1))}
+        stubs = {("kernel32.dll", "GetModuleHandleW"): None,
+                 ("user32.dll", "SetWindowTextW"): "ansi"}
+        no_fallback = [("kernel32.dll", "GetModuleHandleW")]
+        found = check_imports.problems(no_fallback, table, "x86", stubs)
+        self.assertEqual(len(found), 1, found)
+        self.assertIn("GetModuleHandleW (kernel32.dll): a stub that fails on Windows 9x", found[0])
+        self.assertIn("without a fallback", found[0])
+        self.assertEqual(check_imports.problems(no_fallback, table, "x64", stubs), [])
+        self.assertEqual(
+            check_imports.problems([("user32.dll", "SetWindowTextW")], table, "x86", stubs), [])
+
+    def test_the_stub_list_holds_every_stub_the_table_names(self):
+        stubs = check_imports.read_stubs(ROOT / "tools" / "imports" / "win9x-stubs.txt")
+        self.assertIsNone(stubs[("kernel32.dll", "LoadLibraryW")])
+        self.assertEqual(stubs[("kernel32.dll", "CreateSemaphoreW")], "bound")
+        # The table's own notes and the list agree.
+        table_text = (ROOT / "tools" / "imports" / "windows-imports.txt").read_text(encoding="utf-8")
+        for line in table_text.splitlines():
+            if "# stub on 9x" in line:
+                dll, function = line.split()[:2]
+                self.assertIn((dll.lower(), function), stubs, line)
+        with tempfile.TemporaryDirectory() as folder:
+            twice = Path(folder) / "stubs.txt"
+            twice.write_text("user32.dll  SetWindowTextW  ansi\nUSER32.dll  SetWindowTextW  -\n")
+            with self.assertRaises(SystemExit) as refused:
+                check_imports.read_stubs(twice)
+            self.assertIn("listed twice", str(refused.exception))
+
     def test_the_repository_table_reads_and_refuses_a_function_listed_twice(self):
         table = check_imports.read_table(ROOT / "tools" / "imports" / "windows-imports.txt")
         self.assertEqual(table[("user32.dll", "DrawEdge")], ("95", (4, 0)))

@@ -179,9 +179,10 @@ TEST_F(ConsoleMachine, FailQueuesAFailureWithADecimalOrHexErrorAndWaitMovesTheCl
   EXPECT_EQ(machine_.TakeFailure("CreateMutexA"), 5u);
   EXPECT_EQ(machine_.TakeFailure("ExitWindowsEx"), 0u);
 
-  std::string answers = Do("fail\nfail A 12z\nfail A 0x100000000\nfail \"A B\" 1\n");
+  std::string answers =
+      Do("fail\nfail ExitWindowsEx 12z\nfail ExitWindowsEx 0x100000000\nfail \"A B\" 1\n");
   EXPECT_EQ(std::count(answers.begin(), answers.end(), '\n'), 4) << answers;
-  EXPECT_EQ(machine_.TakeFailure("A"), std::nullopt);
+  EXPECT_EQ(machine_.TakeFailure("ExitWindowsEx"), std::nullopt);
 
   // Wait moves the clock and refuses bad durations.
   const uint64_t before = machine_.Now();

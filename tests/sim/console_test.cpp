@@ -130,6 +130,7 @@ TEST(ConsoleScript, BadArgumentsAreErrorsThatNameTheProblem) {
       "start now\n"
       "title \"open\n"
       "fail \"\"\n"
+      "fail NoSuchFunction\n"
       "ini \"C:\\a\0b.ini\" S K V\n"
       "ini settings S K \"a\0\"\n"
       "drive \"\0:\" cdrom\n"s);
@@ -140,12 +141,18 @@ TEST(ConsoleScript, BadArgumentsAreErrorsThatNameTheProblem) {
     EXPECT_EQ(line.rfind("error: ", 0), 0u) << line;
     ++errors;
   }
-  EXPECT_EQ(errors, 11) << run.output;
+  EXPECT_EQ(errors, 12) << run.output;
   EXPECT_EQ(run.output.find('\0'), std::string::npos) << "a NUL is not echoed";
   EXPECT_NE(run.output.find("\"95\""), std::string::npos);
   EXPECT_NE(run.output.find("\"D\""), std::string::npos);
   EXPECT_NE(run.output.find("\"soon\""), std::string::npos);
   EXPECT_NE(run.output.find("\"everything\""), std::string::npos);
+  // A failure nothing would consult is refused with the names that can fail.
+  EXPECT_NE(run.output.find("error: fail: NoSuchFunction cannot be made to fail; these can: "
+                            "AdjustTokenPrivileges AppendMenuA"),
+            std::string::npos)
+      << run.output;
+  EXPECT_NE(run.output.find(" MessageBoxA MessageBoxW "), std::string::npos);
   EXPECT_EQ(run.exitCode, 1);
 }
 

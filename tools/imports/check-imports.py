@@ -6,7 +6,8 @@ usage: check-imports.py EXE {x86|x64} [--objdump OBJDUMP] [--table TABLE]
 The table (windows-imports.txt beside this script) names each function the program may import, its
 DLL, and the first Windows of each family that exports it. The x86 exe must load on Windows 98 and
 on NT 4.0; the x64 exe on XP x64 (NT 5.2). An import missing from the table, or first exported by a
-later Windows than the floor, fails the check with the function's name.
+later Windows than the floor, fails the check with the function's name; so does, for the x86 exe,
+an import that Windows 9x has only as a failing stub (win9x-stubs.txt) without a fallback.
 """
 import argparse
 import os
@@ -47,6 +48,24 @@ def read_table(path):
     return table
 
 
+def read_stubs(path):
+    """The functions Windows 9x has only as failing stubs: (dll, function) -> fallback or None."""
+    stubs = {}
+    with open(path, encoding="utf-8") as f:
+        for number, line in enumerate(f, 1):
+            line = line.split("#", 1)[0].strip()
+            if not line:
+                continue
+            fields = line.split()
+            if len(fields) != 3:
+                sys.exit(f"{path}:{number}: want DLL FUNCTION FALLBACK, got {line!r}")
+            dll, function, fallback = fields
+            if (dll.lower(), function) in stubs:
+                sys.exit(f"{path}:{number}: {function} ({dll}) is listed twice")
+            stubs[(dll.lower(), function)] = None if fallback == "-" else fallback
+    return stubs
+
+
 def read_imports(exe, objdump):
     """The (dll, function) pairs of the exe's import table; an ordinal import as '#N'."""
     return parse_imports(
@@ -75,11 +94,14 @@ def parse_imports(text):
     return imports
 
 
-def problems(imports, table, arch):
+def problems(imports, table, arch, stubs=None):
     nine_x_floor, nt_floor = FLOORS[arch]
     found = []
     for dll, function in sorted(set(imports)):
         where = f"{function} ({dll})"
+        if nine_x_floor is not None and (stubs or {}).get((dll, function), "") is None:
+            found.append(f"{where}: a stub that fails on Windows 9x (ERROR_CALL_NOT_IMPLEMENTED), "
+                         f"imported without a fallback")
         if (dll, function) not in table:
             found.append(f"{where}: not in the table of allowed imports")
             continue
@@ -104,11 +126,12 @@ def main():
     parser.add_argument("arch", choices=sorted(FLOORS))
     parser.add_argument("--objdump", default="x86_64-w64-mingw32-objdump")
     parser.add_argument("--table", default=os.path.join(here, "windows-imports.txt"))
+    parser.add_argument("--stubs", default=os.path.join(here, "win9x-stubs.txt"))
     args = parser.parse_args()
     imports = read_imports(args.exe, args.objdump)
     if not imports:
         sys.exit(f"{args.exe}: no imports read (is it a PE file?)")
-    found = problems(imports, read_table(args.table), args.arch)
+    found = problems(imports, read_table(args.table), args.arch, read_stubs(args.stubs))
     for line in found:
         print(f"{args.exe}: {line}")
     if found:

@@ -383,6 +383,14 @@ void Console::Fail(const Words& args) {
     }
     error = *number;
   }
+  if (!emu::Machine::CanFail(function)) {
+    // A failure no emulated function would ever consult: the script would test nothing.
+    std::string names;
+    for (const std::string& name : emu::Machine::FailableFunctions()) {
+      names += (names.empty() ? "" : " ") + name;
+    }
+    throw Refusal("fail: " + function + " cannot be made to fail; these can: " + names);
+  }
   machine_.FailNext(function, error);
 }
 

@@ -53,7 +53,8 @@ const std::vector<CommandHelp>& Commands() {
        "machine endnotify on"},
       {"fail", "fail FUNCTION [ERROR]",
        "make the next call of a Win32 function fail (with ERROR, decimal or 0x hex, where it "
-       "has one)",
+       "has one); a function the machine cannot make fail is refused, with the list of those "
+       "it can",
        "fail ExitWindowsEx 5"},
       {"dialog",
        "dialog tab INDEX | click NAME | select NAME INDEX | key "

@@ -4,7 +4,8 @@
 #       its icon leaves the notification area (screenshots exit-menu.png, exit-after.png);
 #   (b) with Dialog_CheckBox=1 in the settings file, "ログオフ" asks first: a box captioned "警告"
 #       with the question on its second line and the buttons "OK" and "ｷｬﾝｾﾙ" (screenshot
-#       exit-logoff-box.png); Escape closes it and the program runs on, nothing ended.
+#       exit-logoff-box.png); while it is open a right click on the icon opens no menu; Escape
+#       closes it and the program runs on, nothing ended.
 # A confirmed log-off would end every program of the Wine prefix (the prefix is the checks' own);
 # this check never confirms one.
 # Usage: tools/wine/check-exit.sh EXE
@@ -58,6 +59,11 @@ grep -qP '^item\tStatic\t65535\t\\r\\nWindowsからログオフしてもよろ�
   orv_die "the box's text is not the question on its second line"
 expect_line "$(printf 'item\tButton\t1\tOK')"
 expect_line "$(printf 'item\tButton\t2\tｷｬﾝｾﾙ')"
+# The box holds the program's windows: a right click on the icon opens no second menu.
+xdotool mousemove "$x" "$y" click 3 || orv_die "xdotool could not click"
+sleep 2
+menu_shown && orv_die "a menu opened over the open confirmation box"
+orv_log "no menu opened while the box was open"
 xdotool key Escape
 no_box() { ! trayprobe boxes "$ORV_DESKTOP" >/dev/null; }
 orv_wait_for 20 "the box to close" no_box || orv_die "Escape did not close the box"

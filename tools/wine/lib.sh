@@ -167,7 +167,7 @@ orv_xvfb_start() {
   mkdir -p "$ORV_WINE_DIR"
   for ((n = 90; n < 190; n++)); do
     [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] && continue
-    ready=$ORV_WINE_DIR/.xvfb-ready
+    ready=$ORV_PREFIX.xvfb-ready
     rm -f "$ready"
     # -displayfd reports the number only once the server accepts clients.
     # exec, so that $! is the server itself and the clean-up ends it by that PID.
@@ -369,13 +369,14 @@ orv_session_begin() {
   fi
   mkdir -p "$ORV_WINE_DIR"
   # Several developers share this tree; two runs in one prefix would meet each
-  # other's mutex, so the second waits its turn.
-  exec {ORV_LOCK_FD}>"$ORV_WINE_DIR/.lock"
+  # other's mutex, so the second waits its turn. Another prefix (another locale)
+  # is another lock: a check may open a session of its own in it inside a run.
+  exec {ORV_LOCK_FD}>"$ORV_PREFIX.lock"
   export ORV_LOCK_FD
   if ! flock -n "$ORV_LOCK_FD"; then
     orv_log "another Wine check run in this tree is busy; waiting for it"
     flock -w "${ORVANTA_WINE_LOCK_WAIT:-900}" "$ORV_LOCK_FD" ||
-      orv_die "another Wine check run kept $ORV_WINE_DIR/.lock too long"
+      orv_die "another Wine check run kept $ORV_PREFIX.lock too long"
   fi
   ORV_OWNER=1
   [[ -n $ORV_LOCALE ]] || export LC_ALL=C.UTF-8

@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Runs every Wine check in this folder (check-*.sh) against each exe given, all
-# in one Xvfb and one Wine prefix, and prints one line per check and exe.
+# in one Xvfb and one Wine prefix, then the exe under each Windows version it
+# names (version-check.sh: x86 winxp nt40 win2k win98, x64 winxp64 win10; win98
+# in a Japanese prefix of its own), and prints one line per check and exe.
 # Usage: [ORVANTA_WINE_CHECKS="NAME..."] tools/wine/run-checks.sh [EXE...]
-#   ORVANTA_WINE_CHECKS runs only the named checks (check-NAME.sh), in that order.
+#   ORVANTA_WINE_CHECKS runs only the named checks (check-NAME.sh), in that order,
+#   and no version runs.
 #   EXEs default to the x64 and the x86 build:
 #   build/windows-x64/src/app/OrvantaBrevo.exe build/windows-x86/src/app/OrvantaBrevo.exe
 # Exit status: 0 when every check passed on every exe. Each check's log is
@@ -47,12 +50,24 @@ for i in "${!exes[@]}"; do
   exe=${exes[i]}
   arch=${archs[i]}
   mkdir -p "$ORV_WINE_DIR/$arch"
-  for check in "${checks[@]}"; do
-    name=$(basename "$check" .sh)
-    name=${name#check-}
-    log=$ORV_WINE_DIR/$arch/$name.log
+  # Then the exe under each Windows version it names (version-check.sh), one line each.
+  versions=(winxp nt40 win2k win98)
+  [[ $arch == x64 ]] && versions=(winxp64 win10)
+  [[ -z ${ORVANTA_WINE_CHECKS:-} ]] || versions=()
+  runs=("${checks[@]}" "${versions[@]/#/version:}")
+  for check in "${runs[@]}"; do
+    if [[ $check == version:* ]]; then
+      name=${check#version:}
+      log=$ORV_WINE_DIR/$arch/version-$name.log
+      run=("$ORV_TOOLS/version-check.sh" "$exe" "$name")
+    else
+      name=$(basename "$check" .sh)
+      name=${name#check-}
+      log=$ORV_WINE_DIR/$arch/$name.log
+      run=("$check" "$exe")
+    fi
     start=$(date +%s%N)
-    bash "$check" "$exe" >"$log" 2>&1
+    bash "${run[@]}" >"$log" 2>&1
     rc=$?
     ms=$((($(date +%s%N) - start) / 1000000))
     took=$(printf '%d.%ds' $((ms / 1000)) $((ms % 1000 / 100)))

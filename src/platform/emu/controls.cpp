@@ -347,6 +347,11 @@ bool PressKey(Machine& machine, HWND anyWindow, int virtualKey, bool shift, bool
   auto& impl = machine.impl();
   {
     std::lock_guard lock(impl.mu);
+    // Keys reach no window of a disabled one (a box it waits for is active instead).
+    bool enabled = true;
+    ForSelfAndParents(impl, focus,
+                      [&](const WindowRec& w) { enabled &= !(w.style & WS_DISABLED); });
+    if (!enabled) return false;
     impl.shiftDown = shift;
     impl.ctrlDown = ctrl;
   }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cctype>
+#include <cstdio>
 #include <cstdlib>
 #include <sstream>
 #include <stdexcept>
@@ -424,12 +425,71 @@ std::optional<VolumeAnswer> Machine::Volume(char letter) const {
                       info->flags};
 }
 
+namespace {
+
+// Every function a pending failure can reach: the emulated functions consult these names and no
+// others. A name outside the list would make a script or a test that tests nothing.
+constexpr std::string_view kFailable[] = {"AdjustTokenPrivileges",
+                                          "AppendMenuA",
+                                          "AppendMenuW",
+                                          "CreateCompatibleDC",
+                                          "CreateMutexA",
+                                          "CreatePopupMenu",
+                                          "CreateThread",
+                                          "CreateWindowExA",
+                                          "ExitWindows",
+                                          "ExitWindowsEx",
+                                          "GetLogicalDriveStringsA",
+                                          "GetPrivateProfileStringA",
+                                          "GetProcAddress",
+                                          "GetProcAddress16",
+                                          "GetVersionExA",
+                                          "GetVolumeInformationA",
+                                          "LoadBitmapA",
+                                          "LoadCursorA",
+                                          "LoadIconA",
+                                          "LoadLibrary16",
+                                          "LoadLibraryA",
+                                          "LookupPrivilegeValueA",
+                                          "MessageBoxA",
+                                          "MessageBoxW",
+                                          "OpenMutexA",
+                                          "OpenProcessToken",
+                                          "PostMessageA",
+                                          "QT_Thunk",
+                                          "SetTimer",
+                                          "SetWindowsHookExA",
+                                          "Shell_NotifyIconA",
+                                          "TrackPopupMenu",
+                                          "WritePrivateProfileStringA",
+                                          "mciGetErrorStringA",
+                                          "mciSendCommandA"};
+
+}  // namespace
+
+bool Machine::CanFail(std::string_view function) {
+  return std::find(std::begin(kFailable), std::end(kFailable), function) != std::end(kFailable);
+}
+
+std::vector<std::string> Machine::FailableFunctions() {
+  return {std::begin(kFailable), std::end(kFailable)};
+}
+
 void Machine::FailNext(std::string function, DWORD error, int skip) {
+  if (!CanFail(function)) {
+    throw std::invalid_argument("emu: " + function + " cannot be made to fail on this machine");
+  }
   std::lock_guard lock(impl_->mu);
   impl_->failures.emplace(std::move(function), Impl::Failure{error, skip});
 }
 
 std::optional<DWORD> Machine::TakeFailure(std::string_view function) {
+  if (!CanFail(function)) {
+    // A function that consults a name the list lacks: no failure could ever be set for it.
+    std::fprintf(stderr, "emu: %.*s consults a failure it cannot be given\n",
+                 static_cast<int>(function.size()), function.data());
+    std::abort();
+  }
   std::lock_guard lock(impl_->mu);
   auto it = impl_->failures.find(function);
   if (it == impl_->failures.end()) return std::nullopt;

@@ -157,8 +157,12 @@ class Machine {
 
   // --- Failures ---------------------------------------------------------------------------------
   // A later call of the Win32 function `function` fails (with `error` where it has one): the next
-  // one, or the one after `skip` calls that succeed.
+  // one, or the one after `skip` calls that succeed. Only a function that can fail here (CanFail)
+  // is taken; any other name throws std::invalid_argument.
   void FailNext(std::string function, DWORD error = 0, int skip = 0);
+  static bool CanFail(std::string_view function);
+  // The names CanFail takes, in the list's order (sorted).
+  static std::vector<std::string> FailableFunctions();
   // Used by the emulated functions: consumes a pending failure of `function`.
   std::optional<DWORD> TakeFailure(std::string_view function);
 

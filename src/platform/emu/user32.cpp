@@ -730,23 +730,47 @@ int RunBoxLoop(emu::Machine::Impl& impl, const emu::BoxInfo& info) {
 
 }  // namespace
 
-int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
-  const emu::MachineText t(text);
-  const emu::MachineText c(caption);
-  return MessageBoxA(owner, text ? t.c_str() : nullptr, caption ? c.c_str() : nullptr, type);
+namespace {
+
+// The windows a box takes input from while it is open, as Windows does: its owner, or, for a
+// task-modal box without one, every top-level window of the calling thread. Only windows that
+// were enabled are listed, so that only they are enabled again.
+std::vector<HWND> DisableForBoxLocked(emu::Machine::Impl& impl, HWND owner, UINT type, HWND box) {
+  std::vector<HWND> disabled;
+  const DWORD self = impl.CurrentThreadLocked().id;
+  for (auto& [handle, w] : impl.windows) {
+    const bool affected = owner ? handle == owner
+                                : (type & MB_TASKMODAL) && handle != box && w.threadId == self &&
+                                      !(w.style & WS_CHILD);
+    if (affected && !(w.style & WS_DISABLED)) {
+      w.style |= WS_DISABLED;
+      disabled.push_back(handle);
+    }
+  }
+  return disabled;
 }
 
-int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
+int ShowBox(HWND owner, LPCSTR text, LPCSTR caption, UINT type, const char* function) {
   auto& impl = Impl();
+  if (auto error = impl.machine.TakeFailure(function)) {
+    SetLastError(*error ? *error : ERROR_NOT_ENOUGH_MEMORY);
+    return 0;
+  }
   emu::BoxInfo info;
   info.owner = owner;
   info.caption = caption ? emu::StoredText(caption) : "Error";
   info.text = emu::StoredText(text);
   info.type = type;
   std::function<int(const emu::BoxInfo&)> answerer;
+  std::vector<HWND> disabled;
   {
     std::lock_guard lock(impl.mu);
+    if (owner && !impl.WindowLocked(owner)) {
+      SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+      return 0;
+    }
     info.window = impl.CreateBoxWindowLocked(info, impl.CurrentThreadLocked().id);
+    disabled = DisableForBoxLocked(impl, owner, type, info.window);
     answerer = impl.boxAnswerer;
   }
   // The box is activated before it waits for the user: a CBT hook of the thread sees it first.
@@ -768,7 +792,23 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
   std::erase_if(impl.windows, [&](const auto& w) {
     return w.first == info.window || w.second.parent == info.window;
   });
+  for (HWND handle : disabled) {
+    if (auto* w = impl.WindowLocked(handle)) w->style &= ~static_cast<DWORD>(WS_DISABLED);
+  }
   return answer;
+}
+
+}  // namespace
+
+int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
+  const emu::MachineText t(text);
+  const emu::MachineText c(caption);
+  return ShowBox(owner, text ? t.c_str() : nullptr, caption ? c.c_str() : nullptr, type,
+                 "MessageBoxW");
+}
+
+int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
+  return ShowBox(owner, text, caption, type, "MessageBoxA");
 }
 
 BOOL MessageBeep(UINT /*type*/) {

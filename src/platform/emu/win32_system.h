@@ -16,6 +16,63 @@ BOOL FreeLibrary(HMODULE module);
 FARPROC GetProcAddress(HMODULE module, LPCSTR procName);
 HANDLE GetCurrentProcess();
 
+// A module's image as a program reads it from its handle (the image base): the headers and the
+// export directory of a 32-bit (PE32) image. RVAs are offsets from the base.
+#define IMAGE_DOS_SIGNATURE 0x5A4D     // "MZ"
+#define IMAGE_NT_SIGNATURE 0x00004550  // "PE\0\0"
+#define IMAGE_NT_OPTIONAL_HDR32_MAGIC 0x10B
+#define IMAGE_NUMBEROF_DIRECTORY_ENTRIES 16
+#define IMAGE_DIRECTORY_ENTRY_EXPORT 0
+
+typedef struct _IMAGE_DOS_HEADER {
+  WORD e_magic, e_cblp, e_cp, e_crlc, e_cparhdr, e_minalloc, e_maxalloc, e_ss, e_sp, e_csum, e_ip,
+      e_cs, e_lfarlc, e_ovno;
+  WORD e_res[4];
+  WORD e_oemid, e_oeminfo;
+  WORD e_res2[10];
+  LONG e_lfanew;
+} IMAGE_DOS_HEADER;
+
+typedef struct _IMAGE_FILE_HEADER {
+  WORD Machine, NumberOfSections;
+  DWORD TimeDateStamp, PointerToSymbolTable, NumberOfSymbols;
+  WORD SizeOfOptionalHeader, Characteristics;
+} IMAGE_FILE_HEADER;
+
+typedef struct _IMAGE_DATA_DIRECTORY {
+  DWORD VirtualAddress, Size;
+} IMAGE_DATA_DIRECTORY;
+
+typedef struct _IMAGE_OPTIONAL_HEADER32 {
+  WORD Magic;
+  BYTE MajorLinkerVersion, MinorLinkerVersion;
+  DWORD SizeOfCode, SizeOfInitializedData, SizeOfUninitializedData, AddressOfEntryPoint, BaseOfCode,
+      BaseOfData, ImageBase, SectionAlignment, FileAlignment;
+  WORD MajorOperatingSystemVersion, MinorOperatingSystemVersion, MajorImageVersion,
+      MinorImageVersion, MajorSubsystemVersion, MinorSubsystemVersion;
+  DWORD Win32VersionValue, SizeOfImage, SizeOfHeaders, CheckSum;
+  WORD Subsystem, DllCharacteristics;
+  DWORD SizeOfStackReserve, SizeOfStackCommit, SizeOfHeapReserve, SizeOfHeapCommit, LoaderFlags,
+      NumberOfRvaAndSizes;
+  IMAGE_DATA_DIRECTORY DataDirectory[IMAGE_NUMBEROF_DIRECTORY_ENTRIES];
+} IMAGE_OPTIONAL_HEADER32;
+
+typedef struct _IMAGE_NT_HEADERS32 {
+  DWORD Signature;
+  IMAGE_FILE_HEADER FileHeader;
+  IMAGE_OPTIONAL_HEADER32 OptionalHeader;
+} IMAGE_NT_HEADERS32;
+
+typedef struct _IMAGE_EXPORT_DIRECTORY {
+  DWORD Characteristics, TimeDateStamp;
+  WORD MajorVersion, MinorVersion;
+  DWORD Name, Base, NumberOfFunctions, NumberOfNames, AddressOfFunctions, AddressOfNames,
+      AddressOfNameOrdinals;
+} IMAGE_EXPORT_DIRECTORY;
+
+static_assert(sizeof(IMAGE_DOS_HEADER) == 64 && sizeof(IMAGE_NT_HEADERS32) == 248 &&
+              sizeof(IMAGE_EXPORT_DIRECTORY) == 40);
+
 // The emulated machine's QT_Thunk (Windows 9x). The real one is entered with the 16:16 address of
 // the 16-bit function in EDX and its arguments pushed on the caller's stack; this one takes EDX and
 // a pointer to those arguments as the stack holds them (last pushed first), `size` bytes of them,
