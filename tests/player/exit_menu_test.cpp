@@ -97,7 +97,7 @@ TEST_F(ExitMenu, EachItemAsksItsQuestionAndABoxThatCannotShowIsNoConsent) {
   Options(
       "PowerOff_CheckBox 1 Reboot_CheckBox 1 Restart_CheckBox 1 LogOff_CheckBox 1 "
       "Dialog_CheckBox 1");
-  Do("machine 9x\nstart\n");
+  Do("machine 9x\nmachine codepage 932\nstart\n");
   const std::pair<const char*, const char*> questions[] = {
       {"PowerOff", "シャットダウンしてもよろしいですか？"},
       {"Reboot", "コンピュータを再起動してもよろしいですか？"},
@@ -184,11 +184,13 @@ TEST_F(ExitMenu, NothingIsStoppedOrWrittenBeforeAnExitRequest) {
 TEST_F(ExitMenu, AnUnknownWindowsVersionIsNtForTheMenuAndTheRestartAlike) {
   Options("Restart_CheckBox 1");
   // With a drive: without a device the start-up ends before it looks at the platform.
-  Do("machine 9x\ndrive D: cdrom\nfail GetVersionExA\nstart\n");
+  // The media keys, turned off, read no version before the menu's rule does.
+  Do("ini settings Options MediaKeys 0\nmachine 9x\nmachine codepage 932\ndrive D: cdrom\n"
+     "fail GetVersionExA\nstart\n");
   EXPECT_NE(NativeMenu("click right\n").find("Windows9xの再起動(off)"), std::string::npos);
   Do("quit\n");
   console_.Finish();
-  Do("machine 9x\nstart\n");
+  Do("machine 9x\nmachine codepage 932\nstart\n");
   EXPECT_EQ(NativeMenu("click right\n").find("(off)"), std::string::npos);
   Do("fail GetVersionExA\n");
   EXPECT_EQ(ExitItem("Restart"),
