@@ -149,3 +149,18 @@ TEST(ConsoleScript, BadArgumentsAreErrorsThatNameTheProblem) {
 }
 
 }  // namespace
+
+namespace {
+
+// A device error's box, and on top of it the box of a menu that could not be made: the end of
+// the script still ends the program, and the run is a success.
+TEST(ConsoleEnd, AProgramInTwoBoxesEndsWithTheScript) {
+  const ScriptRun run = RunScript(
+      "drive D: cdrom\nfail CreatePopupMenu 5\nstart\nfail mciSendCommandA 5\n"
+      "disc D: audio:1:00 audio:2:00\nwait 3000\nclick right\nshow box\n");
+  EXPECT_EQ(run.output,
+            "box: caption=\"OrvantaBrevo\" text=\"Cannot create a menu.\" icon=error buttons=ok\n");
+  EXPECT_EQ(run.exitCode, 0);
+}
+
+}  // namespace

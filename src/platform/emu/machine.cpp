@@ -111,7 +111,8 @@ std::optional<uint64_t> Machine::Impl::NextDueLocked(const ThreadRec* thread) co
 
 void Machine::Impl::BlockLocked(std::unique_lock<std::mutex>& lock, ThreadRec& thread,
                                 const std::function<bool()>& ready) {
-  while (!ready()) {
+  while (thread.terminated || !ready()) {
+    if (thread.terminated) ParkLocked(lock, thread);
     if (!thread.blocked) {
       thread.blocked = true;
       if (thread.emulated) --active;
@@ -135,6 +136,17 @@ void Machine::Impl::BlockLocked(std::unique_lock<std::mutex>& lock, ThreadRec& t
     thread.blocked = false;
     if (thread.emulated) ++active;
   }
+}
+
+[[noreturn]] void Machine::Impl::ParkLocked(std::unique_lock<std::mutex>& lock, ThreadRec& thread) {
+  if (!thread.blocked && thread.emulated) --active;
+  thread.blocked = true;
+  thread.parked = true;
+  changed.notify_all();
+  lock.unlock();
+  // As TerminateProcess leaves a thread: nothing after this point of it ever runs, and nothing of
+  // the machine is touched again (the record goes with the process).
+  for (;;) ::pause();
 }
 
 void Machine::Impl::RunDueAlarms(std::unique_lock<std::mutex>& lock) {
@@ -199,6 +211,7 @@ Machine::Machine(MachineOptions options) : impl_(std::make_unique<Impl>(*this)) 
   std::filesystem::create_directories(HostPath(ProgramPath()).parent_path());
   std::filesystem::create_directories(HostPath(WindowsDirectory()));
   impl_->manualClock = options.manualClock;
+  impl_->endLimitMs = options.endLimitMs;
   impl_->drives['C'] = DriveRec{
       DRIVE_FIXED, VolumeAnswer{"SYSTEM", 0x1C2D3E4F, "NTFS", 255, FILE_CASE_PRESERVED_NAMES}, {}};
   impl_->mci.playEnd = MakePlayEndAlarm(*impl_);
