@@ -5,6 +5,7 @@
 
 #include "Console.h"
 #include "Help.h"
+#include "platform/win32.h"
 
 namespace {
 
@@ -161,6 +162,27 @@ TEST(ConsoleEnd, AProgramInTwoBoxesEndsWithTheScript) {
   EXPECT_EQ(run.output,
             "box: caption=\"OrvantaBrevo\" text=\"Cannot create a menu.\" icon=error buttons=ok\n");
   EXPECT_EQ(run.exitCode, 0);
+}
+
+}  // namespace
+
+namespace {
+
+// A program that will not end is ended at the end of the run, which is then a failure.
+TEST(ConsoleEnd, AProgramThatWillNotEndIsReportedAndTheRunFails) {
+  emu::MachineOptions options;
+  options.endLimitMs = 50;
+  emu::Machine machine(options);
+  std::ostringstream out;
+  sim::Console console(machine, out);
+  machine.StartProcess([] {
+    MSG msg;
+    for (;;) GetMessageA(&msg, nullptr, 0, 0);
+    return 0;
+  });
+  console.Finish();
+  EXPECT_EQ(out.str(), "error: process 1 did not end when asked to; it was ended\n");
+  EXPECT_EQ(console.ExitCode(), 1);
 }
 
 }  // namespace

@@ -44,6 +44,7 @@ volatile std::sig_atomic_t g_interrupted = 0;
 // temporary folder removed as at `quit`.
 volatile std::sig_atomic_t g_ending = 0;
 volatile std::sig_atomic_t g_resized = 0;
+
 void OnInterrupt(int) {
   g_interrupted = 1;
 }
@@ -53,8 +54,8 @@ void OnEnd(int) {
 }
 
 // The line editor's own handlers would resize and redraw inside the signal, which allocates
-// memory and so may corrupt it: the console takes the signals and lets the editor act between
-// keys instead.
+// memory and so may corrupt it (and they send the signal on to the whole process group): the
+// console takes the signals itself and hands the editor a new width between lines.
 void OnResize(int) {
   g_resized = 1;
 }
