@@ -102,6 +102,8 @@ struct MachineOptions {
 class Machine {
  public:
   explicit Machine(MachineOptions options = {});
+  // Ends the programs still running; aborts when one has to be ended from outside (call
+  // EndAllProcesses first to handle that).
   ~Machine();
   Machine(const Machine&) = delete;
   Machine& operator=(const Machine&) = delete;
