@@ -111,6 +111,10 @@ bool TApplication::ProcessMessage() {
   if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) return false;
   if (msg.message == WM_QUIT) {
     terminated_ = true;
+    // Posted again, as every loop inside another must: a message box that called us would
+    // otherwise wait for its user although the program was asked to end.
+    PostQuitMessage(static_cast<int>(msg.wParam));
+    return false;
   } else {
     DispatchTaken(msg);
   }

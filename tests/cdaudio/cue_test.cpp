@@ -6,6 +6,8 @@
 #include <fstream>
 #include <map>
 
+#include <sys/stat.h>
+
 #include "platform/cdaudio/cue.h"
 #include "platform/cdaudio/toc.h"
 #include "platform/cdaudio/volume.h"
@@ -143,12 +145,32 @@ TEST(CueSheet, MalformedSheetsAreRefusedWithLineAndReason) {
        "line 3: the disc is longer than 99:59:74"},
       {"REM nothing\n", "line 1: the sheet has no TRACK"},
       {"INDEX 01 00:00:00\n", "line 1: INDEX before any TRACK"},
+      // A FILE that nothing refers to would silently lengthen the track before it.
+      {"FILE a.bin BINARY\nFILE b.wav WAVE\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n",
+       "line 2: FILE a.bin (line 1) is followed by no TRACK or INDEX"},
+      {head + "INDEX 01 00:00:00\nFILE b.wav WAVE\n",
+       "line 4: FILE b.wav (line 4) is followed by no TRACK or INDEX"},
+      {std::string("FILE \"a.bin\0.wav\" BINARY\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n", 53),
+       "line 1: the file name holds a NUL byte"},
+      {"FILE \"\" BINARY\n", "line 1: the file name is empty"},
   };
   for (const auto& c : cases) {
     const Parsed<Disc> disc = Parse(c.sheet, files);
     EXPECT_FALSE(disc) << c.sheet;
     EXPECT_EQ(disc.error.rfind(c.error, 0), 0u) << c.sheet << "\ngave: " << disc.error;
   }
+}
+
+// A track may go on into the next file: its INDEX 01 there is what the FILE is for.
+TEST(CueSheet, AnIndexInTheNextFileNeedsNoTrackThere) {
+  const Parsed<Disc> disc = Parse(
+      "FILE a.bin BINARY\nTRACK 01 AUDIO\nINDEX 01 00:00:00\nTRACK 02 AUDIO\n"
+      "INDEX 00 02:58:00\nFILE b.wav WAVE\nINDEX 01 00:00:00\n",
+      {{"a.bin", {ImageFileKind::kBinary, Bytes(FramesOf(3, 0, 0))}},
+       {"b.wav", {ImageFileKind::kWave, Bytes(FramesOf(1, 0, 0))}}});
+  ASSERT_TRUE(disc) << disc.error;
+  ASSERT_EQ(disc.value->tracks.size(), 2u);
+  EXPECT_EQ(disc.value->tracks[1].length_frames, FramesOf(1, 0, 0));
 }
 
 class ImageFolder : public ::testing::Test {
@@ -213,6 +235,101 @@ TEST_F(ImageFolder, SheetFindsItsFilesBesideItAndMeasuresThem) {
       LoadCueSheet(Write("bad.cue", "FILE nothing.bin BINARY\nTRACK 01 AUDIO\n"));
   EXPECT_NE(refused.error.find("bad.cue line 1: "), std::string::npos) << refused.error;
   EXPECT_NE(refused.error.find("nothing.bin: no such file"), std::string::npos) << refused.error;
+}
+
+// What a sheet names may be anything on the disk: only a regular file is read, and nothing is
+// opened in a way that could wait for a writer.
+TEST_F(ImageFolder, OnlyRegularFilesAreReadAndNoneIsWaitedFor) {
+  ASSERT_EQ(::mkfifo((folder_ / "pipe.bin").c_str(), 0600), 0);
+  std::filesystem::create_directory(folder_ / "folder.bin");
+  const struct {
+    std::string sheet;
+    const char* error;
+  } cases[] = {
+      {"FILE pipe.bin BINARY\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n", "pipe.bin: not a regular file"},
+      {"FILE pipe.bin WAVE\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n", "pipe.bin: not a regular file"},
+      {"FILE folder.bin BINARY\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n",
+       "folder.bin: a folder, not a file"},
+  };
+  for (const auto& c : cases) {
+    const Parsed<Disc> disc = LoadCueSheet(Write("hostile.cue", c.sheet));
+    EXPECT_FALSE(disc);
+    EXPECT_NE(
+        disc.error.find(std::string("hostile.cue line 1: ") + folder_.string() + "/" + c.error),
+        std::string::npos)
+        << disc.error;
+  }
+  for (const char* sheet : {"pipe.bin", "folder.bin"}) {
+    const Parsed<Disc> disc = LoadCueSheet((folder_ / sheet).string());
+    EXPECT_FALSE(disc) << sheet;
+    EXPECT_NE(disc.error.find(std::string(sheet) + ": "), std::string::npos) << disc.error;
+  }
+}
+
+TEST_F(ImageFolder, AWaveChunkThatClaimsMoreThanTheFileHasIsRefused) {
+  const std::string good = Wave(44100, 8);
+  auto le32 = [](uint32_t v) {
+    std::string out;
+    for (int i = 0; i < 4; ++i) out += static_cast<char>(v >> (8 * i) & 0xFF);
+    return out;
+  };
+  // The LIST chunk of Wave() sits at byte 12; its size is at 16.
+  std::string huge_odd = good;
+  huge_odd.replace(16, 4, le32(0xFFFFFFFF));  // odd: padded, it would wrap to nothing
+  std::string past_end = good;
+  past_end.replace(16, 4, le32(static_cast<uint32_t>(good.size())));
+  std::string long_form = good;
+  long_form.replace(4, 4, le32(static_cast<uint32_t>(good.size())));
+  const struct {
+    std::string bytes;
+    std::string error;
+  } cases[] = {
+      {huge_odd, "the LIST chunk claims 4294967295 bytes, past the end of the file"},
+      {past_end, "the LIST chunk claims"},
+      {long_form, "the RIFF chunk claims " + std::to_string(good.size() + 8) + " bytes"},
+  };
+  for (const auto& c : cases) {
+    const Parsed<uint64_t> bytes =
+        ReadImageFile(Write("claims.wav", c.bytes), ImageFileKind::kWave);
+    EXPECT_FALSE(bytes);
+    EXPECT_NE(bytes.error.find(c.error), std::string::npos) << bytes.error;
+  }
+  EXPECT_EQ(ReadImageFile(Write("good.wav", good), ImageFileKind::kWave).value, 8u);
+}
+
+// Table and so (U+8868, U+30BD) end in the byte 0x5C, a backslash on its own: in a Shift-JIS name
+// it is no folder separator. The files on the host carry their names in UTF-8; a sheet with a
+// byte-order mark writes UTF-8 names itself.
+TEST_F(ImageFolder, ShiftJisNamesAreReadAsCodePage932) {
+  // The UTF-8 bytes of ソフト and 表, written out: this file is compiled to code page 932.
+  const std::string soft = "\xE3\x82\xBD\xE3\x83\x95\xE3\x83\x88";
+  const std::string table = "\xE8\xA1\xA8";
+  std::filesystem::create_directory(folder_ / soft);
+  const std::string bin = (folder_ / soft / (table + ".bin")).string();
+  Write(bin, "");
+  std::filesystem::resize_file(bin, Bytes(FramesOf(1, 0, 0)));
+  const std::string body = "TRACK 01 AUDIO\nINDEX 01 00:00:00\n";
+  // ソフト\表.bin in code page 932.
+  const std::string shift_jis = "\x83\x5C\x83\x74\x83\x67\\\x95\x5C.bin";
+  const Parsed<Disc> relative =
+      LoadCueSheet(Write("sjis.cue", "FILE \"" + shift_jis + "\" BINARY\n" + body));
+  ASSERT_TRUE(relative) << relative.error;
+  EXPECT_EQ(relative.value->tracks[0].length_frames, FramesOf(1, 0, 0));
+  const Parsed<Disc> utf8 =
+      LoadCueSheet(Write("utf8.cue",
+                         "\xEF\xBB\xBF"
+                         "FILE \"" +
+                             soft + "/" + table + ".bin" + "\" BINARY\n" + body));
+  EXPECT_TRUE(utf8) << utf8.error;
+  // Without the mark the same UTF-8 bytes are code page 932 text, and name another file.
+  const Parsed<Disc> unmarked = LoadCueSheet(
+      Write("unmarked.cue", "FILE \"" + soft + "/" + table + ".bin" + "\" BINARY\n" + body));
+  EXPECT_FALSE(unmarked);
+  // A byte that is not code page 932 text names nothing.
+  const Parsed<Disc> broken =
+      LoadCueSheet(Write("broken.cue", "FILE \"\x81\x7Fx.bin\" BINARY\n" + body));
+  EXPECT_NE(broken.error.find("line 1: \x81\x7Fx.bin: not a code page 932 name"), std::string::npos)
+      << broken.error;
 }
 
 }  // namespace

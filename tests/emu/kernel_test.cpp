@@ -1,8 +1,13 @@
 // kernel32 on the emulated machine: drives, volumes, profile files, module and version.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <fstream>
+#include <string>
+#include <vector>
 
 #include "platform/emu/machine.h"
 #include "platform/win32.h"
@@ -104,6 +109,48 @@ TEST_F(Kernel, ProfileWritesGoToTheMachineDiskAndRespectTheReadOnlyAttribute) {
   std::filesystem::remove(host);
   EXPECT_TRUE(WritePrivateProfileStringA("S", "k", nullptr, path));
   EXPECT_EQ(std::filesystem::file_size(host), 0u);
+}
+
+// A settings write killed midway left its temporary: each program's first read of the file clears
+// it, unless a live writer holds the folder (then a later read does). Later reads look no more.
+TEST_F(Kernel, AProgramsFirstReadOfAFileClearsADeadWritersTemporaries) {
+  const auto folder = machine.Root() / "C" / "OrvantaBrevo";
+  std::ofstream(folder / "p.ini", std::ios::binary) << "[S]\r\nk=1\r\n";
+  auto leftOver = [&](const char* name) {
+    std::ofstream(folder / name, std::ios::binary) << "[S]\r\nk=ha";
+    return folder / name;
+  };
+  static std::vector<std::string> read;
+  read.clear();
+  auto program = [] {
+    char value[8] = "";
+    GetPrivateProfileStringA("S", "k", "-", value, sizeof value, "C:\\OrvantaBrevo\\p.ini");
+    read.push_back(value);
+    return 0;
+  };
+  const auto first = leftOver("p.ini.~0000abcd.tmp");
+  const auto other = leftOver("q.ini.~0000abcd.tmp");
+  const int live = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  ASSERT_GE(live, 0);
+  ASSERT_EQ(::flock(live, LOCK_EX), 0);
+  const int pid = machine.StartProcess([&] {
+    program();
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0)) DispatchMessageA(&msg);
+    return 0;
+  });
+  EXPECT_TRUE(std::filesystem::exists(first)) << "a live writer's temporary stays";
+  ::close(live);
+  machine.RunInProcess(pid, [&] { program(); });
+  EXPECT_FALSE(std::filesystem::exists(first));
+  EXPECT_TRUE(std::filesystem::exists(other)) << "another file's temporary is not this file's";
+  const auto second = leftOver("p.ini.~0000beef.tmp");
+  machine.RunInProcess(pid, [&] { program(); });
+  EXPECT_TRUE(std::filesystem::exists(second)) << "only the first reads look";
+  machine.EndAllProcesses();
+  machine.StartProcess(program);
+  EXPECT_FALSE(std::filesystem::exists(second)) << "the next start-up's first read clears it";
+  EXPECT_EQ(read, (std::vector<std::string>{"1", "1", "1", "1"}));
 }
 
 // ".." at a drive's root stays at the root, as on Windows: no Windows path leaves the machine.

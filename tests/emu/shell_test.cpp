@@ -321,3 +321,77 @@ TEST_F(Shell, MultiByteToWideCharConvertsCodePage932) {
 }
 
 }  // namespace
+
+namespace {
+
+// A program whose icon reports open a box, shown on top of a box of its own.
+LRESULT CALLBACK BoxOnReport(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message != kIconCallback) return DefWindowProcA(window, message, wParam, lParam);
+  seen.push_back("inner " + std::to_string(MessageBoxA(window, "inner", "", MB_OKCANCEL)));
+  return 0;
+}
+
+int ProgramInTwoBoxes() {
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = BoxOnReport;
+  wc.lpszClassName = "BoxOnReport";
+  RegisterClassA(&wc);
+  HWND window = CreateWindowExA(0, "BoxOnReport", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                nullptr, nullptr);
+  NOTIFYICONDATAA data{};
+  data.cbSize = sizeof data;
+  data.hWnd = window;
+  data.uID = 1;
+  data.uFlags = NIF_MESSAGE;
+  data.uCallbackMessage = kIconCallback;
+  Shell_NotifyIconA(NIM_ADD, &data);
+  seen.push_back("outer " + std::to_string(MessageBoxA(window, "outer", "", MB_OK)));
+  MSG msg;
+  while (GetMessageA(&msg, nullptr, 0, 0)) DispatchMessageA(&msg);
+  seen.push_back("quit " + std::to_string(msg.wParam));
+  return 5;
+}
+
+}  // namespace
+
+// The second box opens inside a report the shell sent while the first one waited. Asked to end,
+// each box's loop ends on the quit and posts it again for the loop around it, as on Windows, so
+// the program leaves both and its own loop.
+TEST_F(Shell, NestedBoxesEndOnTheQuitAndTheProgramEndsWhenAsked) {
+  const int pid = machine.StartProcess(ProgramInTwoBoxes);
+  ASSERT_TRUE(emu::PressTrayIcon(machine, emu::TrayIcons(machine).at(0), emu::TrayButton::Left));
+  ASSERT_EQ(machine.OpenBoxes().size(), 2u);
+  EXPECT_EQ(machine.EndAllProcesses(), std::vector<int>{});
+  EXPECT_EQ(seen, (std::vector<std::string>{"inner 2", "outer 1", "quit 0"}));
+  EXPECT_EQ(machine.Process(pid).exitCode, 5);
+  EXPECT_TRUE(machine.OpenBoxes().empty());
+}
+
+// A program that will not end is ended from outside after the machine's end limit: the caller
+// learns which, the program's exit code says it was ended, and the machine goes on and goes
+// away cleanly.
+TEST(EndOfPrograms, AProgramThatWillNotEndIsEndedAndNamed) {
+  emu::MachineOptions options;
+  options.endLimitMs = 50;
+  emu::Machine machine(options);
+  static int quits;
+  quits = 0;
+  const int stubborn = machine.StartProcess([] {
+    MSG msg;
+    for (;;) {
+      if (!GetMessageA(&msg, nullptr, 0, 0)) ++quits;
+    }
+    return 0;
+  });
+  const int willing = machine.StartProcess([] {
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0)) DispatchMessageA(&msg);
+    return 2;
+  });
+  EXPECT_EQ(machine.EndAllProcesses(), std::vector<int>{stubborn});
+  EXPECT_EQ(quits, 1) << "it was asked";
+  EXPECT_FALSE(machine.Process(stubborn).running);
+  EXPECT_EQ(machine.Process(stubborn).exitCode, emu::Machine::kTerminatedExitCode);
+  EXPECT_EQ(machine.Process(willing).exitCode, 2);
+  EXPECT_EQ(machine.EndAllProcesses(), std::vector<int>{}) << "nothing is left running";
+}

@@ -1,5 +1,6 @@
 // CUE sheets of any shape: a sheet is either a disc the drive accepts, with tracks laid out from
-// its first start to the lead-out, or refused with the line it failed on. The files a sheet names
+// its first start to the lead-out, or refused with the line it failed on; no file is looked for
+// under an empty name or one cut short by a NUL. The files a sheet names
 // have sizes taken from their names, so the fuzzer reaches every file-size rule.
 #include <cstdint>
 #include <cstdlib>
@@ -13,7 +14,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string_view sheet(reinterpret_cast<const char*>(data), size);
   const cdaudio::Parsed<cdaudio::Disc> disc =
       cdaudio::ParseCueSheet(sheet, [](const std::string& name, cdaudio::ImageFileKind) {
-        if (name.empty()) return cdaudio::Parsed<uint64_t>{std::nullopt, "no such file"};
+        // An empty name or one holding a NUL is refused before any file is looked for: the file
+        // opened would not be the one the sheet names.
+        if (name.empty() || name.find('\0') != std::string::npos) std::abort();
         // Names of up to a few characters give sizes of up to a few thousand frames.
         uint64_t bytes = 0;
         for (unsigned char c : name) bytes = bytes * 31 + c;

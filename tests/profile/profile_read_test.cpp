@@ -163,3 +163,30 @@ TEST_F(ProfileRead, NullSectionOrKeyListsNamesCutToTheBuffer) {
 }
 
 }  // namespace
+
+namespace {
+
+// The lead bytes of code page 932 are 0x81 to 0x9F and 0xE0 to 0xFC. After a lead byte, a ']' is
+// the character's trail byte and does not end the section name, and an ASCII letter is not
+// folded; after any other byte both are characters of their own.
+TEST_F(ProfileRead, LeadBytesOfCodePage932AtTheEdgesOfTheirRanges) {
+  const struct {
+    unsigned char byte;
+    bool lead;
+  } edges[] = {{0x80, false}, {0x81, true}, {0x9F, true}, {0xA0, false},
+               {0xDF, false}, {0xE0, true}, {0xFC, true}, {0xFD, false}};
+  for (const auto& edge : edges) {
+    const std::string b(1, static_cast<char>(edge.byte));
+    const auto ini = folder_.Put("edge.ini", "[" + b + "]]\r\n" + b + "A=v\r\n");
+    const std::string longName = b + "]";
+    const std::string lower = b + "a";
+    EXPECT_EQ(Get(ini, longName.c_str(), (b + "A").c_str(), "-") == "v", edge.lead)
+        << std::hex << int{edge.byte};
+    EXPECT_EQ(Get(ini, b.c_str(), (b + "A").c_str(), "-") == "v", !edge.lead)
+        << std::hex << int{edge.byte};
+    EXPECT_EQ(Get(ini, (edge.lead ? longName : b).c_str(), lower.c_str(), "-") == "v", !edge.lead)
+        << "the letter after 0x" << std::hex << int{edge.byte};
+  }
+}
+
+}  // namespace

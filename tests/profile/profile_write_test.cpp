@@ -1,4 +1,7 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -245,6 +248,48 @@ TEST_F(ProfileWrite, StaleTemporariesGoAndLongNamesAreWritable) {
   EXPECT_TRUE(WriteString(folder_.path() / longName, "S", "k", "v"));
   EXPECT_EQ(Get(folder_.path() / longName, "S", "k"), "v");
   EXPECT_EQ(folder_.Entries(), (std::set<std::string>{"a.ini", "b.ini.~0badf00d.tmp", longName}));
+}
+
+// A dead writer's temporaries go without a write; a live writer, who holds the folder's lock, keeps
+// its own, and the caller does not wait for it.
+TEST_F(ProfileWrite, DeadWritersTemporariesGoWithoutAWriteButALiveWritersStay) {
+  auto ini = folder_.Put("a.ini", "[S]\r\nk=1\r\n");
+  folder_.Put("a.ini.~0badf00d.tmp", "[S]\r\nk=half");
+  folder_.Put("b.ini.~0badf00d.tmp", "another file's");
+  const int folder = ::open(folder_.path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  ASSERT_GE(folder, 0);
+  ASSERT_EQ(::flock(folder, LOCK_EX), 0);
+  EXPECT_FALSE(profile::ClearDeadWritersTemporaries(ini));
+  EXPECT_EQ(folder_.Entries(),
+            (std::set<std::string>{"a.ini", "a.ini.~0badf00d.tmp", "b.ini.~0badf00d.tmp"}));
+  ::close(folder);
+  EXPECT_TRUE(profile::ClearDeadWritersTemporaries(ini));
+  EXPECT_EQ(folder_.Entries(), (std::set<std::string>{"a.ini", "b.ini.~0badf00d.tmp"}));
+  EXPECT_EQ(Get(ini, "S", "k"), "1");
+}
+
+// Writers killed at any moment: the file is always whole, and whatever temporary a kill left is
+// gone after the clearing that the next start-up does.
+TEST_F(ProfileWrite, WritersKilledMidwayLeaveNothingAfterTheNextClearing) {
+  auto ini = folder_ / "killed.ini";
+  ASSERT_TRUE(WriteString(ini, "S", "k", "0"));
+  const std::string filler(20000, 'x');
+  for (int round = 0; round < 20; ++round) {
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      for (int i = 1;; ++i) {
+        WriteString(ini, "S", "k", std::to_string(i).c_str());
+        WriteString(ini, "S", "filler", i % 2 ? filler.c_str() : nullptr);
+      }
+    }
+    ::usleep(500 + 700 * round);
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    EXPECT_NE(Get(ini, "S", "k", "-"), "-") << "round " << round;
+    EXPECT_TRUE(profile::ClearDeadWritersTemporaries(ini));
+    EXPECT_EQ(folder_.Entries(), std::set<std::string>{"killed.ini"}) << "round " << round;
+  }
 }
 
 TEST_F(ProfileWrite, ReplacementKeepsPermissionsAndSymbolicLinks) {

@@ -7,6 +7,7 @@
 #include <pty.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -70,9 +71,16 @@ class ConsoleProcess {
     std::vector<char*> argv{const_cast<char*>(program.c_str())};
     for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
-    if (posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), environ) != 0) {
+    // A process group of its own, as a shell gives a job: a signal the console sends its group
+    // never reaches the test.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setpgroup(&attributes, 0);
+    if (posix_spawn(&pid_, program.c_str(), &actions, &attributes, argv.data(), environ) != 0) {
       pid_ = -1;
     }
+    posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     close(in[0]);
     close(out[1]);
@@ -125,6 +133,16 @@ class ConsoleProcess {
   }
 
   const std::string& Output() const { return output_text_; }
+
+  // The terminal's new width, announced as the terminal does (SIGWINCH; the console has no
+  // controlling terminal of its own here, so the signal is sent to it directly).
+  void Resize(unsigned short columns) {
+    winsize size{40, columns, 0, 0};
+    ASSERT_EQ(ioctl(output_, TIOCSWINSZ, &size), 0);
+    Signal(SIGWINCH);
+  }
+  // What a key such as Ctrl-C makes the terminal send to the program in the foreground.
+  void Signal(int signal) { ASSERT_EQ(kill(pid_, signal), 0); }
 
  private:
   // False at the end of the output or when the deadline passes.

@@ -5,6 +5,7 @@
 
 #include "Console.h"
 #include "Help.h"
+#include "platform/win32.h"
 
 namespace {
 
@@ -154,6 +155,42 @@ TEST(ConsoleScript, BadArgumentsAreErrorsThatNameTheProblem) {
       << run.output;
   EXPECT_NE(run.output.find(" MessageBoxA MessageBoxW "), std::string::npos);
   EXPECT_EQ(run.exitCode, 1);
+}
+
+}  // namespace
+
+namespace {
+
+// A device error's box, and on top of it the box of a menu that could not be made: the end of
+// the script still ends the program, and the run is a success.
+TEST(ConsoleEnd, AProgramInTwoBoxesEndsWithTheScript) {
+  const ScriptRun run = RunScript(
+      "drive D: cdrom\nfail CreatePopupMenu 5\nstart\nfail mciSendCommandA 5\n"
+      "disc D: audio:1:00 audio:2:00\nwait 3000\nclick right\nshow box\n");
+  EXPECT_EQ(run.output,
+            "box: caption=\"OrvantaBrevo\" text=\"Cannot create a menu.\" icon=error buttons=ok\n");
+  EXPECT_EQ(run.exitCode, 0);
+}
+
+}  // namespace
+
+namespace {
+
+// A program that will not end is ended at the end of the run, which is then a failure.
+TEST(ConsoleEnd, AProgramThatWillNotEndIsReportedAndTheRunFails) {
+  emu::MachineOptions options;
+  options.endLimitMs = 50;
+  emu::Machine machine(options);
+  std::ostringstream out;
+  sim::Console console(machine, out);
+  machine.StartProcess([] {
+    MSG msg;
+    for (;;) GetMessageA(&msg, nullptr, 0, 0);
+    return 0;
+  });
+  console.Finish();
+  EXPECT_EQ(out.str(), "error: process 1 did not end when asked to; it was ended\n");
+  EXPECT_EQ(console.ExitCode(), 1);
 }
 
 }  // namespace

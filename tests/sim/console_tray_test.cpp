@@ -89,4 +89,18 @@ TEST_F(ConsoleTray, FailedIconAtStartIsReportedAndTheProgramEnds) {
             "process: ended code=1\nprocess: ended code=1\nprocess 2: running\n");
 }
 
+// The status line's last word tells a newcomer why nothing answers: no program was started, or
+// every copy has ended; while one runs, nothing is said.
+TEST_F(ConsoleTray, StatusLineSaysWhenNoProgramRuns) {
+  EXPECT_EQ(console_.StatusLine(), "status: tray=none device=closed program=none");
+  Do("fail Shell_NotifyIconA\nstart\n");
+  EXPECT_EQ(console_.StatusLine(), "status: tray=none device=closed box=\"OrvantaBrevo\"");
+  Do("answer ok\n");
+  EXPECT_EQ(console_.StatusLine(), "status: tray=none device=closed program=ended");
+  Do("start\n");
+  const std::string running = console_.StatusLine();
+  EXPECT_EQ(running.find(" program="), std::string::npos) << running;
+  EXPECT_EQ(running.substr(0, 17), "status: tray=ZCD ") << running;
+}
+
 }  // namespace

@@ -89,3 +89,25 @@ TEST_F(ApplicationTest, FailingCreateHandlerIsShownAndTheFormIsMadeAllTheSame) {
 }
 
 }  // namespace
+
+namespace {
+
+// A loop inside another (here: ProcessMessages inside a handler run by a box's loop) that takes
+// the quit leaves it for the loop around it: that loop must end as well.
+TEST_F(ApplicationTest, ProcessMessagesThatTakesTheQuitLeavesItForTheLoopAround) {
+  int after = 0;
+  application->OnMessage = [&](MSG& msg, bool&) {
+    if (msg.message == WM_USER) ++after;
+  };
+  PostQuitMessage(4);
+  PostMessageA(application->Handle(), WM_USER, 0, 0);
+  application->ProcessMessages();
+  EXPECT_TRUE(application->Terminated());
+  EXPECT_EQ(after, 1) << "what came before the quit is handled";
+  MSG msg;
+  ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(msg.message, static_cast<UINT>(WM_QUIT));
+  EXPECT_EQ(msg.wParam, 4u);
+}
+
+}  // namespace

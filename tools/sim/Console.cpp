@@ -124,7 +124,19 @@ void Console::Run(std::istream& in) {
 }
 
 void Console::Finish() {
-  machine_.EndAllProcesses();
+  // A program that will not end is ended, and the run fails: nothing else would show it.
+  for (int pid : machine_.EndAllProcesses()) {
+    out_ << "error: " << ProcessName(pid) << " did not end when asked to; it was ended\n";
+    failed_ = true;
+  }
+  out_.flush();
+}
+
+std::string Console::ProcessName(int pid) const {
+  for (size_t i = 0; i < copies_.size(); ++i) {
+    if (copies_[i] == pid) return i == 0 ? "the program" : "copy " + std::to_string(i + 1);
+  }
+  return "process " + std::to_string(pid);
 }
 
 void Console::Dispatch(const Words& words) {

@@ -104,6 +104,8 @@ class Console {
   };
   std::map<UINT, MenuItemName> MenuItemsByCommand();
 
+  // How the end of the run names the copy `pid`.
+  std::string ProcessName(int pid) const;
   // The first copy started that still runs, 0 when none does.
   int RunningCopy() const;
   // The icon that `click` acts on: the first in the notification area.

@@ -3,9 +3,12 @@
 #include <editline/readline.h>
 #include <langinfo.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <chrono>
 #include <clocale>
 #include <csignal>
 #include <cstdlib>
@@ -40,6 +43,7 @@ volatile std::sig_atomic_t g_interrupted = 0;
 // The terminal went away or the console was asked to end: the copies are ended and the machine's
 // temporary folder removed as at `quit`.
 volatile std::sig_atomic_t g_ending = 0;
+volatile std::sig_atomic_t g_resized = 0;
 
 void OnInterrupt(int) {
   g_interrupted = 1;
@@ -47,6 +51,13 @@ void OnInterrupt(int) {
 
 void OnEnd(int) {
   g_ending = 1;
+}
+
+// The line editor's own handlers would resize and redraw inside the signal, which allocates
+// memory and so may corrupt it (and they send the signal on to the whole process group): the
+// console takes the signals itself and hands the editor a new width between lines.
+void OnResize(int) {
+  g_resized = 1;
 }
 
 // Completion reads the console through this while readline runs.
@@ -79,29 +90,75 @@ char** Complete(const char* text, int start, int /*end*/) {
   return rl_completion_matches(text, NextCandidate);
 }
 
-// `watch`: the status every second until a line (Enter) comes, the input ends, Ctrl-C, or the
-// console is asked to end.
+// `watch`: the status every second until Enter, the input ends, Ctrl-C, or the console is asked
+// to end. Other keys are taken and ignored: a Ctrl-D in the middle of a line hands what was typed
+// over without an Enter, which neither ends the watch nor leaves it waiting for one.
 void Watch(Console& console) {
   std::cout << "(Enter stops)\n";
   g_interrupted = 0;
-  for (;;) {
+  for (bool stop = false; !stop;) {
     std::cout << console.StatusLine() << std::endl;
-    pollfd input{STDIN_FILENO, POLLIN, 0};
-    const int ready = poll(&input, 1, 1000);
-    if (g_interrupted || g_ending) {
-      std::cout << '\n';
-      break;
-    }
-    if (ready < 0 && errno != EINTR) break;
-    if (ready > 0) {
-      // Whatever was typed before Enter goes with it.
-      char c = 0;
-      while (read(STDIN_FILENO, &c, 1) == 1 && c != '\n') {
+    const auto next = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+    for (;;) {
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+          next - std::chrono::steady_clock::now());
+      if (left.count() <= 0) break;
+      pollfd input{STDIN_FILENO, POLLIN, 0};
+      const int ready = poll(&input, 1, static_cast<int>(left.count()));
+      if (g_interrupted || g_ending) {
+        std::cout << '\n';
+        stop = true;
+        break;
       }
-      break;
+      if (ready < 0 && errno != EINTR) {
+        stop = true;
+        break;
+      }
+      if (ready <= 0) continue;
+      // A terminal in canonical mode hands over at most one line a read.
+      char typed[256];
+      const ssize_t n = read(STDIN_FILENO, typed, sizeof typed);
+      if (n <= 0 || std::memchr(typed, '\n', static_cast<size_t>(n)) ||
+          std::memchr(typed, '\r', static_cast<size_t>(n))) {
+        stop = true;
+        break;
+      }
     }
   }
   g_interrupted = 0;
+}
+
+constexpr const char* kPrompt = "orvanta> ";
+// The input ended (Ctrl-D on an empty line) or `quit`.
+bool g_lineEnds = false;
+
+// Narrower than this, the line editor cannot lay out its prompt and line: it keeps the width it
+// had until the terminal is wide enough again.
+constexpr unsigned short kNarrowest = 10;
+
+void Resize() {
+  winsize size{};
+  if (ioctl(STDIN_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col >= kNarrowest) {
+    rl_resize_terminal();
+  }
+}
+
+void RunLine(Console& console, const char* line) {
+  // Ctrl-D on an empty line ends the console.
+  if (!line) {
+    std::cout << '\n';
+    g_lineEnds = true;
+    return;
+  }
+  const SplitLine split = SplitWords(line);
+  if (split.words.empty() && split.error.empty()) return;
+  add_history(line);
+  if (!console.Execute(line)) {
+    g_lineEnds = true;
+    return;
+  }
+  const std::string name = split.words.empty() ? "" : split.words[0];
+  if (name != "help" && name != "watch") std::cout << console.StatusLine() << std::endl;
 }
 
 // The console speaks UTF-8; a terminal whose locale says otherwise would show the captions as
@@ -125,34 +182,39 @@ int RunInteractive(emu::MachineOptions options) {
   g_console = &console;
   rl_readline_name = "orvantabrevo-sim";
   rl_attempted_completion_function = Complete;
+  rl_catch_signals = 0;
+  rl_catch_sigwinch = 0;
+  // Ctrl-C without SA_RESTART: it ends the wait for the next key, and the line being typed.
   struct sigaction interrupt {};
   interrupt.sa_handler = OnInterrupt;
   sigaction(SIGINT, &interrupt, nullptr);
+  // A new width waits for the next line: restarted, the wait for the next key goes on, and the
+  // line being typed stays as it is.
+  struct sigaction resize {};
+  resize.sa_handler = OnResize;
+  resize.sa_flags = SA_RESTART;
+  sigaction(SIGWINCH, &resize, nullptr);
   struct sigaction end {};
   end.sa_handler = OnEnd;
   sigaction(SIGHUP, &end, nullptr);
   sigaction(SIGTERM, &end, nullptr);
 
   std::cout << kWelcome << console.StatusLine() << std::endl;
-  while (!g_ending) {
+  g_lineEnds = false;
+  while (!g_ending && !g_lineEnds) {
     g_interrupted = 0;
-    std::unique_ptr<char, decltype(&std::free)> line(readline("orvanta> "), &std::free);
+    if (g_resized) {
+      g_resized = 0;
+      Resize();
+    }
+    std::unique_ptr<char, decltype(&std::free)> line(readline(kPrompt), &std::free);
     if (g_ending) break;
-    // Ctrl-C drops the line being typed; Ctrl-D on an empty line ends the console.
-    if (g_interrupted) {
+    if (g_interrupted && !line) {
+      // Ctrl-C while a line was typed: that line is dropped.
       std::cout << std::endl;
       continue;
     }
-    if (!line) {
-      std::cout << '\n';
-      break;
-    }
-    const SplitLine split = SplitWords(line.get());
-    if (split.words.empty() && split.error.empty()) continue;
-    add_history(line.get());
-    if (!console.Execute(line.get())) break;
-    const std::string name = split.words.empty() ? "" : split.words[0];
-    if (name != "help" && name != "watch") std::cout << console.StatusLine() << std::endl;
+    RunLine(console, line.get());
   }
   console.Finish();
   g_console = nullptr;

@@ -2,10 +2,20 @@
 
 #include <array>
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
-#include <fstream>
+#include <filesystem>
 #include <optional>
 #include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <iconv.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace cdaudio {
 namespace {
@@ -109,10 +119,15 @@ class SheetReader {
   std::string Gap(const std::vector<std::string>& words, bool pregap);
   // Why the track before a new TRACK or the end cannot be closed.
   std::string CloseTrack() const;
+  // Why the current FILE cannot be left: no TRACK or INDEX of it, so its frames would silently
+  // lengthen the track before (or push the first track back).
+  std::string UnusedFile() const;
 
   const ImageFileReader& files_;
   int line_ = 0;
   bool have_file_ = false;
+  bool file_used_ = false;  // a TRACK or INDEX since the last FILE
+  int file_line_ = 0;
   std::string file_name_;
   uint64_t file_base_ = 0;    // frames of the files before the current one
   uint64_t file_frames_ = 0;  // frames of the current one
@@ -138,6 +153,10 @@ std::string SheetReader::Line(const std::vector<std::string>& words) {
 
 std::string SheetReader::File(const std::vector<std::string>& words) {
   if (words.size() != 3) return "expected FILE \"NAME\" BINARY|WAVE";
+  if (words[1].empty()) return "the file name is empty";
+  // Every file call ends a name at a NUL: the file opened would not be the one written.
+  if (words[1].find('\0') != std::string::npos) return "the file name holds a NUL byte";
+  if (std::string why = UnusedFile(); !why.empty()) return why;
   const std::string type = Upper(words[2]);
   ImageFileKind kind;
   if (type == "BINARY") {
@@ -155,6 +174,8 @@ std::string SheetReader::File(const std::vector<std::string>& words) {
   }
   if (have_file_) file_base_ += file_frames_;
   have_file_ = true;
+  file_used_ = false;
+  file_line_ = line_;
   file_name_ = words[1];
   // A WAVE file's last frame may be short; the drive plays it out with silence.
   file_frames_ = (*bytes.value + kBytesPerFrame - 1) / kBytesPerFrame;
@@ -175,6 +196,7 @@ std::string SheetReader::Track(const std::vector<std::string>& words) {
   if (mode != "AUDIO" && mode != "MODE1/2352" && mode != "MODE2/2352") {
     return "unknown track mode " + words[2] + " (AUDIO, MODE1/2352 or MODE2/2352)";
   }
+  file_used_ = true;
   SheetTrack track;
   track.line = line_;
   track.audio = mode == "AUDIO";
@@ -201,6 +223,7 @@ std::string SheetReader::Index(const std::vector<std::string>& words) {
   const uint64_t position = kFirstTrackStart + file_base_ + *in_file + gaps_;
   if (position < last_position_) return "INDEX " + words[2] + " goes back before the one above";
   last_position_ = position;
+  file_used_ = true;
   track.last_index = *number;
   if (*number == 1) track.start = position;
   return {};
@@ -230,11 +253,18 @@ std::string SheetReader::CloseTrack() const {
          std::to_string(tracks_.back().line) + ") has no INDEX 01";
 }
 
+std::string SheetReader::UnusedFile() const {
+  if (!have_file_ || file_used_) return {};
+  return "FILE " + file_name_ + " (line " + std::to_string(file_line_) +
+         ") is followed by no TRACK or INDEX";
+}
+
 Parsed<Disc> SheetReader::Finish() {
   const auto fail = [&](std::string why) {
     return Parsed<Disc>{std::nullopt, "line " + std::to_string(line_) + ": " + why};
   };
   if (tracks_.empty()) return fail("the sheet has no TRACK");
+  if (std::string why = UnusedFile(); !why.empty()) return fail(why);
   if (std::string why = CloseTrack(); !why.empty()) return fail(why);
   const uint64_t lead_out = kFirstTrackStart + file_base_ + file_frames_ + gaps_;
   if (lead_out > kMaxLeadOut) return fail("the disc is longer than 99:59:74");
@@ -252,12 +282,16 @@ Parsed<Disc> SheetReader::Finish() {
   return {std::move(disc), {}};
 }
 
-std::string FolderOf(const std::string& path) {
-  const size_t slash = path.find_last_of("/\\");
-  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+// Where a name's folder ends. `path` is in a form where a backslash is always a separator (UTF-8
+// or UTF-16), never the trail byte of a double-byte character.
+template <typename Text>
+Text FolderOf(const Text& path) {
+  const size_t slash = path.find_last_of(Text{'/', '\\'});
+  return slash == Text::npos ? Text() : path.substr(0, slash + 1);
 }
 
-bool IsAbsolute(const std::string& name) {
+template <typename Text>
+bool IsAbsolute(const Text& name) {
   return (!name.empty() && (name[0] == '/' || name[0] == '\\')) ||
          (name.size() >= 2 && name[1] == ':');
 }
@@ -268,25 +302,120 @@ uint32_t LittleEndian(const unsigned char* bytes, int count) {
   return value;
 }
 
-// The data chunk's size of a RIFF WAVE file holding CD audio.
-Parsed<uint64_t> WaveDataBytes(std::ifstream& in, uint64_t file_size, const std::string& path) {
+// A file of an image, open for reading. Only a regular file is opened, and the open never waits:
+// a FIFO named by a sheet would otherwise hold its reader until some writer came.
+class ImageFileHandle {
+ public:
+  ImageFileHandle() = default;
+  ImageFileHandle(const ImageFileHandle&) = delete;
+  ImageFileHandle& operator=(const ImageFileHandle&) = delete;
+  ~ImageFileHandle() {
+#ifdef _WIN32
+    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+#else
+    if (fd_ >= 0) ::close(fd_);
+#endif
+  }
+
+  // Empty when open, otherwise why not.
+  std::string Open(const std::filesystem::path& path) {
+#ifdef _WIN32
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return "no such file";
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return "a folder, not a file";
+    if (attributes & FILE_ATTRIBUTE_DEVICE) return "not a regular file";
+    handle_ = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle_ == INVALID_HANDLE_VALUE) return "cannot be read";
+    if (GetFileType(handle_) != FILE_TYPE_DISK) return "not a regular file";
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(handle_, &size) || size.QuadPart < 0) return "cannot be read";
+    size_ = static_cast<uint64_t>(size.QuadPart);
+#else
+    fd_ = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd_ < 0) return errno == ENOENT || errno == ENOTDIR ? "no such file" : "cannot be read";
+    struct stat status {};
+    if (::fstat(fd_, &status) != 0) return "cannot be read";
+    if (S_ISDIR(status.st_mode)) return "a folder, not a file";
+    if (!S_ISREG(status.st_mode)) return "not a regular file";
+    size_ = static_cast<uint64_t>(status.st_size);
+#endif
+    return {};
+  }
+
+  uint64_t size() const {
+    return size_;
+  }
+
+  // Reads exactly `count` bytes at `offset`; false when the file has fewer.
+  bool ReadAt(uint64_t offset, void* buffer, size_t count) {
+    if (offset > size_ || count > size_ - offset) return false;
+    auto* out = static_cast<char*>(buffer);
+    while (count > 0) {
+#ifdef _WIN32
+      LARGE_INTEGER at{};
+      at.QuadPart = static_cast<LONGLONG>(offset);
+      DWORD got = 0;
+      const DWORD chunk = count > (1u << 30) ? (1u << 30) : static_cast<DWORD>(count);
+      if (!SetFilePointerEx(handle_, at, nullptr, FILE_BEGIN) ||
+          !ReadFile(handle_, out, chunk, &got, nullptr) || got == 0) {
+        return false;
+      }
+#else
+      const ssize_t got = ::pread(fd_, out, count, static_cast<off_t>(offset));
+      if (got < 0 && errno == EINTR) continue;
+      if (got <= 0) return false;
+#endif
+      out += got;
+      offset += static_cast<uint64_t>(got);
+      count -= static_cast<size_t>(got);
+    }
+    return true;
+  }
+
+ private:
+#ifdef _WIN32
+  HANDLE handle_ = INVALID_HANDLE_VALUE;
+#else
+  int fd_ = -1;
+#endif
+  uint64_t size_ = 0;
+};
+
+// The data chunk's size of a RIFF WAVE file holding CD audio. Every chunk, the RIFF form's own
+// included, must end within the file: a size that claims more is a damaged or hostile file. (A
+// RIFF size that claims less is common and harmless: the chunks are walked to the file's end.)
+Parsed<uint64_t> WaveDataBytes(ImageFileHandle& in, const std::string& shown) {
   const auto fail = [&](const std::string& why) {
-    return Parsed<uint64_t>{std::nullopt, path + ": " + why};
+    return Parsed<uint64_t>{std::nullopt, shown + ": " + why};
   };
+  const uint64_t file_size = in.size();
   unsigned char head[12];
-  if (!in.read(reinterpret_cast<char*>(head), sizeof head) ||
+  if (!in.ReadAt(0, head, sizeof head) ||
       std::string_view(reinterpret_cast<char*>(head), 4) != "RIFF" ||
       std::string_view(reinterpret_cast<char*>(head) + 8, 4) != "WAVE") {
     return fail("not a RIFF WAVE file");
   }
+  const uint64_t form_end = uint64_t{8} + LittleEndian(head + 4, 4);
+  if (form_end > file_size) {
+    return fail("the RIFF chunk claims " + std::to_string(form_end) + " bytes; the file has " +
+                std::to_string(file_size));
+  }
   bool format_seen = false;
   unsigned char chunk[8];
-  while (in.read(reinterpret_cast<char*>(chunk), sizeof chunk)) {
-    const std::string_view id(reinterpret_cast<char*>(chunk), 4);
-    const uint32_t size = LittleEndian(chunk + 4, 4);
+  for (uint64_t at = sizeof head; at + sizeof chunk <= file_size;) {
+    if (!in.ReadAt(at, chunk, sizeof chunk)) return fail("cannot be read");
+    const std::string id(reinterpret_cast<char*>(chunk), 4);
+    const uint64_t size = LittleEndian(chunk + 4, 4);
+    const uint64_t body = at + sizeof chunk;
+    if (body + size > file_size) {
+      if (id == "data") return fail("the data chunk runs past the end of the file");
+      return fail("the " + id + " chunk claims " + std::to_string(size) +
+                  " bytes, past the end of the file");
+    }
     if (id == "fmt ") {
       unsigned char format[16];
-      if (size < sizeof format || !in.read(reinterpret_cast<char*>(format), sizeof format)) {
+      if (size < sizeof format || !in.ReadAt(body, format, sizeof format)) {
         return fail("short fmt chunk");
       }
       if (LittleEndian(format, 2) != 1 || LittleEndian(format + 2, 2) != 2 ||
@@ -294,18 +423,72 @@ Parsed<uint64_t> WaveDataBytes(std::ifstream& in, uint64_t file_size, const std:
         return fail("not 16-bit stereo PCM at 44100 Hz");
       }
       format_seen = true;
-      in.seekg(size - sizeof format + size % 2, std::ios::cur);
     } else if (id == "data") {
       if (!format_seen) return fail("data chunk before the fmt chunk");
-      if (static_cast<uint64_t>(in.tellg()) + size > file_size) {
-        return fail("the data chunk runs past the end of the file");
-      }
       return {size, {}};
-    } else {
-      in.seekg(size + size % 2, std::ios::cur);  // chunks are padded to an even length
     }
+    at = body + size + size % 2;  // chunks are padded to an even length
   }
   return fail("no data chunk");
+}
+
+// What the file system opens for a name as the sheet writes it, and the name as a message shows
+// it; none when the name cannot be read in the sheet's character set. Windows' ANSI calls read a
+// name in the system's code page, so the trail byte 0x5C of a double-byte character (表, ソ) is
+// no separator there; elsewhere the name is read as code page 932, as the console keeps its
+// texts, and handed to the host's file system in UTF-8. A sheet that begins with a byte-order
+// mark writes its names in UTF-8.
+struct FileSystemName {
+  std::filesystem::path path;
+  std::string shown;
+};
+
+#ifdef _WIN32
+std::optional<std::wstring> Widened(const std::string& bytes, bool utf8) {
+  const UINT code_page = utf8 ? CP_UTF8 : CP_ACP;
+  if (bytes.empty()) return std::wstring();
+  const int length = MultiByteToWideChar(code_page, MB_ERR_INVALID_CHARS, bytes.data(),
+                                         static_cast<int>(bytes.size()), nullptr, 0);
+  if (length <= 0) return std::nullopt;
+  std::wstring wide(static_cast<size_t>(length), L'\0');
+  MultiByteToWideChar(code_page, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()),
+                      wide.data(), length);
+  return wide;
+}
+#else
+// Code page 932 to UTF-8; none for bytes that are not code page 932 text.
+std::optional<std::string> FromShiftJis(const std::string& bytes) {
+  bool ascii = true;
+  for (unsigned char c : bytes) ascii = ascii && c < 0x80;
+  if (ascii) return bytes;
+  const iconv_t cd = iconv_open("UTF-8", "CP932");
+  if (cd == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
+  std::string out;
+  char* in = const_cast<char*>(bytes.data());
+  size_t in_left = bytes.size();
+  bool ok = true;
+  while (ok && in_left > 0) {
+    char buffer[256];
+    char* to = buffer;
+    size_t to_left = sizeof buffer;
+    const size_t rc = iconv(cd, &in, &in_left, &to, &to_left);
+    out.append(buffer, static_cast<size_t>(to - buffer));
+    ok = rc != static_cast<size_t>(-1) || errno == E2BIG;
+  }
+  iconv_close(cd);
+  if (!ok) return std::nullopt;
+  return out;
+}
+#endif
+
+Parsed<uint64_t> ReadImageFileAt(const std::filesystem::path& file, const std::string& shown,
+                                 ImageFileKind kind) {
+  ImageFileHandle in;
+  if (const std::string why = in.Open(file); !why.empty()) {
+    return {std::nullopt, shown + ": " + why};
+  }
+  if (kind == ImageFileKind::kBinary) return {in.size(), {}};
+  return WaveDataBytes(in, shown);
 }
 
 }  // namespace
@@ -334,41 +517,57 @@ Parsed<Disc> ParseCueSheet(std::string_view text, const ImageFileReader& files) 
 }
 
 Parsed<Disc> LoadCueSheet(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::string text;
-  if (in) {
-    in.seekg(0, std::ios::end);
-    const std::streamoff size = in.tellg();
-    if (size < 0 || static_cast<uint64_t>(size) > kMaxSheetBytes) {
-      return {std::nullopt, path + ": too large for a CUE sheet"};
-    }
-    text.resize(static_cast<size_t>(size));
-    in.seekg(0);
-    in.read(text.data(), size);
-  }
-  if (!in) return {std::nullopt, path + ": cannot be read"};
-  const std::string folder = FolderOf(path);
-  Parsed<Disc> disc = ParseCueSheet(text, [&](const std::string& name, ImageFileKind kind) {
-    std::string file = IsAbsolute(name) ? name : folder + name;
-#ifndef _WIN32
-    // A sheet written on Windows separates folders with backslashes.
-    for (char& c : file) c = c == '\\' ? '/' : c;
+  const auto refuse = [&](const std::string& why) {
+    return Parsed<Disc>{std::nullopt, path + ": " + why};
+  };
+#ifdef _WIN32
+  const std::optional<std::wstring> widened = Widened(path, false);
+  if (!widened) return refuse("cannot be read");
+  const std::wstring& sheet_path = *widened;
+#else
+  const std::string& sheet_path = path;
 #endif
-    return ReadImageFile(file, kind);
+  ImageFileHandle in;
+  if (const std::string why = in.Open(sheet_path); !why.empty()) {
+    return refuse(why == "no such file" ? "cannot be read" : why);
+  }
+  if (in.size() > kMaxSheetBytes) return refuse("too large for a CUE sheet");
+  std::string text(static_cast<size_t>(in.size()), '\0');
+  if (!in.ReadAt(0, text.data(), text.size())) return refuse("cannot be read");
+  const bool utf8_names = text.substr(0, 3) == "\xEF\xBB\xBF";
+  const auto folder = FolderOf(sheet_path);
+  Parsed<Disc> disc = ParseCueSheet(text, [&](const std::string& name, ImageFileKind kind) {
+#ifdef _WIN32
+    const std::optional<std::wstring> wide = Widened(name, utf8_names);
+    if (!wide)
+      return Parsed<uint64_t>{std::nullopt, name + ": not a name in the system's code page"};
+    const std::wstring file = IsAbsolute(*wide) ? *wide : folder + *wide;
+    const std::string shown = IsAbsolute(*wide) ? name : FolderOf(path) + name;
+    return ReadImageFileAt(file, shown, kind);
+#else
+    const std::optional<std::string> decoded = utf8_names ? name : FromShiftJis(name);
+    if (!decoded) {
+      return Parsed<uint64_t>{std::nullopt, name + ": not a code page 932 name"};
+    }
+    std::string file = IsAbsolute(*decoded) ? *decoded : folder + *decoded;
+    // A sheet written on Windows separates folders with backslashes; in UTF-8 a backslash byte is
+    // always one.
+    for (char& c : file) c = c == '\\' ? '/' : c;
+    return ReadImageFileAt(file, file, kind);
+#endif
   });
   if (!disc) disc.error = path + " " + disc.error;
   return disc;
 }
 
 Parsed<uint64_t> ReadImageFile(const std::string& path, ImageFileKind kind) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return {std::nullopt, path + ": no such file"};
-  in.seekg(0, std::ios::end);
-  const std::streamoff size = in.tellg();
-  if (size < 0) return {std::nullopt, path + ": cannot be read"};
-  if (kind == ImageFileKind::kBinary) return {static_cast<uint64_t>(size), {}};
-  in.seekg(0);
-  return WaveDataBytes(in, static_cast<uint64_t>(size), path);
+#ifdef _WIN32
+  const std::optional<std::wstring> wide = Widened(path, false);
+  if (!wide) return {std::nullopt, path + ": no such file"};
+  return ReadImageFileAt(*wide, path, kind);
+#else
+  return ReadImageFileAt(path, path, kind);
+#endif
 }
 
 }  // namespace cdaudio

@@ -6,10 +6,11 @@
 // `INDEX nn mm:ss:ff` (a position in the current file), `PREGAP`/`POSTGAP mm:ss:ff` (silence that
 // is on the disc but not in the file), and the words that describe the music but not the layout
 // (`REM`, `TITLE`, `PERFORMER`, `SONGWRITER`, `CATALOG`, `ISRC`, `FLAGS`, `CDTEXTFILE`), which
-// are ignored. A track starts on the disc at its INDEX 01; the frames before it (its INDEX 00 and
-// its PREGAP) count to the track before, as in a real table of contents. Disc position =
-// 00:02:00 + frames of the files before + position in the file + every gap so far. The last
-// track runs to the end of its file, whose length is its size at 2352 bytes a frame.
+// are ignored. A FILE must be followed by a TRACK or an INDEX before the next FILE or the end,
+// and its name may hold no NUL byte. A track starts on the disc at its INDEX 01; the frames before
+// it (its INDEX 00 and its PREGAP) count to the track before, as in a real table of contents. Disc
+// position = 00:02:00 + frames of the files before + position in the file + every gap so far. The
+// last track runs to the end of its file, whose length is its size at 2352 bytes a frame.
 #pragma once
 
 #include <cstdint>
@@ -34,11 +35,17 @@ using ImageFileReader = std::function<Parsed<uint64_t>(const std::string& name, 
 Parsed<Disc> ParseCueSheet(std::string_view text, const ImageFileReader& files);
 
 // Reads the sheet at `path` and the files it names, relative to the sheet's folder; errors
-// begin with the path.
+// begin with the path. Only regular files are opened, and never in a way that could wait (a FIFO
+// is refused, not read). The names a sheet writes are in the ANSI code page, as the programs
+// that write sheets on Windows keep them: on Windows the system's, read as its ANSI calls read
+// them; elsewhere code page 932, handed to the host's file system in UTF-8. Either way the trail
+// byte 0x5C of a double-byte character is no folder separator. A sheet that starts with a UTF-8
+// byte-order mark writes its names in UTF-8.
 Parsed<Disc> LoadCueSheet(const std::string& path);
 
 // The bytes of frames in the file at `path` (ImageFileReader for real files). A WAVE file must
-// be 16-bit stereo PCM at 44100 Hz, as a CD's audio is.
+// be 16-bit stereo PCM at 44100 Hz, as a CD's audio is, and no chunk of it may claim more bytes
+// than the file has.
 Parsed<uint64_t> ReadImageFile(const std::string& path, ImageFileKind kind);
 
 }  // namespace cdaudio

@@ -98,11 +98,16 @@ struct MachineOptions {
   std::filesystem::path root;
   // Manual clock (tests, scripts): only Advance moves it. Otherwise real time.
   bool manualClock = true;
+  // How long EndAllProcesses waits for a program to end before it ends the program itself, in
+  // milliseconds of real time.
+  unsigned endLimitMs = 30000;
 };
 
 class Machine {
  public:
   explicit Machine(MachineOptions options = {});
+  // Ends the programs still running; aborts when one has to be ended from outside (call
+  // EndAllProcesses first to handle that).
   ~Machine();
   Machine(const Machine&) = delete;
   Machine& operator=(const Machine&) = delete;
@@ -186,8 +191,12 @@ class Machine {
   // that only the machine sends), and returns once the program has settled again. This is how the
   // user's hand reaches a program's own objects.
   void RunInProcess(int pid, std::function<void()> action);
-  // Asks every running program to end (as a WM_QUIT to its threads) and waits for them.
-  void EndAllProcesses();
+  // Asks every running program to end (as a WM_QUIT to its threads) and waits for them. A program
+  // still running after the options' end limit is ended as TerminateProcess ends one: its threads
+  // stop where they wait, nothing of it runs any more, its exit code is kTerminatedExitCode.
+  // Returns the ids of the programs that had to be ended so.
+  std::vector<int> EndAllProcesses();
+  static constexpr int kTerminatedExitCode = 1;
 
   // --- The user ---------------------------------------------------------------------------------
   // The open message boxes, oldest first.

@@ -45,6 +45,10 @@ struct ThreadRec {
   bool blocked = false;
   bool quit = false;
   int quitCode = 0;
+  // Its process is being ended from outside: the thread stops at its next wait (BlockLocked) and
+  // says so with `parked`.
+  bool terminated = false;
+  bool parked = false;
   int modalDepth = 0;
   HWND focus = nullptr;                // the window with the keyboard focus
   std::optional<uint64_t> sleepUntil;  // in Sleep
@@ -155,6 +159,7 @@ struct Machine::Impl {
   std::condition_variable changed;  // a thread blocked, ended, or a box opened
 
   bool manualClock = true;
+  unsigned endLimitMs = 30000;
   uint64_t manualNow = 0;
   std::chrono::steady_clock::time_point realStart = std::chrono::steady_clock::now();
 
@@ -245,6 +250,8 @@ struct Machine::Impl {
   // Blocks the calling emulated thread until `ready` holds, or until `deadline` on a real clock.
   void BlockLocked(std::unique_lock<std::mutex>& lock, ThreadRec& thread,
                    const std::function<bool()>& ready);
+  // Stops the calling thread for good (its process was terminated); never returns.
+  [[noreturn]] void ParkLocked(std::unique_lock<std::mutex>& lock, ThreadRec& thread);
   // Earliest moment at which something falls due for `thread` (a timer) or for anyone (alarms).
   std::optional<uint64_t> NextDueLocked(const ThreadRec* thread) const;
   void RunDueAlarms(std::unique_lock<std::mutex>& lock);

@@ -3,6 +3,8 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <stdexcept>
 
@@ -14,7 +16,6 @@ namespace {
 
 // Starting a copy and its first settling is bounded so a hung start fails a test instead of hanging
 // it.
-constexpr auto kEndLimit = std::chrono::seconds(30);
 
 uint64_t Fnv1a(std::string_view text) {
   uint64_t h = 1469598103934665603ull;
@@ -246,7 +247,60 @@ std::vector<ProcessInfo> Machine::Processes() const {
   return out;
 }
 
-void Machine::EndAllProcesses() {
+namespace {
+
+// Ends the programs `ids` from outside, as TerminateProcess would.
+void TerminateLocked(Machine::Impl& impl, std::unique_lock<std::mutex>& lock,
+                     const std::vector<int>& ids) {
+  auto threadsOf = [&](int pid) {
+    std::vector<ThreadRec*> found;
+    for (auto& [tid, t] : impl.threads) {
+      if (t->pid == pid) found.push_back(t.get());
+    }
+    return found;
+  };
+  for (int pid : ids) {
+    for (ThreadRec* t : threadsOf(pid)) {
+      t->terminated = true;
+      impl.WakeLocked(*t);
+    }
+  }
+  // A thread stops at its next wait; one that never waits again (a loop that calls nothing)
+  // cannot be stopped from here, and the console's whole process has to go with it.
+  const bool parked = impl.changed.wait_for(lock, std::chrono::seconds(5), [&] {
+    for (int pid : ids) {
+      for (ThreadRec* t : threadsOf(pid)) {
+        if (!t->parked) return false;
+      }
+    }
+    return true;
+  });
+  if (!parked) {
+    std::fputs("emu: a program did not end when asked to and could not be stopped\n", stderr);
+    std::fflush(nullptr);
+    std::_Exit(3);
+  }
+  for (int pid : ids) {
+    ProcessRec& process = *impl.processes.at(pid);
+    std::fprintf(stderr, "emu: process %d did not end when asked to; it was ended\n", pid);
+    // Its threads are stopped for good and keep nothing the machine frees; its globals are left
+    // as they are, as TerminateProcess runs no code of the program.
+    if (process.thread.joinable()) process.thread.detach();
+    for (auto& w : process.workers) {
+      if (w.joinable()) w.detach();
+    }
+    process.workers.clear();
+    for (ThreadRec* t : threadsOf(pid)) {
+      if (t->id != process.mainThread) impl.threads.erase(t->id);
+    }
+    impl.EndProcessLocked(process, Machine::kTerminatedExitCode);
+    process.data.clear();
+  }
+}
+
+}  // namespace
+
+std::vector<int> Machine::EndAllProcesses() {
   std::unique_lock lock(impl_->mu);
   for (auto& [id, p] : impl_->processes) {
     if (id == 0 || !p->running) continue;
@@ -257,19 +311,18 @@ void Machine::EndAllProcesses() {
       }
     }
   }
-  auto limit = std::chrono::steady_clock::now() + kEndLimit;
-  auto allEnded = [&] {
+  auto running = [&] {
+    std::vector<int> ids;
     for (auto& [id, p] : impl_->processes) {
-      if (id != 0 && p->running) return false;
+      if (id != 0 && p->running) ids.push_back(id);
     }
-    return true;
+    return ids;
   };
-  while (!allEnded()) {
-    if (impl_->changed.wait_until(lock, limit) == std::cv_status::timeout && !allEnded()) {
-      std::fputs("emu: a program did not end when asked to\n", stderr);
-      std::abort();
-    }
-  }
+  impl_->changed.wait_until(
+      lock, std::chrono::steady_clock::now() + std::chrono::milliseconds(impl_->endLimitMs),
+      [&] { return running().empty(); });
+  const std::vector<int> stuck = running();
+  if (!stuck.empty()) TerminateLocked(*impl_, lock, stuck);
   std::vector<std::thread> joinable;
   for (auto& [id, p] : impl_->processes) {
     if (p->thread.joinable()) joinable.push_back(std::move(p->thread));
@@ -280,6 +333,7 @@ void Machine::EndAllProcesses() {
   }
   lock.unlock();
   for (auto& t : joinable) t.join();
+  return stuck;
 }
 
 }  // namespace emu

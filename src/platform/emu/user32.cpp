@@ -714,6 +714,13 @@ int RunBoxLoop(emu::Machine::Impl& impl, const emu::BoxInfo& info) {
     }
     MSG msg;
     if (TakeLocked(impl, lock, self, &msg, nullptr, 0, 0, true)) {
+      if (msg.message == WM_QUIT) {
+        // A quit that came while a sent message ran (a box opened by it ended on the quit, too)
+        // is taken here: Windows' box loop ends and posts it again for the loop around it.
+        self.quit = true;
+        self.quitCode = static_cast<int>(msg.wParam);
+        continue;
+      }
       lock.unlock();
       DispatchMessageA(&msg);
       lock.lock();

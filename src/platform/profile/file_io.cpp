@@ -257,12 +257,12 @@ std::optional<std::string> ReadWholeFile(const fs::path& file) {
   return data;
 }
 
-FolderLock::FolderLock(const fs::path& file) {
+FolderLock::FolderLock(const fs::path& file, bool wait) {
 #ifndef _WIN32
   fs::path folder = file.parent_path();
   fd_ = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd_ < 0) return;
-  while (::flock(fd_, LOCK_EX) != 0) {
+  while (::flock(fd_, wait ? LOCK_EX : LOCK_EX | LOCK_NB) != 0) {
     if (errno != EINTR) {
       ::close(fd_);
       fd_ = -1;
@@ -271,6 +271,7 @@ FolderLock::FolderLock(const fs::path& file) {
   }
 #else
   (void)file;
+  (void)wait;
 #endif
 }
 

@@ -14,7 +14,8 @@ std::optional<std::string> ReadWholeFile(const std::filesystem::path& file);
 // by another one.) Not held when the folder cannot be opened; the write goes on unguarded then.
 class FolderLock {
  public:
-  explicit FolderLock(const std::filesystem::path& file);
+  // `wait`: false takes the lock only when no one holds it, and leaves it unheld otherwise.
+  explicit FolderLock(const std::filesystem::path& file, bool wait = true);
   ~FolderLock();
   FolderLock(const FolderLock&) = delete;
   FolderLock& operator=(const FolderLock&) = delete;

@@ -110,6 +110,12 @@ uint32_t GetString(const fs::path& file, const char* section, const char* key, c
   return CopyString(fallback, buf, size);
 }
 
+bool ClearDeadWritersTemporaries(const fs::path& file) {
+  const detail::FolderLock folder_lock(FollowLinks(file), /*wait=*/false);
+  detail::RemoveStaleTemporaries(FollowLinks(file), folder_lock);
+  return folder_lock.held();
+}
+
 bool WriteString(const fs::path& file, const char* section, const char* key, const char* value,
                  unsigned codePage) {
   // All three null is Windows' request to flush its cache; there is no cache here.

@@ -21,6 +21,11 @@ uint32_t GetString(const std::filesystem::path& file, const char* section, const
 bool WriteString(const std::filesystem::path& file, const char* section, const char* key,
                  const char* value, unsigned codePage = 932);
 
+// Removes the temporaries (`NAME.~XXXXXXXX.tmp`) that writers of `file` killed midway left beside
+// it. A writer at work holds the folder's lock and its temporary is its own: then nothing is
+// removed, and nothing waits. False when the folder was busy so.
+bool ClearDeadWritersTemporaries(const std::filesystem::path& file);
+
 namespace testing {
 
 // Where a simulated failure strikes while the new text is being put in place.
