@@ -66,6 +66,17 @@ TEST_F(Win9xText, EveryTextReadsAsOnNtThroughTheAnsiCalls) {
   }
 }
 
+// What 9x has only as failing stubs is never called there: not at start-up, not by a second copy
+// that finds the first, nor by the single-click worker and its completion that open the menu.
+// (The Linux build can call only the wide functions the machine defines, and the 9x machine
+// refuses each of those; the runtime's own, in the Windows exe, are held by the import check.)
+TEST_F(Win9xText, StartSecondCopyAndClickWorkerMakeNoWideCall) {
+  Do("machine 9x\nmachine codepage 932\ndrive D: cdrom\n");
+  EXPECT_EQ(Do("start\nstart\nshow process\n"), "process: running\nprocess 2: ended code=0\n");
+  EXPECT_NE(NativeMenu("click left\nwait 500\n").find("再生(&P)"), std::string::npos);
+  EXPECT_EQ(machine_.RefusedWideCalls(), std::vector<std::string>{});
+}
+
 // On an English Windows 9x the ANSI calls read the code page 932 bytes in 1252: the user sees
 // mojibake (here '?' wherever 1252's character has no place in what the machine shows), never
 // the Japanese texts, and the program still makes no wide call there.
