@@ -4,6 +4,7 @@
 #include <string>
 
 #include "exitwin/ExportTable.h"
+#include "exitwin/QtThunk.h"
 #include "toolkit/FormReader.h"
 
 namespace {
@@ -95,78 +96,38 @@ class ScopeExit {
 };
 
 #if defined(_WIN32) && defined(__i386__)
-// The call through QT_Thunk. QT_Thunk enters the 16-bit function whose 16:16 address is in EDX
-// with the arguments the caller pushed (the bytes between ESP and EBP-0x40, copied to the 16-bit
-// stack), and takes the 0x40 bytes below the caller's frame pointer for its own scratch space:
-// nothing the caller needs back may lie there. So the 66-byte area comes first, right below the
-// frame, and the registers this function must keep are saved below it. ExitWindows is a Pascal
-// function: its arguments are pushed left to right, the 32-bit return code first, then the 16-bit
-// reserved word.
-//   WORD __cdecl OrvantaQtThunkExitWindows(FARPROC thunk, DWORD target, DWORD code,
-//                                          DWORD reserved, DWORD instance)
-extern "C" WORD OrvantaQtThunkExitWindows(FARPROC thunk, DWORD target, DWORD code, DWORD reserved,
-                                          DWORD instance);
-asm(R"(
-    .text
-    .p2align 4
-    .globl _OrvantaQtThunkExitWindows
-_OrvantaQtThunkExitWindows:
-    pushl %ebp
-    movl  %esp, %ebp
-    subl  $66, %esp             # the 66-byte scratch area: EBP-66 up to EBP
-    movw  24(%ebp), %ax         # its first word: the 16-bit instance handle
-    movw  %ax, (%esp)
-    pushl %ebx                  # below the area, out of the thunk's reach: EBP-70 ... EBP-78
-    pushl %esi
-    pushl %edi
-    pushl 16(%ebp)              # ExitWindows(DWORD dwReturnCode,
-    pushw 20(%ebp)              #             UINT wReserved)
-    movl  12(%ebp), %edx        # 16:16 address of ExitWindows
-    call  *8(%ebp)              # QT_Thunk
-    movzwl %ax, %eax            # the 16-bit result
-    leal  -78(%ebp), %esp       # drop whatever the thunk left on the stack
-    popl  %edi
-    popl  %esi
-    popl  %ebx
-    movl  %ebp, %esp
-    popl  %ebp
-    ret
-)");
-
 // K32WOWCallback16Ex of Wine's 16-bit kernel (no Windows 9x has it): calls a 16-bit function with
 // its arguments as the 16-bit stack holds them and hands its DX:AX back in memory.
 typedef BOOL(WINAPI* WowCallback16ExProc)(DWORD target, DWORD flags, DWORD argumentBytes,
                                           PVOID arguments, PDWORD result);
 constexpr DWORD kPascalCallback = 0;  // WCB16_PASCAL
+#endif
 
 WORD CallExitWindows16(DWORD returnCode, WORD reserved) {
-  // Wine's QT_Thunk returns from the 16-bit call through NtSetContextThread on the calling
-  // thread, which leaves EAX to that call's own status: the caller reads AX = 0 ("refused") after
-  // ExitWindows answered 1. Wine's 16-bit kernel, already loaded behind kernel32's 16-bit
-  // exports, also has K32WOWCallback16Ex, which returns the answer in memory: where that module
-  // is, the same call goes through it. Windows 9x has no such module.
-  const HMODULE wineKernel16 = GetModuleHandleA("krnl386.exe16");
-  if (auto wow = ProcAs<WowCallback16ExProc>(
-          wineKernel16 ? GetProcAddress(wineKernel16, "K32WOWCallback16Ex") : nullptr)) {
-    BYTE stack[sizeof reserved + sizeof returnCode];  // last pushed first, as QT_Thunk copies it
-    std::memcpy(stack, &reserved, sizeof reserved);
-    std::memcpy(stack + sizeof reserved, &returnCode, sizeof returnCode);
-    DWORD result = 0;
-    if (!wow(exitWindows1616, kPascalCallback, sizeof stack, stack, &result)) return 0;
-    return static_cast<WORD>(result);
-  }
-  return OrvantaQtThunkExitWindows(qtThunk, exitWindows1616, returnCode, reserved, user16Instance);
-}
-#else
-// The emulated machine's QT_Thunk takes EDX and the arguments as the stack would hold them: the
-// last pushed (the reserved word) first.
-WORD CallExitWindows16(DWORD returnCode, WORD reserved) {
+  // ExitWindows is a Pascal function: the return code is pushed first, the reserved word last,
+  // so the 16-bit stack holds the reserved word first.
   BYTE stack[sizeof reserved + sizeof returnCode];
   std::memcpy(stack, &reserved, sizeof reserved);
   std::memcpy(stack + sizeof reserved, &returnCode, sizeof returnCode);
+#if defined(_WIN32) && defined(__i386__)
+  // Wine's QT_Thunk returns from the 16-bit call through NtSetContextThread on the calling
+  // thread, and the 16-bit DX:AX does not come back: EAX is that call's own status, 0, which
+  // would read as "refused" after ExitWindows answered 1. Wine's 16-bit kernel, loaded behind
+  // kernel32's 16-bit exports, also has K32WOWCallback16Ex, which hands the answer back in
+  // memory: where that module is, the call goes through it. Windows 9x has no such module.
+  const HMODULE wineKernel16 = GetModuleHandleA("krnl386.exe16");
+  if (auto wow = ProcAs<WowCallback16ExProc>(
+          wineKernel16 ? GetProcAddress(wineKernel16, "K32WOWCallback16Ex") : nullptr)) {
+    DWORD result = 0;
+    if (!wow(exitWindows1616, kPascalCallback, sizeof stack, stack, &result)) return 0;
+    return LOWORD(result);
+  }
+  return LOWORD(OrvantaQtThunkCall(qtThunk, exitWindows1616, user16Instance, stack, sizeof stack));
+#else
+  // The emulated machine's QT_Thunk takes EDX and the 16-bit stack's bytes.
   return ProcAs<EMU_QT_THUNK>(qtThunk)(exitWindows1616, stack, sizeof stack);
-}
 #endif
+}
 
 // A 16-bit export of kernel32, which has numbers only. Windows 9x's kernel32 will not look its
 // own exports up by number (GetProcAddress fails), so they are read from its export directory. A

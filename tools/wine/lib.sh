@@ -339,19 +339,24 @@ orv_use_exe() {
   mkdir -p "$ORV_OUT"
 }
 
-# orv_helper_build NAME: tools/wine/NAME.cpp as build/wine/bin/ARCH/NAME.exe for
-# the exe's architecture, built when missing or older than its source.
+# orv_helper_build NAME [SOURCE...]: tools/wine/NAME.cpp, with the program's own
+# SOURCEs (paths from the project's root; their headers found from src/), as
+# build/wine/bin/ARCH/NAME.exe for the exe's architecture, built when missing or
+# older than any of its sources.
 orv_helper_build() {
-  local src=$ORV_TOOLS/$1.cpp out=$ORV_WINE_DIR/bin/$ORV_ARCH/$1.exe cxx
+  local out=$ORV_WINE_DIR/bin/$ORV_ARCH/$1.exe cxx srcs=("$ORV_TOOLS/$1.cpp") s fresh=1
+  shift
+  for s in "$@"; do srcs+=("$ORV_ROOT/$s"); done
   case $ORV_ARCH in
     x64) cxx=x86_64-w64-mingw32-g++-posix ;;
     x86) cxx=i686-w64-mingw32-g++-posix ;;
-    *) orv_die "orv_helper_build $1: no exe chosen (orv_use_exe)" ;;
+    *) orv_die "orv_helper_build ${srcs[0]}: no exe chosen (orv_use_exe)" ;;
   esac
-  [[ -x $out && $out -nt $src ]] && return 0
+  for s in "${srcs[@]}"; do [[ -x $out && $out -nt $s ]] || fresh=0; done
+  ((fresh)) && return 0
   mkdir -p "$(dirname "$out")"
-  timeout 300 "$cxx" -std=c++20 -O2 -Wall -Wextra -Werror -static -o "$out.tmp" "$src" ||
-    orv_die "could not build $src for $ORV_ARCH"
+  timeout 300 "$cxx" -std=c++20 -O2 -Wall -Wextra -Werror -static -I "$ORV_ROOT/src" \
+    -o "$out.tmp" "${srcs[@]}" || orv_die "could not build ${srcs[*]} for $ORV_ARCH"
   mv "$out.tmp" "$out"
 }
 

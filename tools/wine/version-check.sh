@@ -9,9 +9,11 @@
 #       same prefix as winxp, or winxp64 for the x64 exe: the wide calls); the restart item "Windows9xの再起動" is enabled on
 #       win98 and greyed under every NT version (read from the menu's screenshot, menu-items.py);
 #   (c) the property dialog's first page matches the reference's pixel for pixel;
-#   (d) win98 only: "Windows9xの再起動" chosen reaches USER's 16-bit ExitWindows through the real
-#       QT_Thunk, and no error box follows: Wine's 16-bit ExitWindows logs the prefix's session
-#       off, so the program ends (the prefix is the check's own);
+#   (d) win98 only: the program's own QT_Thunk call (built into thunkprobe.exe) keeps its
+#       registers and stack and passes its arguments through Wine's real QT_Thunk, also one that
+#       fills the thunk's area; then "Windows9xの再起動" chosen reaches USER's 16-bit ExitWindows
+#       and no error box follows: Wine's 16-bit ExitWindows logs the prefix's session off, so the
+#       program ends (the prefix is the check's own);
 #   (e) otherwise Exit ends the program with exit code 0.
 # win98 runs in a Japanese locale, as a Japanese Windows 9x (ANSI code page 932): its own prefix
 # and session. Screenshots: build/wine/ARCH/VERSION/*.png (reference-*.png beside them).
@@ -46,7 +48,11 @@ orv_cd_insert short.cue
 ORV_CLEANUPS+=("orv_cd_remove")
 
 APP_KEY='HKCU\Software\Wine\AppDefaults\OrvantaBrevo.exe'
-remove_version() { orv_wine 60 reg delete "$APP_KEY" /f >/dev/null 2>&1; }
+PROBE_KEY='HKCU\Software\Wine\AppDefaults\thunkprobe.exe'
+remove_version() {
+  orv_wine 60 reg delete "$APP_KEY" /f >/dev/null 2>&1
+  [[ $version != win98 ]] || orv_wine 60 reg delete "$PROBE_KEY" /f >/dev/null 2>&1
+}
 trap 'status=$?; remove_version; (exit $status); orv_on_exit' EXIT
 set_version() {
   orv_wine 60 reg add "$APP_KEY" /v Version /t REG_SZ /d "$1" /f >/dev/null ||
@@ -176,7 +182,23 @@ if [[ $version != win98 ]]; then
   exit 0
 fi
 
-# --- (d) the Windows 9x restart through the 16-bit route
+# --- (d) the Windows 9x restart through the 16-bit route. First the program's own thunk call
+# (src/exitwin/QtThunk.cpp) built into thunkprobe.exe, run under win98 against the real QT_Thunk:
+# the registers it keeps and its stack come back and the arguments reach the 16-bit functions,
+# also when the thunk fills the 0x40 bytes below the caller's frame as Windows 9x's may.
+orv_helper_build thunkprobe src/exitwin/QtThunk.cpp
+orv_wine 60 reg add "$PROBE_KEY" /v Version /t REG_SZ /d win98 /f >/dev/null ||
+  orv_die "could not set the probe's Windows version"
+probe_out=$(orv_wine 60 "$ORV_WINE_DIR/bin/x86/thunkprobe.exe" 2>>"$run_dir/thunkprobe.err")
+probe_rc=$?
+probe_out=${probe_out//$'\r'/}
+orv_log "thunkprobe (exit $probe_rc):"$'\n'"$probe_out"
+((probe_rc == 0)) || orv_die "the program's thunk call failed against Wine's QT_Thunk (exit $probe_rc)"
+# Wine's QT_Thunk does not hand the 16-bit DX:AX back (the program asks Wine's callback instead):
+# logged, so that a Wine that mends it shows here.
+read -r _ thunk_answer callback_answer <<<"$(grep '^answer' <<<"$probe_out")"
+orv_log "KERNEL.GetVersion answered $callback_answer; through QT_Thunk EAX read $thunk_answer"
+
 right_menu restart
 click_item restart 3
 box_shown() { boxes=$(trayprobe boxes "$ORV_DESKTOP"); }
@@ -185,5 +207,9 @@ box_or_end() { box_shown || orv_not_running "$ORV_IMAGE"; }
 orv_wait_for 30 "the program to end with the session" box_or_end ||
   orv_die "the program still runs after the restart was chosen"
 [[ -z $boxes ]] || orv_die "a box followed the restart: $(tr '\t' ' ' <<<"$boxes")"
-orv_log "the restart ended the session without an error box"
+# Ended by the session's end as any program is, not by a fault.
+orv_wait_for 30 "the program's exit report" test -s "$report" || orv_die "no exit report after the restart"
+outcome=$(tr -d '\r' <"$report")
+[[ $outcome == "exited with code 0 "* ]] || orv_die "the program must end with code 0 with the session: $outcome"
+orv_log "the restart ended the session without an error box: the program $outcome"
 orv_log "PASS"
