@@ -36,13 +36,14 @@ for preset in windows-x64 windows-x86; do
   cmake --build --preset "$preset"
 done
 
-step "Imports of both exes against the oldest Windows they are for; size budgets"
+step "Imports of both exes against the oldest Windows they are for; size budgets; resources rebuilt on change"
 for arch in x64 x86; do
   objdump=$([[ $arch == x64 ]] && echo x86_64-w64-mingw32-objdump || echo i686-w64-mingw32-objdump)
   budget=$([[ $arch == x64 ]] && echo 320 || echo 384)
   app=build/windows-$arch/src/app
   python3 tools/imports/check-imports.py "$app/OrvantaBrevo.exe" "$arch" --objdump "$objdump"
   python3 tools/size/check-size.py "$app/OrvantaBrevo.exe" "$app/OrvantaBrevo.map" "$budget"
+  python3 tools/resgen/check-rebuild.py "build/windows-$arch"
 done
 
 step "Wine checks (x64 and x86)"
