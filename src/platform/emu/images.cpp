@@ -82,11 +82,6 @@ FARPROC SystemDpiExport(LPCSTR name) {
   return nullptr;
 }
 
-void SetDpiExports(Machine& machine, bool offered) {
-  std::lock_guard lock(machine.impl().mu);
-  machine.impl().images.dpiExports = offered;
-}
-
 std::optional<IconImage> IconImageOf(Machine& machine, HICON icon) {
   auto& impl = machine.impl();
   std::lock_guard lock(impl.mu);
