@@ -31,7 +31,7 @@ TEST(Images, TheDpiCallsAreThereOnlyOnANewerWindows) {
   ASSERT_NE(GetModuleHandleA("USER32"), nullptr);
   EXPECT_EQ(User32("GetSystemMetricsForDpi"), nullptr);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PROC_NOT_FOUND));
-  emu::SetDpiExports(machine, true);
+  emu::SetPerMonitorDpi(machine, true);
   auto forDpi = reinterpret_cast<GetSystemMetricsForDpiProc>(
       reinterpret_cast<void (*)()>(User32("GetSystemMetricsForDpi")));
   ASSERT_NE(forDpi, nullptr);

@@ -11,8 +11,8 @@ namespace {
 
 struct Scale {
   int dpi;
-  bool dpiExports;  // Windows 10 1607 and later
-  int size;         // what the shell is given
+  bool perMonitorDpi;  // Windows 10 1607 and later
+  int size;            // what the shell is given
 };
 
 class TrayScale : public PlayerScenario, public ::testing::WithParamInterface<Scale> {
@@ -30,7 +30,7 @@ class TrayScale : public PlayerScenario, public ::testing::WithParamInterface<Sc
 TEST_P(TrayScale, EveryImageTheShellGetsHasTheSmallIconSize) {
   const Scale scale = GetParam();
   emu::SetScreenDpi(machine_, scale.dpi);
-  emu::SetDpiExports(machine_, scale.dpiExports);
+  emu::SetPerMonitorDpi(machine_, scale.perMonitorDpi);
   Do(std::string("drive D: cdrom\ndisc D: ") + kThreeTracks + "\nstart\n");
   Choose("Play");
   Choose("Pause");
@@ -78,7 +78,7 @@ INSTANTIATE_TEST_SUITE_P(Screens, TrayScale,
                                            Scale{192, false, 32}, Scale{192, true, 32}),
                          [](const ::testing::TestParamInfo<Scale>& info) {
                            return std::to_string(info.param.dpi) +
-                                  (info.param.dpiExports ? "_Windows10" : "_Older");
+                                  (info.param.perMonitorDpi ? "_Windows10" : "_Older");
                          });
 
 }  // namespace

@@ -96,24 +96,34 @@ class ImportCheck(unittest.TestCase):
             if "# stub on 9x" in line:
                 dll, function = line.split()[:2]
                 self.assertIn((dll.lower(), function), stubs, line)
-        with tempfile.TemporaryDirectory() as folder:
-            twice = Path(folder) / "stubs.txt"
-            twice.write_text("user32.dll  SetWindowTextW  ansi\nUSER32.dll  SetWindowTextW  -\n")
-            with self.assertRaises(SystemExit) as refused:
-                check_imports.read_stubs(twice)
-            self.assertIn("listed twice", str(refused.exception))
 
-    def test_the_repository_table_reads_and_refuses_a_function_listed_twice(self):
+    def test_the_repository_table_reads(self):
         table = check_imports.read_table(ROOT / "tools" / "imports" / "windows-imports.txt")
         self.assertEqual(table[("user32.dll", "DrawEdge")], ("95", (4, 0)))
         self.assertEqual(table[("kernel32.dll", "__C_specific_handler")], (None, (5, 2)))
-        with tempfile.TemporaryDirectory() as folder:
-            twice = Path(folder) / "table.txt"
-            twice.write_text("user32.dll  SetTimer  95  3.1\nUSER32.dll  SetTimer  95  3.1\n")
-            with self.assertRaises(SystemExit) as refused:
-                check_imports.read_table(twice)
-            self.assertIn("listed twice", str(refused.exception))
 
+    def test_each_list_refuses_a_function_listed_twice_and_a_line_of_another_shape(self):
+        cases = [
+            # (reader, a line it takes, the same function again, a line with a field missing)
+            (check_imports.read_table, "user32.dll  SetTimer  95  3.1  # a comment",
+             "USER32.dll  SetTimer  95  3.1", "user32.dll  KillTimer  95"),
+            (check_imports.read_stubs, "user32.dll  SetWindowTextW  ansi",
+             "USER32.dll  SetWindowTextW  -", "user32.dll  SetWindowTextA"),
+        ]
+        for reader, line, again, short in cases:
+            with self.subTest(reader=reader.__name__), tempfile.TemporaryDirectory() as folder:
+                listing = Path(folder) / "list.txt"
+                listing.write_text(f"# heading\n\n{line}\n{again}\n")
+                with self.assertRaises(SystemExit, msg=f"{reader.__name__}: twice") as refused:
+                    reader(listing)
+                self.assertIn(f"{listing}:4: ", str(refused.exception))
+                self.assertIn("listed twice", str(refused.exception))
+                listing.write_text(f"{line}\n{short}\n")
+                with self.assertRaises(SystemExit, msg=f"{reader.__name__}: short") as refused:
+                    reader(listing)
+                self.assertIn(f"{listing}:2: want DLL FUNCTION ", str(refused.exception))
+                listing.write_text(f"# heading\n{line}\n\n")
+                self.assertEqual(len(reader(listing)), 1, reader.__name__)
 
 if __name__ == "__main__":
     unittest.main()

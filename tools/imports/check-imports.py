@@ -29,41 +29,40 @@ def nt_version(text):
     return (int(major), int(minor or 0))
 
 
-def read_table(path):
-    table = {}
+def read_list(path, columns):
+    """The lines of one of the lists beside this script, comments and blank lines left out: one
+    (dll, function, other fields) per line, in order. `columns` names the fields a line must have,
+    starting with DLL FUNCTION; a line with another count, or a function listed twice (whatever
+    the case of its DLL), ends the check with the line's place."""
+    seen = set()
     with open(path, encoding="utf-8") as f:
         for number, line in enumerate(f, 1):
             line = line.split("#", 1)[0].strip()
             if not line:
                 continue
             fields = line.split()
-            if len(fields) != 4:
-                sys.exit(f"{path}:{number}: want DLL FUNCTION FIRST-9X FIRST-NT, got {line!r}")
-            dll, function, nine_x, nt = fields
-            if (dll.lower(), function) in table:
+            if len(fields) != len(columns.split()):
+                sys.exit(f"{path}:{number}: want {columns}, got {line!r}")
+            dll, function = fields[:2]
+            if (dll.lower(), function) in seen:
                 sys.exit(f"{path}:{number}: {function} ({dll}) is listed twice")
-            if nine_x != "-" and nine_x not in NINE_X:
-                sys.exit(f"{path}:{number}: first 9x must be one of {NINE_X} or -, got {nine_x}")
-            table[(dll.lower(), function)] = (None if nine_x == "-" else nine_x, nt_version(nt))
+            seen.add((dll.lower(), function))
+            yield f"{path}:{number}", (dll.lower(), function), fields[2:]
+
+
+def read_table(path):
+    table = {}
+    for where, key, (nine_x, nt) in read_list(path, "DLL FUNCTION FIRST-9X FIRST-NT"):
+        if nine_x != "-" and nine_x not in NINE_X:
+            sys.exit(f"{where}: first 9x must be one of {NINE_X} or -, got {nine_x}")
+        table[key] = (None if nine_x == "-" else nine_x, nt_version(nt))
     return table
 
 
 def read_stubs(path):
     """The functions Windows 9x has only as failing stubs: (dll, function) -> fallback or None."""
-    stubs = {}
-    with open(path, encoding="utf-8") as f:
-        for number, line in enumerate(f, 1):
-            line = line.split("#", 1)[0].strip()
-            if not line:
-                continue
-            fields = line.split()
-            if len(fields) != 3:
-                sys.exit(f"{path}:{number}: want DLL FUNCTION FALLBACK, got {line!r}")
-            dll, function, fallback = fields
-            if (dll.lower(), function) in stubs:
-                sys.exit(f"{path}:{number}: {function} ({dll}) is listed twice")
-            stubs[(dll.lower(), function)] = None if fallback == "-" else fallback
-    return stubs
+    return {key: None if fallback == "-" else fallback
+            for _, key, (fallback,) in read_list(path, "DLL FUNCTION FALLBACK")}
 
 
 def read_imports(exe, objdump):

@@ -57,3 +57,21 @@ orv_cd_driver_begin() {
 orv_record_last() { grep -P "^\d+\t$1\t" "$ORV_RECORD" | tail -1 | cut -f3-; }
 # Succeeds when the last line of EVENT matches the extended regular expression.
 orv_record_now() { [[ $(orv_record_last "$1") =~ $2 ]]; }
+
+# The driver's head is as the extended regular expression PATTERN says.
+head_is() { orv_record_now head "$1"; }
+expect_head() { # PATTERN BOUND_S WHAT
+  orv_wait_for "$2" "$3" head_is "$1" || orv_die "$3: the driver's head reads \"$(orv_record_last head)\""
+  orv_log "$3: $(orv_record_last head) (after ${ORV_WAITED_MS} ms)"
+}
+
+# orv_cd_check_begin EXE SHEET: the opening of a check of the program with a disc: the check's
+# session and folder (orv_program_check_begin), the CD-audio driver, and the sample image SHEET in
+# D:, taken out again however the check ends.
+orv_cd_check_begin() {
+  orv_program_check_begin "$1"
+  orv_cd_begin
+  orv_cd_driver_begin
+  orv_cd_insert "$2"
+  ORV_CLEANUPS+=("orv_cd_remove")
+}

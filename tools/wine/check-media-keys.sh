@@ -18,19 +18,10 @@ source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 # shellcheck source-path=SCRIPTDIR source=cd-lib.sh
 source "$(dirname "${BASH_SOURCE[0]}")/cd-lib.sh"
 
-orv_program_check_begin "${1:?usage: $0 path/to/OrvantaBrevo.exe}"
+orv_cd_check_begin "${1:?usage: $0 path/to/OrvantaBrevo.exe}" three-tracks.cue
 # shellcheck source-path=SCRIPTDIR source=tray-lib.sh
 source "$ORV_TOOLS/tray-lib.sh"
-orv_cd_begin
-orv_cd_driver_begin
-orv_cd_insert three-tracks.cue
-ORV_CLEANUPS+=("orv_cd_remove")
 
-head_is() { orv_record_now head "$1"; }
-expect_head() { # PATTERN BOUND_S WHAT
-  orv_wait_for "$2" "$3" head_is "$1" || orv_die "$3: the driver's head reads \"$(orv_record_last head)\""
-  orv_log "$3: $(orv_record_last head) (after ${ORV_WAITED_MS} ms)"
-}
 choose() { # ACCESS_KEY: left click, the item's access key once the menu shows
   sleep 0.6 # a click within the double-click time of the last one would be a double click
   xdotool mousemove "$x" "$y" click 1 || orv_die "xdotool could not click"

@@ -42,11 +42,6 @@ frames() { # MM:SS:FF -> frames
   IFS=: read -r m s f <<<"$1"
   echo $((10#$m * 4500 + 10#$s * 75 + 10#$f))
 }
-head_is() { orv_record_now head "$1"; }
-expect_head() { # PATTERN BOUND_S WHAT
-  orv_wait_for "$2" "$3" head_is "$1" || orv_die "$3: the driver's head reads \"$(orv_record_last head)\""
-  orv_log "$3: $(orv_record_last head) (after ${ORV_WAITED_MS} ms)"
-}
 tip_is() {
   xdotool mousemove $((x - 40)) $((y - 100)) mousemove "$x" "$y" || return 1
   local deadline=$((SECONDS + 3))

@@ -13,7 +13,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 # shellcheck source-path=SCRIPTDIR source=cd-lib.sh
 source "$(dirname "${BASH_SOURCE[0]}")/cd-lib.sh"
 
-orv_program_check_begin "${1:?usage: $0 path/to/OrvantaBrevo.exe}"
+orv_cd_check_begin "${1:?usage: $0 path/to/OrvantaBrevo.exe}" short.cue
 # shellcheck source-path=SCRIPTDIR source=tray-lib.sh
 source "$ORV_TOOLS/tray-lib.sh"
 
@@ -25,11 +25,6 @@ orv_wine 60 reg add "$DPI_KEY" /v LogPixels /t REG_DWORD /d 144 /f >/dev/null ||
   orv_die "could not set LogPixels"
 orv_wineserver -k
 orv_wineserver -w
-
-orv_cd_begin
-orv_cd_driver_begin
-orv_cd_insert short.cue
-ORV_CLEANUPS+=("orv_cd_remove")
 
 TRAY24=("$ORV_ROOT"/resources/generated/{stop,play,pause,nocd,zcd}.ico)
 image24_is() {

@@ -601,7 +601,7 @@ FARPROC User32Export(LPCSTR name) {
     auto& impl = Impl();
     std::lock_guard lock(impl.mu);
     // The DPI functions came together, with Windows 10 1607.
-    if (!impl.perMonitorDpi && !impl.images.dpiExports) return nullptr;
+    if (!impl.perMonitorDpi) return nullptr;
   }
   if (std::strcmp(name, "GetDpiForWindow") == 0)
     return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&GetDpiForWindow));

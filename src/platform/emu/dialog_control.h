@@ -34,8 +34,10 @@ HCURSOR CurrentCursor(Machine& machine);
 // before it deactivated (WA_INACTIVE) and its thread's focus taken away.
 bool ActivateWindow(Machine& machine, HWND window);
 
-// Windows 10 1607 and later: monitors of their own pixels per inch (off: one for the whole
-// system, as before Windows 8.1).
+// Windows 10 1607 and later: monitors of their own pixels per inch, and user32's exports that
+// tell them to GetProcAddress (GetDpiForSystem, GetDpiForWindow, GetSystemMetricsForDpi,
+// AdjustWindowRectExForDpi), which came with them. Off (the default): one for the whole system,
+// as before Windows 8.1, and none of those exports.
 void SetPerMonitorDpi(Machine& machine, bool on);
 // The user drags a top-level window onto a monitor of `dpi` pixels per inch. With per-monitor
 // DPI, a change sends WM_DPICHANGED as Windows does: both words of wParam the new DPI, lParam the

@@ -6,27 +6,14 @@
 #include <cstring>
 #include <string>
 
+#include "platform/emu/images_internal.h"
 #include "platform/emu/machine_impl.h"
 
 namespace {
 
-struct ImageEntry {
-  const char* type;
-  const char* name;
-  int width;
-  int height;
-  int bits;
-};
-
-constexpr ImageEntry kImages[] = {
-#define ORVANTA_RESOURCE_IMAGE(type, name, width, height, bits) {#type, name, width, height, bits},
-#include "resources/generated/resource_images.inc"
-#undef ORVANTA_RESOURCE_IMAGE
-};
-
-const ImageEntry* FindBitmap(std::string_view name) {
-  for (const auto& image : kImages) {
-    if (std::string_view(image.type) != "BITMAP" || std::strlen(image.name) != name.size()) {
+const emu::StoredImage* FindBitmap(std::string_view name) {
+  for (const auto& image : emu::StoredImages()) {
+    if (std::string_view(image.kind) != "BITMAP" || std::strlen(image.name) != name.size()) {
       continue;
     }
     bool same = true;
@@ -67,7 +54,7 @@ HBITMAP LoadBitmapA(HINSTANCE instance, LPCSTR bitmapName) {
     SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
     return nullptr;
   }
-  const ImageEntry* image = FindBitmap(bitmapName);
+  const emu::StoredImage* image = FindBitmap(bitmapName);
   if (!image) {
     SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
     return nullptr;
@@ -96,7 +83,7 @@ int GetObjectA(HANDLE object, int size, LPVOID buffer) {
   }
   if (!buffer) return sizeof(BITMAP);
   if (size < static_cast<int>(sizeof(BITMAP))) return 0;
-  const ImageEntry* image = FindBitmap(name);
+  const emu::StoredImage* image = FindBitmap(name);
   BITMAP bitmap{};
   bitmap.bmWidth = image->width;
   bitmap.bmHeight = image->height;

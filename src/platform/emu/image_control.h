@@ -1,4 +1,5 @@
-// Icons loaded at a size, and the DPI calls a newer Windows offers, for tests and the console.
+// Icons loaded at a size, for tests and the console. (The DPI calls of a newer Windows come with
+// SetPerMonitorDpi, dialog_control.h.)
 #pragma once
 
 #include <optional>
@@ -18,9 +19,5 @@ struct IconImage {
 
 // Null for a handle LoadImageA did not make (LoadIconA's icons have the system's size).
 std::optional<IconImage> IconImageOf(Machine& machine, HICON icon);
-
-// Whether user32 exports GetDpiForSystem, GetDpiForWindow and GetSystemMetricsForDpi, as
-// Windows 10 1607 and later do (default: not, as the machine is an older Windows).
-void SetDpiExports(Machine& machine, bool offered);
 
 }  // namespace emu

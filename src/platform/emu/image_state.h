@@ -1,4 +1,4 @@
-// Icons loaded at a size, and whether user32 has the DPI exports of Windows 10 1607 (images.cpp).
+// Icons loaded at a size (images.cpp).
 #pragma once
 
 #include <map>
@@ -8,7 +8,6 @@
 namespace emu {
 
 struct ImageState {
-  bool dpiExports = false;
   std::map<HICON, IconImage> sized;
 };
 

@@ -1,6 +1,7 @@
 // user32: the system's icon metrics at the screen's DPI, icons loaded at a size with the image
 // Windows would pick, and user32's run-time exports of Windows 10 1607 (GetDpiForSystem,
-// GetDpiForWindow, GetSystemMetricsForDpi) on a machine that has them.
+// GetDpiForWindow, GetSystemMetricsForDpi) on a machine that has them. The program's stored
+// images live here too, for gdi32.cpp's bitmaps as well (images_internal.h).
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
@@ -9,19 +10,12 @@
 #include <string>
 
 #include "platform/emu/image_control.h"
+#include "platform/emu/images_internal.h"
 #include "platform/emu/machine_impl.h"
 
 namespace {
 
-struct StoredImage {
-  const char* kind;
-  const char* name;
-  int width;
-  int height;
-  int bits;
-};
-
-constexpr StoredImage kImages[] = {
+constexpr emu::StoredImage kImages[] = {
 #define ORVANTA_RESOURCE_IMAGE(kind, name, width, height, bits) {#kind, name, width, height, bits},
 #include "resources/generated/resource_images.inc"
 #undef ORVANTA_RESOURCE_IMAGE
@@ -68,6 +62,10 @@ std::string Upper(const char* s) {
 
 namespace emu {
 
+std::span<const StoredImage> StoredImages() {
+  return kImages;
+}
+
 int IconMetric(int index) {
   auto& impl = Impl();
   std::lock_guard lock(impl.mu);
@@ -82,11 +80,6 @@ FARPROC SystemDpiExport(LPCSTR name) {
     return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&GetSystemMetricsForDpiExport));
   }
   return nullptr;
-}
-
-void SetDpiExports(Machine& machine, bool offered) {
-  std::lock_guard lock(machine.impl().mu);
-  machine.impl().images.dpiExports = offered;
 }
 
 std::optional<IconImage> IconImageOf(Machine& machine, HICON icon) {
@@ -117,8 +110,8 @@ HANDLE LoadImageA(HINSTANCE instance, LPCSTR name, UINT type, int cx, int cy, UI
   const std::string wanted = Upper(name);
   // Windows takes the stored image nearest in size (the deepest colours among equals; every
   // image here has the same) and scales it to the size asked; halfway between two, the larger.
-  const StoredImage* best = nullptr;
-  for (const StoredImage& image : kImages) {
+  const emu::StoredImage* best = nullptr;
+  for (const emu::StoredImage& image : emu::StoredImages()) {
     if (std::strcmp(image.kind, "ICON") != 0 || Upper(image.name) != wanted) continue;
     const int distance = std::abs(image.width - cx);
     const int bestDistance = best ? std::abs(best->width - cx) : 0;

@@ -211,7 +211,8 @@ struct Machine::Impl {
   bool shiftDown = false;
   bool ctrlDown = false;
   // Windows 10 1607 and later: each monitor has its pixels per inch, and user32 exports the calls
-  // that tell them (GetDpiForWindow, AdjustWindowRectExForDpi).
+  // that tell them (GetDpiForSystem, GetDpiForWindow, GetSystemMetricsForDpi,
+  // AdjustWindowRectExForDpi).
   bool perMonitorDpi = false;
   bool visualStyles = true;  // uxtheme's IsAppThemed (XP and later with a theme)
   struct DcRec {
