@@ -38,10 +38,10 @@ def compiles(build_dir, newer=None):
     return "windres" in run.stdout
 
 
-def main():
-    if len(sys.argv) != 2:
+def main(argv):
+    if len(argv) != 1:
         sys.exit(__doc__)
-    build_dir = sys.argv[1]
+    build_dir = argv[0]
     if not os.path.isfile(os.path.join(build_dir, RULES)):
         sys.exit(f"check-rebuild: {build_dir} is not a configured Windows build (no {RULES})")
     files = inputs()
@@ -60,4 +60,4 @@ def main():
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(main(sys.argv[1:]))

@@ -38,14 +38,10 @@ source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 # shellcheck source-path=SCRIPTDIR source=cd-lib.sh
 source "$(dirname "${BASH_SOURCE[0]}")/cd-lib.sh"
 
-orv_program_check_begin "$src"
+# A device that opens: only then does the start-up come to the platform and grey the restart.
+orv_cd_check_begin "$src" short.cue
 # shellcheck source-path=SCRIPTDIR source=tray-lib.sh
 source "$ORV_TOOLS/tray-lib.sh"
-# A device that opens: only then does the start-up come to the platform and grey the restart.
-orv_cd_begin
-orv_cd_driver_begin
-orv_cd_insert short.cue
-ORV_CLEANUPS+=("orv_cd_remove")
 
 APP_KEY='HKCU\Software\Wine\AppDefaults\OrvantaBrevo.exe'
 PROBE_KEY='HKCU\Software\Wine\AppDefaults\thunkprobe.exe'
