@@ -41,9 +41,13 @@ class Machine:
             self.font.write_bytes(b"")
 
     @staticmethod
-    def _executable(path):
-        path.write_text("#!/bin/sh\nexit 0\n")
+    def _executable(path, body="exit 0"):
+        path.write_text(f"#!/bin/sh\n{body}\n")
         path.chmod(0o755)
+
+    def tool(self, name, body):
+        """Replaces the named program with a script of `body`."""
+        self._executable(self.bin / name, body)
 
     def prefix_made_as(self, arch):
         (self.prefix / "system.reg").write_text(f"WINE REGISTRY Version 2\n;; All keys relative to "
@@ -105,6 +109,29 @@ class RequireTest(unittest.TestCase):
                                 text=True, check=True).stdout.split()
         self.assertGreaterEqual(len(named), 7, line)
         self.assertLessEqual(named, set(listed), line)
+
+
+class CutTest(unittest.TestCase):
+    """The README's pictures are cut round a menu or a dialog: the margin stays on the screen."""
+
+    def test_a_cut_past_the_screen_edges_is_clipped_to_the_screen(self):
+        with tempfile.TemporaryDirectory() as tmp:
+            machine = Machine(tmp)
+            machine.tool("identify", "echo 1024 768")
+            args = Path(tmp, "convert-args")
+            machine.tool("convert", f'echo "$@" >"{args}"')
+            cases = {
+                # a menu at the bottom right corner, with a margin of 4
+                "1000 700 1024 768 4": "-crop 28x72+996+696",
+                # a window hanging off the top left corner
+                "-10 -5 100 50 2": "-crop 102x52+0+0",
+                # well inside: the margin all round
+                "100 100 200 150 3": "-crop 106x56+97+97",
+            }
+            for rect, crop in cases.items():
+                result = machine.run(f'ORV_LAST_SHOT=shot.png ORV_OUT="{tmp}"; orv_cut pic {rect}')
+                self.assertEqual(result.returncode, 0, result.stderr)
+                self.assertIn(crop + " ", args.read_text(), rect)
 
 
 class PrefixKindTest(unittest.TestCase):

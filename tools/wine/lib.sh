@@ -230,22 +230,23 @@ orv_require() {
   local missing=() arch have
   have=" $(orv_wine_archs) "
   command -v wine >/dev/null && command -v wineserver >/dev/null || missing+=("the wine command (wine)")
+  # Per architecture its loader and the compiler of the checks' helpers.
   for arch in "$@"; do
     case $arch in
-      x64) [[ $have == *" x64 "* ]] || missing+=("the 64-bit Wine loader $ORV_WINE_LOADERS/wine64 (wine64)") ;;
-      x86) [[ $have == *" x86 "* ]] || missing+=("the 32-bit Wine loader $ORV_WINE_LOADERS/wine (wine32:i386)") ;;
+      x64)
+        [[ $have == *" x64 "* ]] || missing+=("the 64-bit Wine loader $ORV_WINE_LOADERS/wine64 (wine64)")
+        command -v x86_64-w64-mingw32-g++-posix >/dev/null || missing+=("x86_64-w64-mingw32-g++-posix (mingw-w64)")
+        ;;
+      x86)
+        [[ $have == *" x86 "* ]] || missing+=("the 32-bit Wine loader $ORV_WINE_LOADERS/wine (wine32:i386)")
+        command -v i686-w64-mingw32-g++-posix >/dev/null || missing+=("i686-w64-mingw32-g++-posix (mingw-w64)")
+        ;;
     esac
   done
   command -v Xvfb >/dev/null || missing+=("Xvfb (xvfb)")
   command -v xdotool >/dev/null || missing+=("xdotool (xdotool)")
   command -v import >/dev/null && command -v convert >/dev/null && command -v identify >/dev/null ||
     missing+=("ImageMagick's import, convert and identify (imagemagick)")
-  for arch in "$@"; do
-    case $arch in
-      x64) command -v x86_64-w64-mingw32-g++-posix >/dev/null || missing+=("x86_64-w64-mingw32-g++-posix (mingw-w64)") ;;
-      x86) command -v i686-w64-mingw32-g++-posix >/dev/null || missing+=("i686-w64-mingw32-g++-posix (mingw-w64)") ;;
-    esac
-  done
   # The Japanese captions are drawn with this font; without it they are boxes.
   [[ -f $ORV_JAPANESE_FONT ]] || missing+=("the Japanese font $ORV_JAPANESE_FONT (fonts-ipafont-gothic)")
   if [[ -n $ORV_LOCALE ]]; then
